@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: headless ones directly,
+# window tests in a real X server (Xvfb), device tests against a JACK server with its dummy driver.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${BUILD_DIR:-$root/build}"
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh"
+
+export DRAVIN8_REQUIRE_DISPLAY=1
+export JACK_NO_START_SERVER=1
+
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+    ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j "$(nproc)" "$@"
