@@ -174,8 +174,8 @@ void ReverbEngine::prepare (double newSampleRate)
     {
         // The quotient is single precision on purpose: it sets the exact lengths the reverb has
         // always had (592 rather than 593 samples for line 2 at 44100 Hz).
-        const float secondsPerSample = (float)lineLengthsAt44k[k] / 44100.0f;
-        const int length = std::max (1, (int)((double)secondsPerSample * sampleRate));
+        const float seconds = (float)lineLengthsAt44k[k] / 44100.0f;
+        const int length = std::max (1, (int)((double)seconds * sampleRate));
         lines[(size_t)k].assign ((size_t)length, 0.0f);
         linePos[(size_t)k] = 0;
     }
