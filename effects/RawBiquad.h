@@ -5,8 +5,8 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 /** A biquad in transposed direct form II, designed with juce::IIRCoefficients and processed sample by
-    sample without a lock, its output snapped to zero near zero (the raw processing of juce::IIRFilter,
-    inlined: the spring reverb runs eleven of these per sample). */
+    sample, its output snapped to zero near zero: the raw processing of juce::IIRFilter, inlined and
+    without the filter's lock, for the spring reverb's per-sample filters. */
 struct RawBiquad
 {
     float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f; // normalised by a0
