@@ -1,0 +1,95 @@
+#pragma once
+
+#include "storage/ShelfEntry.h"
+
+#include <juce_core/juce_core.h>
+
+#include <atomic>
+#include <functional>
+
+/** The reel library: one folder, the library root, in which every reel is a sub-folder named
+    after the reel, plus the per-user folder that remembers where the root is. Every file
+    operation on reel folders is a method of this class; names become folders only through
+    ReelNames, so no operation reaches outside the root.
+
+    Threads: the processor, screens and dialogs use it on the message thread. zipReel (the
+    backup thread) and the other background jobs (save threads, first-run content) must read
+    the root through getLibraryRoot(), which is safe against setLibraryFolder() running on the
+    message thread at the same time. */
+class ReelLibrary
+{
+public:
+    /** Resolves both folders and creates them when missing: the per-user folder
+        (Platform::getUserDataFolder()) and the library root, which is the folder named in
+        "library_path.txt" when that names an existing folder, else "Velmora/Dravin 8/Reels"
+        in the music folder. */
+    ReelLibrary();
+
+    /** The library root. Public for code on the message thread that builds paths of its own
+        or starts a folder chooser there; only setLibraryFolder() changes it, also on the
+        message thread. Other threads use getLibraryRoot(). */
+    juce::File libraryRoot;
+
+    /** The per-user folder; set once by the constructor and never changed. */
+    juce::File userDataFolder;
+
+    /** A copy of the library root, taken under the lock that setLibraryFolder() holds while it
+        changes it: the way for any thread to read the root. */
+    juce::File getLibraryRoot() const;
+
+    /** The folder of the named reel directly inside the library root, or an invalid
+        juce::File() when the name cannot be a single folder name (see ReelNames). */
+    juce::File getReelFolder (const juce::String& reelName) const;
+
+    /** Makes an existing folder the library root and remembers it in "library_path.txt" (the
+        full path, no line end). A folder that does not exist changes nothing; returns whether
+        the folder was taken. Reels are not moved. */
+    bool setLibraryFolder (const juce::File& folder);
+
+    /** The reels in the library root, oldest first, each with its stable shelf slot from
+        "shelf_layout.xml". Reels new to the shelf get the smallest free slot; scratch-named
+        folders ("Untitled", "... (Recovered)") are left off. Rewrites the layout when it
+        changed or names reels that are gone. */
+    juce::Array<ShelfEntry> loadShelf();
+
+    /** Writes "shelf_layout.xml" (one "REEL" element with "name" and "slot" per entry, in
+        array order) through a temporary file. A failed write leaves the old file. */
+    void saveShelfLayout (const juce::Array<ShelfEntry>& entries);
+
+    /** Writes the whole reel folder into a ZIP archive at destination, replacing any file
+        there only once the new archive is complete (see ReelArchiveWriter). progress, when
+        given, runs from 0 to 1; shouldCancel, when given, is polled during the writing and a
+        true answer abandons the backup, leaving no partial archive. Refuses a reel the format
+        cannot hold (4 GiB, 65535 files) before writing anything. The result is ok only when
+        the archive was written; otherwise its message says why. Any thread. */
+    juce::Result zipReel (const juce::String& reelName, const juce::File& destination,
+                          std::atomic<double>* progress = nullptr,
+                          const std::function<bool()>& shouldCancel = {}) const;
+
+    /** The most an imported archive may unpack to: six full copies (the reel and its five
+        slot copies) of a 24-track, 60-minute reel at 192 kHz are 185.4 GiB; the rest leaves
+        room for mixdowns. */
+    static constexpr juce::int64 maxUnpackedArchiveBytes = (juce::int64)200 << 30;
+
+    /** Unpacks a reel archive into a new reel folder named after the archive's file name
+        without its extension ("mix.final.zip" gives "mix.final"), with " (2)", " (3)", ...
+        added when that name is taken, and returns the new reel's name. Returns an empty name,
+        leaving nothing behind, when the file is missing or not a reel archive, an entry would
+        land outside the new folder or is a symbolic link, the archive unpacks to more than
+        maxUnpackedArchiveBytes or the free disk space, or an entry fails; failureReason then
+        receives the reason. The archive's pointer file is renamed after the new reel. */
+    juce::String importReelArchive (const juce::File& archive, juce::String* failureReason = nullptr,
+                                    std::atomic<double>* progress = nullptr,
+                                    const std::function<bool()>& shouldCancel = {});
+
+    /** Renames a reel folder, its pointer file (old name + ".reel") and its shelf entry, which
+        keeps its slot. The new name must pass ReelNames::checkNewReelName (a change of letter
+        case only is allowed). An unchanged name does nothing and is ok; a refusal changes
+        nothing and says why. Message thread. */
+    juce::Result renameReel (const juce::String& oldName, const juce::String& newName);
+
+private:
+    mutable juce::CriticalSection rootLock;
+
+    JUCE_DECLARE_NON_COPYABLE (ReelLibrary)
+};
