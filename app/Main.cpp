@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "rack/PluginScanChild.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -81,4 +82,13 @@ private:
 };
 } // namespace
 
-START_JUCE_APPLICATION (DravinApplication)
+int main (int argc, char* argv[])
+{
+    // Started by the plug-in scanner to load one plug-in file: do that and leave before
+    // anything of the application (devices, windows, per-user files) starts.
+    if (auto exitCode = PluginScanChild::runIfRequested (argc, argv))
+        return *exitCode;
+
+    juce::JUCEApplicationBase::createInstance = [] () -> juce::JUCEApplicationBase* { return new DravinApplication(); };
+    return juce::JUCEApplicationBase::main (argc, const_cast<const char**> (argv));
+}

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "rack/PluginScanChild.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,10 @@ juce::JUCEApplicationBase* createNoApplication()
 
 int main (int argc, char** argv)
 {
+    // A test that scans plug-ins may start this executable as its scan child.
+    if (auto exitCode = PluginScanChild::runIfRequested (argc, argv))
+        return *exitCode;
+
     ::testing::InitGoogleTest (&argc, argv);
 
     juce::JUCEApplicationBase::createInstance = &createNoApplication;
