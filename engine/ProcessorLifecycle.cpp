@@ -46,6 +46,10 @@ TavrelDelayAudioProcessor::TavrelDelayAudioProcessor()
     audioFormatManager.registerBasicFormats();
     pluginFormatManager.addFormat (new juce::VST3PluginFormat());
 
+    // At every start: the job adds only what is missing.
+    firstRunJob = std::make_unique<FirstRunThread> (reelLibrary);
+    firstRunJob->start();
+
     loadKnownPluginList();
     loadGlobalSettings();
 
@@ -80,6 +84,8 @@ TavrelDelayAudioProcessor::TavrelDelayAudioProcessor()
 
 TavrelDelayAudioProcessor::~TavrelDelayAudioProcessor()
 {
+    firstRunJob.reset(); // stops at its next file when still busy
+
     if (autoSaveThread != nullptr)
         autoSaveThread->stopThread (4000);
 

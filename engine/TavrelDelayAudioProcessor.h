@@ -5,6 +5,7 @@
 #include "engine/ButtonSoundVoice.h"
 #include "engine/tape/TapeTrack.h"
 #include "engine/tape/TapeTransportModel.h"
+#include "storage/FirstRunThread.h"
 #include "storage/ReelLibrary.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -445,6 +446,7 @@ public:
     std::vector<juce::AudioBuffer<float>> trackOutputBuffers;
     std::vector<juce::AudioBuffer<float>> trackInputBuffers;
     std::unique_ptr<AutoSaveThread> autoSaveThread;
+    std::unique_ptr<FirstRunThread> firstRunJob; // installs missing presets and the demo reel
     float fadeInGain = 0.0f;
     std::atomic<float> cpuLoadPercent{0.0f};
     juce::AudioBuffer<float> instrumentRenderBuffer;

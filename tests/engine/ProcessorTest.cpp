@@ -130,6 +130,17 @@ TEST_F (ProcessorTest, TheEditorIsTheDeckEditorOfThisProcessor)
     editor.reset();
 }
 
+TEST_F (ProcessorTest, EveryStartInstallsWhatIsMissingOfTheFactoryPresets)
+{
+    TavrelDelayAudioProcessor p;
+    ASSERT_NE (p.firstRunJob, nullptr);
+    ASSERT_TRUE (p.firstRunJob->waitForThreadToExit (10000));
+
+    const auto presets = Platform::getUserDataFolder().getChildFile ("Presets");
+    EXPECT_TRUE (presets.getChildFile ("MonoBass").isDirectory());
+    EXPECT_GT (presets.getChildFile ("PolySynth").getNumberOfChildFiles (juce::File::findFiles, "*.xml"), 0);
+}
+
 TEST_F (ProcessorTest, GroupNamesAndMetersAnswerOnlyForTheirRange)
 {
     TavrelDelayAudioProcessor p;
