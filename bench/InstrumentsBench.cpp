@@ -18,7 +18,7 @@ juce::MidiBuffer chord (int firstNote, int count, int spacing)
 {
     juce::MidiBuffer midi;
     for (int i = 0; i < count; ++i)
-        midi.addEvent (juce::MidiMessage::noteOn (1, firstNote + i * spacing, (juce::uint8) 100), 0);
+        midi.addEvent (juce::MidiMessage::noteOn (1, firstNote + i * spacing, (juce::uint8)100), 0);
     return midi;
 }
 
@@ -70,7 +70,8 @@ static void BM_PolySynthEngine (benchmark::State& state)
     engine->lfoTarget = 0;
     engine->osc1Wave = 1;
 
-    runEngine (state, chord (48, PolySynthEngine::numVoices, 3), [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
+    runEngine (state, chord (48, PolySynthEngine::numVoices, 3),
+               [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
 
     if (engine->getNumSoundingVoices() != PolySynthEngine::numVoices)
         state.SkipWithError ("not every voice was sounding");
@@ -115,14 +116,15 @@ static void BM_StageKeyboardEngine (benchmark::State& state)
 {
     auto engine = makeStageKeyboardEngine();
     engine->prepare (sampleRate);
-    engine->model = (int) state.range (0);
+    engine->model = (int)state.range (0);
     engine->tremDepth = 0.5f;
     engine->bass = 0.5f;
     engine->treble = -0.3f;
     engine->drive = 0.5f;
     state.SetLabel (StageKeyboardEngine::getModelName (engine->model));
 
-    runEngine (state, chord (36, StageKeyboardEngine::numVoices, 2), [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
+    runEngine (state, chord (36, StageKeyboardEngine::numVoices, 2),
+               [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
 
     if (engine->getNumSoundingVoices() != StageKeyboardEngine::numVoices)
         state.SkipWithError ("not every voice was sounding");

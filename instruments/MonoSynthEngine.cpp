@@ -108,14 +108,14 @@ void MonoSynthEngine::startNote (int note, int velocity127) noexcept
         noteStack[noteCount++] = note;
 
     targetFrequency = noteToFrequency (note);
-    velocity = (float) velocity127 / 127.0f;
+    velocity = (float)velocity127 / 127.0f;
 
     if (! gate)
     {
         // A note from silence starts at its pitch; only legato notes glide.
         const int octave = clampSetting (globalOctave, -3, 3, 0);
         const float tune = clampSetting (globalTune, -100.0f, 100.0f, 0.0f);
-        currentFrequency = targetFrequency * std::exp2 (((float) octave * 12.0f + tune / 100.0f) / 12.0f);
+        currentFrequency = targetFrequency * std::exp2 (((float)octave * 12.0f + tune / 100.0f) / 12.0f);
         gate = true;
         ampEnvelope.noteOn();
         filterEnvelope.noteOn();
@@ -165,7 +165,7 @@ void MonoSynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
         case MidiEvent::controller:
             if (event.number == modWheelController)
             {
-                modWheel = (float) event.value / 127.0f;
+                modWheel = (float)event.value / 127.0f;
             }
             else if (event.number == sustainController)
             {
@@ -192,7 +192,7 @@ void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
     const juce::ScopedNoDenormals noDenormals; // decaying states must not fall into slow denormal arithmetic
 
     const auto s = readSettings();
-    const float sr = (float) sampleRate;
+    const float sr = (float)sampleRate;
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
     setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
@@ -209,10 +209,10 @@ void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
     const float glideCoeff = smoothingCoefficient (juce::jmax (s.synthGlide, 2.0f) * 0.001, sampleRate);
     const float smoothCoeff = smoothingCoefficient (0.005, sampleRate);
     const float ampCoeff = smoothingCoefficient (0.01, sampleRate);
-    const float lfoIncrement = (float) (s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
+    const float lfoIncrement = (float)(s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
     const float bendSafe = clampSetting (pitchBend, -2.0f, 2.0f, 0.0f);
     const float modSafe = clampSetting (modWheel, 0.0f, 1.0f, 0.0f);
-    const float pitchFactor = std::exp2 (((float) s.globalOctave * 12.0f + s.globalTune / 100.0f + bendSafe) / 12.0f);
+    const float pitchFactor = std::exp2 (((float)s.globalOctave * 12.0f + s.globalTune / 100.0f + bendSafe) / 12.0f);
     const float osc2Ratio = std::exp2 (s.osc2Tune / 12.0f);
     const float lfoDepth = modSafe * 0.5f + s.lfoAmt;
     const float cutoffLimit = maxCutoff (sampleRate);

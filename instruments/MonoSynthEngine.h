@@ -38,29 +38,29 @@ public:
     float modWheel = 0.0f;  // 0..1
 
     // Settings, named after their reel and preset attributes.
-    int globalOctave = 0;       // -3..3
-    float globalTune = 0.0f;    // cents, -100..100
-    int osc1Wave = 0;           // 0 saw, 1 square, 2 triangle
-    int osc2Wave = 1;           // same codes
-    float osc2Tune = -12.0f;    // semitones, -24..24
-    float osc1Mix = 1.0f;       // 0..1
-    float osc2Mix = 0.5f;       // 0..1
-    float noiseMix = 0.0f;      // 0..1
-    float synthGlide = 50.0f;   // ms, 0..1000 (2 ms used below 2)
+    int globalOctave = 0;        // -3..3
+    float globalTune = 0.0f;     // cents, -100..100
+    int osc1Wave = 0;            // 0 saw, 1 square, 2 triangle
+    int osc2Wave = 1;            // same codes
+    float osc2Tune = -12.0f;     // semitones, -24..24
+    float osc1Mix = 1.0f;        // 0..1
+    float osc2Mix = 0.5f;        // 0..1
+    float noiseMix = 0.0f;       // 0..1
+    float synthGlide = 50.0f;    // ms, 0..1000 (2 ms used below 2)
     float synthCutoff = 1000.0f; // Hz, 20..20000
-    float synthRes = 0.5f;      // 0..0.95
+    float synthRes = 0.5f;       // 0..0.95
     float synthEnvMod = 4000.0f; // Hz, 0..10000
-    float fEnvA = 5.0f;         // ms, 1..5000
-    float fEnvD = 500.0f;       // ms, 10..5000
-    float fEnvS = 0.2f;         // 0..1
-    float fEnvR = 500.0f;       // ms, 10..5000
-    float aEnvA = 5.0f;         // ms, 2..5000
-    float aEnvD = 500.0f;       // ms, 10..5000
-    float aEnvS = 1.0f;         // 0..1
-    float aEnvR = 500.0f;       // ms, 10..5000
-    float lfoRate = 5.0f;       // Hz, 0.1..50
-    float lfoAmt = 0.0f;        // 0..1
-    int lfoTarget = 0;          // 0 pitch, 1 cutoff; other values route nowhere
+    float fEnvA = 5.0f;          // ms, 1..5000
+    float fEnvD = 500.0f;        // ms, 10..5000
+    float fEnvS = 0.2f;          // 0..1
+    float fEnvR = 500.0f;        // ms, 10..5000
+    float aEnvA = 5.0f;          // ms, 2..5000
+    float aEnvD = 500.0f;        // ms, 10..5000
+    float aEnvS = 1.0f;          // 0..1
+    float aEnvR = 500.0f;        // ms, 10..5000
+    float lfoRate = 5.0f;        // Hz, 0.1..50
+    float lfoAmt = 0.0f;         // 0..1
+    int lfoTarget = 0;           // 0 pitch, 1 cutoff; other values route nowhere
 
     juce::Random random;
     double sampleRate = 44100.0;

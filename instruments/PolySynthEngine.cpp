@@ -16,7 +16,7 @@ struct PolySynthEngine::Settings
 PolySynthEngine::PolySynthEngine()
 {
     random.setSeedRandomly();
-    laneNoise.seed ((std::uint32_t) random.nextInt());
+    laneNoise.seed ((std::uint32_t)random.nextInt());
 }
 
 std::unique_ptr<PolySynthEngine> makePolySynthEngine()
@@ -172,7 +172,7 @@ void PolySynthEngine::startNote (int note, int velocity127) noexcept
     voice.note = note;
     voice.playedNote = note;
     voice.held = true;
-    voice.velocity = (float) velocity127 / 127.0f;
+    voice.velocity = (float)velocity127 / 127.0f;
     voice.targetFrequency = noteToFrequency (note);
 
     // Glide only carries a stolen voice from the pitch it was playing.
@@ -220,7 +220,7 @@ void PolySynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
         case MidiEvent::controller:
             if (event.number == modWheelController)
             {
-                modWheel = (float) event.value / 127.0f;
+                modWheel = (float)event.value / 127.0f;
             }
             else if (event.number == sustainController)
             {
@@ -258,16 +258,17 @@ void PolySynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 }
 
 template <int NumGroups>
-void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept
+void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s,
+                                         int count) noexcept
 {
     using namespace VoiceLanes;
     constexpr int numLanes = NumGroups * width;
 
-    const float sr = (float) sampleRate;
+    const float sr = (float)sampleRate;
     const float invSampleRate = 1.0f / sr;
     const Float cutoffLimit = splat (maxCutoff (sampleRate));
-    const float oscBOffset = std::exp2 (((float) s.osc2Octave * 12.0f + s.osc2Fine / 100.0f) / 12.0f);
-    const float oscAFactor = tuneFactor * std::exp2 ((float) s.osc1Octave);
+    const float oscBOffset = std::exp2 (((float)s.osc2Octave * 12.0f + s.osc2Fine / 100.0f) / 12.0f);
+    const float oscAFactor = tuneFactor * std::exp2 ((float)s.osc1Octave);
     const bool pitchModulated = s.polyModOscBFreqA != 0.0f || s.polyModFEnvFreqA != 0.0f;
     const bool noisy = s.noiseMix > 0.0f;
     const float oscBFactor = tuneFactor * oscBOffset * (s.osc2LfoMode ? 0.015f : 1.0f);
@@ -296,7 +297,8 @@ void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSoundin
         current[g][l] = voice.currentFrequency;
         target[g][l] = voice.targetFrequency;
         velocityFactor[g][l] = s.velSens * voice.velocity + (1.0f - s.velSens);
-        cutoffBase[g][l] = s.synthCutoff + (float) (voice.playedNote - 60) * s.filterKeyTrack * 20.0f; // also while releasing
+        cutoffBase[g][l] =
+            s.synthCutoff + (float)(voice.playedNote - 60) * s.filterKeyTrack * 20.0f; // also while releasing
         phaseA[g][l] = voice.osc1Phase;
         phaseB[g][l] = voice.osc2Phase;
         previousB[g][l] = voice.previousOsc2Phase;
@@ -332,7 +334,7 @@ void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSoundin
     {
         const Float widthB = clamp (splat (lfoPulseWidth[i] + s.osc2PW), splat (0.02f), splat (0.98f));
         const float pitchFactorB = lfoPitchFactor[i] * invSampleRate;
-        Float out {};
+        Float out{};
 
         for (int g = 0; g < NumGroups; ++g)
         {
@@ -351,20 +353,24 @@ void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSoundin
 
             // Oscillator A, poly-modulated by B and the filter envelope
             Float fA = oscAFactor * v;
-            fA *= pitchModulated ? VoiceLanes::exp2 ((b * s.polyModOscBFreqA + e * s.polyModFEnvFreqA + lfoPitchSemitones[i]) * (1.0f / 12.0f))
-                                 : splat (lfoPitchFactor[i]);
+            fA *= pitchModulated
+                      ? VoiceLanes::exp2 ((b * s.polyModOscBFreqA + e * s.polyModFEnvFreqA + lfoPitchSemitones[i]) *
+                                          (1.0f / 12.0f))
+                      : splat (lfoPitchFactor[i]);
 
             if (s.syncMode)
-                phaseA[g] = select (phaseB[g] < previousB[g], Float {}, phaseA[g]);
+                phaseA[g] = select (phaseB[g] < previousB[g], Float{}, phaseA[g]);
 
             previousB[g] = phaseB[g];
 
             const Float dtA = limitIncrement (fA * invSampleRate);
             phaseA[g] = advancePhase (phaseA[g], dtA);
-            const Float widthA = clamp (b * (s.polyModOscBPW * 0.4f) + (s.osc1PW + lfoPulseWidth[i]), splat (0.02f), splat (0.98f));
+            const Float widthA =
+                clamp (b * (s.polyModOscBPW * 0.4f) + (s.osc1PW + lfoPulseWidth[i]), splat (0.02f), splat (0.98f));
             const Float oscA = shape (s.osc1Wave, phaseA[g], dtA, 1.0f / dtA, widthA);
 
-            Float cutoff = e * (s.synthEnvMod * velocityFactor[g]) + cutoffBase[g] + (lfoCutoff[i] + b * (s.polyModOscBFilter * 5000.0f));
+            Float cutoff = e * (s.synthEnvMod * velocityFactor[g]) + cutoffBase[g] +
+                           (lfoCutoff[i] + b * (s.polyModOscBFilter * 5000.0f));
             cutoff = clamp (cutoff, splat (20.0f), cutoffLimit);
             smoothed[g] += (cutoff - smoothed[g]) * smoothCoeff;
 
@@ -423,7 +429,7 @@ void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
     bendFactor = std::exp2 (clampSetting (pitchBend, -2.0f, 2.0f, 0.0f) / 12.0f);
     tuneFactor = std::exp2 (s.globalTune / 1200.0f);
 
-    const float lfoIncrement = (float) (s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
+    const float lfoIncrement = (float)(s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
     const float lfoDepth = clampSetting (modWheel, 0.0f, 1.0f, 0.0f) * 0.5f + s.lfoAmt;
     const float outputGain = 0.65f * s.masterVol;
 

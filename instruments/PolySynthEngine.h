@@ -11,7 +11,7 @@
     and its own two envelopes. Voice state belongs to the audio thread. */
 struct PolyVoice
 {
-    int note = -1;    // -1: free (also once released)
+    int note = -1;     // -1: free (also once released)
     bool held = false; // its key is down
     float currentFrequency = 0.0f;
     float targetFrequency = 0.0f;

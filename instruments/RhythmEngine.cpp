@@ -12,39 +12,68 @@ struct FactoryPattern
 
 // Rows in voice order: Kik, Sn1, Sn2, Rim, Ch, Oh, Clv, Cb, Th, Tl. 'x' = step on.
 const FactoryPattern factoryPatterns[RhythmEngine::numPatterns] = {
-    { "ROCK 1", { "x...x...x.x.x...", "....x.......x...", nullptr, nullptr, "x.x.x.x.x.x.x.x.", "..............x.", nullptr, nullptr, nullptr, nullptr } },
-    { "ROCK 2", { "x.......x...x...", nullptr, "....x.......x...", nullptr, "xxx.xxx.xxx.xxx.", nullptr, nullptr, ".........x......", nullptr, nullptr } },
-    { "DISCO", { "x...x...x...x...", nullptr, "....x.......x...", nullptr, "x.x.x.x.x.x.x.x.", "..x...x...x...x.", nullptr, nullptr, nullptr, nullptr } },
-    { "HOUSE", { "x...x...x...x...", nullptr, "....x.......x...", nullptr, "xx..xx..xx..xx..", "..x...x...x...x.", "........x.x.....", nullptr, nullptr, nullptr } },
-    { "BOSSA", { "x.....x.x.....x.", nullptr, nullptr, "x..x..x..x..x...", "x.x.x.x.x.x.x.x.", nullptr, nullptr, nullptr, nullptr, nullptr } },
-    { "MAMBO", { "x.......x.......", nullptr, nullptr, ".....x.......x..", "x.x.x.x.x.x.x.x.", nullptr, "x.....x.x.x.....", "....x...........", nullptr, "......x........." } },
-    { "RUMBA", { "x.......x.......", nullptr, nullptr, nullptr, "x.x.x.x.x.x.x.x.", nullptr, "x.....x.x.......", ".......x........", ".....x..........", ".........x......" } },
-    { "CHA-CHA", { "x.....x.x.....x.", nullptr, nullptr, nullptr, "x.x.x.x.x.x.x.x.", nullptr, "x..x.....x..x...", nullptr, nullptr, nullptr } },
-    { "WALTZ", { "x.......x.......", "..x.......x.....", nullptr, nullptr, "x.x.....x.x.....", nullptr, nullptr, nullptr, "....x.......x...", nullptr } },
-    { "SWING", { "x.......x.......", nullptr, "....x.......x...", nullptr, "x.x.x...x.x.x...", nullptr, nullptr, nullptr, "....x.......x...", nullptr } },
-    { "SHUFFLE", { "x.......x.......", nullptr, "....x.......x...", nullptr, "x.x.x...x.x.x...", ".....x.......x..", nullptr, nullptr, nullptr, nullptr } },
-    { "MARCH", { "x...x...x...x...", ".x.x.x.x.x.x.x.x", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr } },
-    { "8-BEAT", { "x...x...x...x...", "....x.......x...", nullptr, nullptr, "xxxxxxxxxxxxxxxx", nullptr, nullptr, nullptr, ".........x......", nullptr } },
-    { "16-BEAT", { "x.......x.......", nullptr, "....x.......x...", nullptr, "xxxxxxxxxxxxxxxx", nullptr, nullptr, nullptr, nullptr, "......x........." } },
-    { "ELECTRO", { "x.......x.x.x...", nullptr, "....x.......x...", nullptr, "x.x.x.x.x.x.x.x.", ".....x..........", nullptr, "..........x.....", ".....x..........", nullptr } },
-    { "CUSTOM", { nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr } },
+    {"ROCK 1",
+     {"x...x...x.x.x...", "....x.......x...", nullptr, nullptr, "x.x.x.x.x.x.x.x.", "..............x.", nullptr,
+      nullptr, nullptr, nullptr}},
+    {"ROCK 2",
+     {"x.......x...x...", nullptr, "....x.......x...", nullptr, "xxx.xxx.xxx.xxx.", nullptr, nullptr,
+      ".........x......", nullptr, nullptr}},
+    {"DISCO",
+     {"x...x...x...x...", nullptr, "....x.......x...", nullptr, "x.x.x.x.x.x.x.x.", "..x...x...x...x.", nullptr,
+      nullptr, nullptr, nullptr}},
+    {"HOUSE",
+     {"x...x...x...x...", nullptr, "....x.......x...", nullptr, "xx..xx..xx..xx..", "..x...x...x...x.",
+      "........x.x.....", nullptr, nullptr, nullptr}},
+    {"BOSSA",
+     {"x.....x.x.....x.", nullptr, nullptr, "x..x..x..x..x...", "x.x.x.x.x.x.x.x.", nullptr, nullptr, nullptr, nullptr,
+      nullptr}},
+    {"MAMBO",
+     {"x.......x.......", nullptr, nullptr, ".....x.......x..", "x.x.x.x.x.x.x.x.", nullptr, "x.....x.x.x.....",
+      "....x...........", nullptr, "......x........."}},
+    {"RUMBA",
+     {"x.......x.......", nullptr, nullptr, nullptr, "x.x.x.x.x.x.x.x.", nullptr, "x.....x.x.......",
+      ".......x........", ".....x..........", ".........x......"}},
+    {"CHA-CHA",
+     {"x.....x.x.....x.", nullptr, nullptr, nullptr, "x.x.x.x.x.x.x.x.", nullptr, "x..x.....x..x...", nullptr, nullptr,
+      nullptr}},
+    {"WALTZ",
+     {"x.......x.......", "..x.......x.....", nullptr, nullptr, "x.x.....x.x.....", nullptr, nullptr, nullptr,
+      "....x.......x...", nullptr}},
+    {"SWING",
+     {"x.......x.......", nullptr, "....x.......x...", nullptr, "x.x.x...x.x.x...", nullptr, nullptr, nullptr,
+      "....x.......x...", nullptr}},
+    {"SHUFFLE",
+     {"x.......x.......", nullptr, "....x.......x...", nullptr, "x.x.x...x.x.x...", ".....x.......x..", nullptr,
+      nullptr, nullptr, nullptr}},
+    {"MARCH",
+     {"x...x...x...x...", ".x.x.x.x.x.x.x.x", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}},
+    {"8-BEAT",
+     {"x...x...x...x...", "....x.......x...", nullptr, nullptr, "xxxxxxxxxxxxxxxx", nullptr, nullptr, nullptr,
+      ".........x......", nullptr}},
+    {"16-BEAT",
+     {"x.......x.......", nullptr, "....x.......x...", nullptr, "xxxxxxxxxxxxxxxx", nullptr, nullptr, nullptr, nullptr,
+      "......x........."}},
+    {"ELECTRO",
+     {"x.......x.x.x...", nullptr, "....x.......x...", nullptr, "x.x.x.x.x.x.x.x.", ".....x..........", nullptr,
+      "..........x.....", ".....x..........", nullptr}},
+    {"CUSTOM", {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}},
 };
 
 // Notes outside the voice table, by note mod 12: 0 Kik, 1 Rim, 2 Sn1, 3 Clv, 4 Sn2, 5 Th, 6 Ch, 7 Tl, 8 Oh, 9 Cb.
-constexpr int voiceByPitchClass[12] = { 0, 3, 1, 6, 2, 8, 4, 9, 5, 7, -1, -1 };
+constexpr int voiceByPitchClass[12] = {0, 3, 1, 6, 2, 8, 4, 9, 5, 7, -1, -1};
 
 // Per-sample decay factors at length 0, 0.5 and 1.
 constexpr float decayPoints[RhythmEngine::numVoices][3] = {
-    { 0.99f, 0.999f, 0.9998f },   // Kik
-    { 0.988f, 0.998f, 0.9996f },  // Sn1
-    { 0.985f, 0.998f, 0.9996f },  // Sn2
-    { 0.96f, 0.98f, 0.995f },     // Rim
-    { 0.985f, 0.998f, 0.9995f },  // Ch
-    { 0.995f, 0.999f, 0.9998f },  // Oh
-    { 0.995f, 0.999f, 0.9998f },  // Clv
-    { 0.992f, 0.998f, 0.9997f },  // Cb
-    { 0.993f, 0.998f, 0.9997f },  // Th
-    { 0.993f, 0.998f, 0.9997f },  // Tl
+    {0.99f, 0.999f, 0.9998f},  // Kik
+    {0.988f, 0.998f, 0.9996f}, // Sn1
+    {0.985f, 0.998f, 0.9996f}, // Sn2
+    {0.96f, 0.98f, 0.995f},    // Rim
+    {0.985f, 0.998f, 0.9995f}, // Ch
+    {0.995f, 0.999f, 0.9998f}, // Oh
+    {0.995f, 0.999f, 0.9998f}, // Clv
+    {0.992f, 0.998f, 0.9997f}, // Cb
+    {0.993f, 0.998f, 0.9997f}, // Th
+    {0.993f, 0.998f, 0.9997f}, // Tl
 };
 
 // The drum voices' own value of 2 pi.
@@ -138,7 +167,8 @@ void RhythmEngine::loadPattern (int index) noexcept
 }
 
 //==============================================================================
-std::unique_ptr<RhythmEngine::CustomSample> RhythmEngine::readCustomSample (const juce::File& file, juce::AudioFormatManager& formats)
+std::unique_ptr<RhythmEngine::CustomSample> RhythmEngine::readCustomSample (const juce::File& file,
+                                                                            juce::AudioFormatManager& formats)
 {
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
 
@@ -150,8 +180,8 @@ std::unique_ptr<RhythmEngine::CustomSample> RhythmEngine::readCustomSample (cons
     if (! (rate >= 1000.0 && rate <= 1000000.0) || reader->numChannels < 1 || reader->lengthInSamples < 1)
         return nullptr;
 
-    const auto maxLength = (juce::int64) std::ceil (maxSampleSeconds * rate);
-    const auto length = (int) juce::jmin (reader->lengthInSamples, maxLength);
+    const auto maxLength = (juce::int64)std::ceil (maxSampleSeconds * rate);
+    const auto length = (int)juce::jmin (reader->lengthInSamples, maxLength);
 
     auto sample = std::make_unique<CustomSample>();
     sample->sourceRate = rate;
@@ -186,8 +216,7 @@ void RhythmEngine::publishSample (int voice, std::unique_ptr<CustomSample> sampl
         retiredSamples.push_back (std::move (retired));
     }
 
-    retiredSamples.erase (std::remove_if (retiredSamples.begin(),
-                                          retiredSamples.end(),
+    retiredSamples.erase (std::remove_if (retiredSamples.begin(), retiredSamples.end(),
                                           [this] (const RetiredSample& r)
                                           { return ! r.waitForRender || renderCount.load() != r.renderCountAtRetire; }),
                           retiredSamples.end());
@@ -197,8 +226,7 @@ void RhythmEngine::releaseRetiredSamples()
 {
     const std::lock_guard<std::mutex> lock (loaderMutex);
 
-    retiredSamples.erase (std::remove_if (retiredSamples.begin(),
-                                          retiredSamples.end(),
+    retiredSamples.erase (std::remove_if (retiredSamples.begin(), retiredSamples.end(),
                                           [this] (const RetiredSample& r)
                                           { return ! r.waitForRender || renderCount.load() != r.renderCountAtRetire; }),
                           retiredSamples.end());
@@ -315,10 +343,11 @@ void RhythmEngine::handleMidiEvent (const MidiEvent& event) noexcept
     if (event.kind != MidiEvent::noteOn)
         return;
 
-    triggerVoice (getVoiceForNote (event.number), 0.5f + 0.5f * (float) event.value / 127.0f);
+    triggerVoice (getVoiceForNote (event.number), 0.5f + 0.5f * (float)event.value / 127.0f);
 }
 
-void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, double projectBpm, bool transportPlaying) noexcept
+void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, double projectBpm,
+                                    bool transportPlaying) noexcept
 {
     const juce::ScopedNoDenormals noDenormals; // decaying voices must not fall into slow denormal arithmetic
 
@@ -344,16 +373,16 @@ void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Midi
     if (numSamples > 0 && buffer.getNumChannels() > 0)
     {
         if (rmSync && std::isfinite (projectBpm) && projectBpm > 0.0)
-            rmBpm = (float) projectBpm;
+            rmBpm = (float)projectBpm;
 
-        const double bpm = juce::jlimit (20.0, 1000.0, std::isfinite (rmBpm) ? (double) rmBpm : 120.0);
+        const double bpm = juce::jlimit (20.0, 1000.0, std::isfinite (rmBpm) ? (double)rmBpm : 120.0);
         const double stepLength = 60.0 / bpm * sampleRate * 0.25;
         const float swing = clampSetting (rmSwing, 0.0f, 1.0f, 0.0f);
         const double evenStepLength = swing > 0.01f ? stepLength * (1.0 + swing / 2.0) : stepLength;
         const double oddStepLength = swing > 0.01f ? stepLength * (1.0 - swing / 2.0) : stepLength;
         const int sequenceLength = clampSetting (rmSeqLen, 1, numSteps, numSteps);
         const float gain = 1.5f * clampSetting (rmVolume, 0.0f, 1.0f, 0.8f);
-        const float invSampleRate = (float) (1.0 / sampleRate);
+        const float invSampleRate = (float)(1.0 / sampleRate);
 
         float tuneFactor[numVoices];
         float decay[numVoices];
@@ -365,7 +394,7 @@ void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Midi
 
             // A sample keeps its own pitch at any device rate; the tune knob transposes it.
             if (activeSamples[v] != nullptr)
-                sampleStep[v] = (float) (tuneFactor[v] * activeSamples[v]->sourceRate / sampleRate);
+                sampleStep[v] = (float)(tuneFactor[v] * activeSamples[v]->sourceRate / sampleRate);
 
             const float length = clampSetting (voiceLength[v], 0.0f, 1.0f, 0.5f);
             sampleLevel[v] = clampSetting (voiceLevel[v], 0.0f, 1.0f, 1.0f) * 1.2f;
@@ -404,7 +433,7 @@ void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Midi
                 {
                     const double length = (currentStep % 2 == 0) ? evenStepLength : oddStepLength;
 
-                    if ((double) samplesSinceStep >= length)
+                    if ((double)samplesSinceStep >= length)
                     {
                         samplesSinceStep = 0;
                         currentStep = (juce::jmax (currentStep, 0) + 1) % sequenceLength;
@@ -490,20 +519,21 @@ void RhythmEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Midi
 
                     const int last = sample->audio.getNumSamples() - 1;
 
-                    if (! (position < (double) last))
+                    if (! (position < (double)last))
                     {
                         samplePosition[v] = -1.0;
                         continue;
                     }
 
                     const float* data = sample->audio.getReadPointer (0);
-                    const int index = (int) position;
-                    const float frac = (float) (position - index);
+                    const int index = (int)position;
+                    const float frac = (float)(position - index);
                     const float x = data[index] + frac * (data[index + 1] - data[index]);
-                    sum += x * sampleLevel[v] * (sampleFadeRate[v] != 0.0f ? fastExp (sampleFadeRate[v] * (float) index) : 1.0f);
+                    sum += x * sampleLevel[v] *
+                           (sampleFadeRate[v] != 0.0f ? fastExp (sampleFadeRate[v] * (float)index) : 1.0f);
 
                     const double next = position + sampleStep[v];
-                    samplePosition[v] = next < (double) last ? next : -1.0;
+                    samplePosition[v] = next < (double)last ? next : -1.0;
                 }
 
                 scratch[i] = fastTanh (gain * sum) * 0.8f;

@@ -30,10 +30,11 @@ public:
     static constexpr double maxSampleSeconds = 10.0;
 
     /** Voice codes in voice order, as used in the reel attributes ("vKik", "rmSeqRow0" ...). */
-    static constexpr const char* voiceCodes[numVoices] = { "Kik", "Sn1", "Sn2", "Rim", "Ch", "Oh", "Clv", "Cb", "Th", "Tl" };
+    static constexpr const char* voiceCodes[numVoices] = {"Kik", "Sn1", "Sn2", "Rim", "Ch",
+                                                          "Oh",  "Clv", "Cb",  "Th",  "Tl"};
 
     /** The MIDI note of each voice. */
-    static constexpr int voiceNotes[numVoices] = { 36, 38, 40, 37, 42, 46, 75, 56, 50, 41 };
+    static constexpr int voiceNotes[numVoices] = {36, 38, 40, 37, 42, 46, 75, 56, 50, 41};
 
     enum Voice : int
     {
@@ -64,7 +65,8 @@ public:
     void prepare (double newSampleRate) noexcept;
 
     /** Applies the block's MIDI, runs the sequencer and adds the voices to channels 0 and 1. */
-    void renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, double projectBpm, bool transportPlaying) noexcept;
+    void renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, double projectBpm,
+                          bool transportPlaying) noexcept;
 
     /** Copies factory pattern 0..15 into the grid (15 clears it); other values do nothing. */
     void loadPattern (int index) noexcept;
@@ -98,25 +100,25 @@ public:
     void clampSettings() noexcept;
 
     // Settings, named after their reel attributes.
-    int rmPattern = 0;      // 0..15, 15 = CUSTOM
-    float rmVolume = 0.8f;  // 0..1
-    float rmBpm = 120.0f;   // own tempo, 40..240; follows the project while rmSync is on
-    bool rmSync = true;     // "DAW SYNC"
-    bool playing = false;   // the run switch; not stored
-    int rmSeqLen = 16;      // 1..16
-    float rmSwing = 0.0f;   // 0..1
+    int rmPattern = 0;     // 0..15, 15 = CUSTOM
+    float rmVolume = 0.8f; // 0..1
+    float rmBpm = 120.0f;  // own tempo, 40..240; follows the project while rmSync is on
+    bool rmSync = true;    // "DAW SYNC"
+    bool playing = false;  // the run switch; not stored
+    int rmSeqLen = 16;     // 1..16
+    float rmSwing = 0.0f;  // 0..1
 
     // Per voice, in voice order: attributes "v", "t" and "l" followed by the voice code.
-    float voiceLevel[numVoices] = { 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f };
+    float voiceLevel[numVoices] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
     float voiceTune[numVoices] = {}; // semitones, -12..12
-    float voiceLength[numVoices] = { 0.65f, 0.65f, 0.65f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f };
+    float voiceLength[numVoices] = {0.65f, 0.65f, 0.65f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
 
     bool steps[numVoices][numSteps] = {};
 
     juce::String sampleName[numVoices]; // upper-case file name without extension; empty = built-in sound
     juce::String samplePath[numVoices]; // attributes rmSamplePath0..9
 
-    double samplePosition[numVoices] = { -1, -1, -1, -1, -1, -1, -1, -1, -1, -1 };
+    double samplePosition[numVoices] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
     juce::Random random;
     double sampleRate = 44100.0;
@@ -152,11 +154,11 @@ private:
     // Sample hand-over: the message thread publishes, the audio thread reads at block start.
     std::atomic<CustomSample*> publishedSamples[numVoices] = {};
     const CustomSample* activeSamples[numVoices] = {};
-    float sampleStep[numVoices] = {};      // source frames per output sample
+    float sampleStep[numVoices] = {}; // source frames per output sample
     float sampleLevel[numVoices] = {};
     float sampleFadeRate[numVoices] = {};
-    std::atomic<bool> rendering { false };
-    std::atomic<juce::uint32> renderCount { 0 };
+    std::atomic<bool> rendering{false};
+    std::atomic<juce::uint32> renderCount{0};
     std::vector<RetiredSample> retiredSamples; // message thread only
     mutable std::mutex loaderMutex;            // message-side callers only; never taken by the audio thread
 

@@ -5,46 +5,19 @@ using namespace VoiceHelpers;
 namespace
 {
 constexpr float invTwoPi = 1.0f / twoPi;
-
-// Phases are kept in cycles inside the render loop and in radians in the voice.
-inline float advance (float phase, float increment) noexcept
-{
-    return wrapPhase (phase + increment);
-}
-
-inline float sinCycles (float t) noexcept
-{
-    return fastSinCycles (t);
-}
-
-/** An exponential decay e^(-rate * seconds) stepped per sample by multiplication. */
-struct Decay
-{
-    float value, step;
-
-    Decay (float rate, float seconds, float invSampleRate) noexcept
-        : value (fastExp (-rate * seconds)), step (fastExp (-rate * invSampleRate))
-    {
-    }
-
-    float next() noexcept
-    {
-        const float v = value;
-        value *= step;
-        return v;
-    }
-};
 } // namespace
 
 const char* StageKeyboardEngine::getModelName (int modelIndex) noexcept
 {
-    static constexpr const char* names[numModels] = { "RHODES", "WURLI", "TACK PIANO", "FM PIANO", "TONEWHEEL", "TRANSISTOR" };
+    static constexpr const char* names[numModels] = {"RHODES",   "WURLI",     "TACK PIANO",
+                                                     "FM PIANO", "TONEWHEEL", "TRANSISTOR"};
     return juce::isPositiveAndBelow (modelIndex, numModels) ? names[modelIndex] : "";
 }
 
 StageKeyboardEngine::StageKeyboardEngine()
 {
     random.setSeedRandomly();
+    laneNoise.seed ((std::uint32_t)random.nextInt());
 }
 
 std::unique_ptr<StageKeyboardEngine> makeStageKeyboardEngine()
@@ -94,6 +67,7 @@ void StageKeyboardEngine::releaseVoice (StageKeyboardVoice& voice) noexcept
 {
     voice.state = StageKeyboardVoice::released;
     voice.releaseTime = 0.0f;
+    voice.releaseSamples = 0;
 }
 
 void StageKeyboardEngine::startNote (int note, int velocity127) noexcept
@@ -134,11 +108,13 @@ void StageKeyboardEngine::startNote (int note, int velocity127) noexcept
     auto& voice = *chosen;
     voice.note = note;
     voice.held = true;
-    voice.velocity = (float) velocity127 / 127.0f;
+    voice.velocity = (float)velocity127 / 127.0f;
     voice.frequency = noteToFrequency (note);
     voice.state = StageKeyboardVoice::on;
     voice.age = 0.0f;
+    voice.ageSamples = 0;
     std::fill (std::begin (voice.modelPhases), std::end (voice.modelPhases), 0.0f);
+    std::fill (std::begin (voice.phaseCycles), std::end (voice.phaseCycles), 0.0f);
 }
 
 void StageKeyboardEngine::stopNote (int note) noexcept
@@ -174,7 +150,7 @@ void StageKeyboardEngine::handleMidiEvent (const MidiEvent& event) noexcept
         case MidiEvent::controller:
             if (event.number == modWheelController)
             {
-                modWheel = (float) event.value / 127.0f;
+                modWheel = (float)event.value / 127.0f;
             }
             else if (event.number == sustainController)
             {
@@ -206,146 +182,185 @@ void StageKeyboardEngine::handleMidiEvent (const MidiEvent& event) noexcept
 }
 
 template <int ModelIndex>
-void StageKeyboardEngine::renderVoice (StageKeyboardVoice& voice, float bendFactor, int count) noexcept
+void StageKeyboardEngine::renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor, int count) noexcept
 {
-    const float invSampleRate = (float) (1.0 / sampleRate);
-    const float inc = voice.frequency * bendFactor * invSampleRate; // cycles per sample
-    const float k = juce::jmax (voice.frequency / 300.0f, 0.5f);   // higher notes decay faster
-    const float v = voice.velocity;
-    const float age0 = voice.age;
-    const bool organ = ModelIndex == tonewheel || ModelIndex == transistor;
+    using namespace VoiceLanes;
+    using Voice = StageKeyboardVoice;
 
-    float t1 = voice.modelPhases[0] * invTwoPi, t2 = voice.modelPhases[1] * invTwoPi, t3 = voice.modelPhases[2] * invTwoPi;
-    float t4 = voice.modelPhases[3] * invTwoPi, t5 = voice.modelPhases[4] * invTwoPi;
-    float noiseState = voice.noiseState;
+    constexpr bool organ = ModelIndex == tonewheel || ModelIndex == transistor;
+    const float invSampleRate = (float)(1.0 / sampleRate);
 
-    const bool releasing = voice.state == StageKeyboardVoice::released;
-    Decay release (organ ? 50.0f : 12.0f, voice.releaseTime, invSampleRate);
+    // Gather up to four voices into lanes. Unused lanes have no level and die at once.
+    Float inc{}, v{}, age{}, t1{}, t2{}, t3{}, t4{}, t5{}, noiseState{};
+    Float rate1{}, rate2{}, releaseLevel{}, releaseStep{};
+    Int releasing{}, alive{}; // unused lanes are neither alive nor releasing, and add nothing
 
-    // The models' own envelopes, all functions of the voice's age.
-    Decay env1 (ModelIndex == rhodes ? 0.8f * k
-                : ModelIndex == wurli ? 1.5f * k
-                : ModelIndex == tackPiano ? 0.6f * k
-                : ModelIndex == fmPiano ? 0.7f * k
-                                        : 200.0f,
-                age0,
-                invSampleRate);
-    Decay env2 (ModelIndex == rhodes ? 10.0f
-                : ModelIndex == wurli ? 5.0f
-                : ModelIndex == tackPiano ? 30.0f
-                : ModelIndex == fmPiano ? 3.0f * k
-                                        : 0.0f,
-                age0,
-                invSampleRate);
+    const float releaseRate = organ ? 50.0f : 12.0f;
 
-    int i = 0;
-
-    for (; i < count; ++i)
+    for (int lane = 0; lane < numLanes; ++lane)
     {
-        const float age = age0 + (float) i * invSampleRate;
-        float gain;
+        const auto& voice = voices[voiceIndices[lane]];
+        const float k = juce::jmax (voice.frequency / 300.0f, 0.5f); // higher notes decay faster
 
-        if (releasing)
+        inc[lane] = voice.frequency * bendFactor * invSampleRate; // cycles per sample
+        v[lane] = voice.velocity;
+        age[lane] = (float)voice.ageSamples * invSampleRate;
+        t1[lane] = voice.phaseCycles[0];
+        t2[lane] = voice.phaseCycles[1];
+        t3[lane] = voice.phaseCycles[2];
+        t4[lane] = voice.phaseCycles[3];
+        t5[lane] = voice.phaseCycles[4];
+        noiseState[lane] = voice.noiseState;
+        alive[lane] = -1;
+        releasing[lane] = voice.state == Voice::released ? -1 : 0;
+        releaseLevel[lane] = voice.state == Voice::released
+                                 ? std::exp (-releaseRate * (float)voice.releaseSamples * invSampleRate)
+                                 : 1.0f;
+
+        // The models' own envelopes, all functions of the voice's age.
+        rate1[lane] = ModelIndex == rhodes      ? 0.8f * k
+                      : ModelIndex == wurli     ? 1.5f * k
+                      : ModelIndex == tackPiano ? 0.6f * k
+                      : ModelIndex == fmPiano   ? 0.7f * k
+                                                : 200.0f;
+        rate2[lane] = ModelIndex == rhodes      ? 10.0f
+                      : ModelIndex == wurli     ? 5.0f
+                      : ModelIndex == tackPiano ? 30.0f
+                      : ModelIndex == fmPiano   ? 3.0f * k
+                                                : 0.0f;
+    }
+
+    releaseStep = splat (std::exp (-releaseRate * invSampleRate));
+
+    // Exponential decays stepped per sample by multiplication.
+    Float env1 = VoiceLanes::exp (-rate1 * age), env2 = VoiceLanes::exp (-rate2 * age);
+    const Float step1 = VoiceLanes::exp (-rate1 * invSampleRate), step2 = VoiceLanes::exp (-rate2 * invSampleRate);
+    const Float level = ModelIndex == tonewheel || ModelIndex == transistor ? 0.5f * v + 0.5f : v;
+
+    int lastAlive[width] = {count, count, count, count};
+    const float chunkSeconds = (float)count * invSampleRate;
+    const bool anyReleasing = laneBits (releasing) != 0;
+    const bool anyAttacking = laneBits (age < 0.005f) != 0;
+    const bool anyClicking = ModelIndex == tonewheel && laneBits (age < 0.015f + chunkSeconds) != 0;
+
+    for (int i = 0; i < count; ++i)
+    {
+        const Float a = age + (float)i * invSampleRate;
+
+        // Level: a 5 ms attack ramp while on; the release curve while released, ending
+        // the voice when it falls below 0.001.
+        Float gain = anyAttacking ? min (a * 200.0f, splat (1.0f)) : splat (1.0f);
+
+        if (anyReleasing)
         {
-            gain = release.next();
+            const Int ended = releasing & (releaseLevel < 0.001f);
 
-            if (gain < 0.001f)
-            {
-                voice.state = StageKeyboardVoice::idle;
-                break;
-            }
-        }
-        else
-        {
-            gain = age < 0.005f ? age * 200.0f : 1.0f;
+            if (const int bits = laneBits (ended & alive); bits != 0)
+                for (int lane = 0; lane < width; ++lane)
+                    if ((bits & (1 << lane)) != 0)
+                        lastAlive[lane] = i;
+
+            alive &= ~ended;
+            gain = select (releasing, releaseLevel, gain);
+            releaseLevel *= select (releasing, releaseStep, splat (1.0f));
         }
 
-        const float e1 = env1.next();
-        const float e2 = env2.next();
-        float raw = 0.0f;
+        Float raw;
 
         if constexpr (ModelIndex == rhodes)
         {
-            t1 = advance (t1, inc);
-            t2 = advance (t2, 14.0f * inc);
-            const float index = (2.0f * v + 0.5f) * e1 * invTwoPi;
-            raw = (sinCycles (t1 + index * sinCycles (2.0f * t1)) * e1 + 0.5f * v * e2 * sinCycles (t2)) * v;
+            t1 = advancePhase (t1, inc);
+            t2 = wrapPositive (t2 + 14.0f * inc);
+            const Float index = (2.0f * v + 0.5f) * env1 * invTwoPi;
+            raw = (sinCycles (t1 + index * sinCycles (2.0f * t1)) * env1 + 0.5f * v * env2 * sinCycles (t2)) * v;
         }
         else if constexpr (ModelIndex == wurli)
         {
-            t1 = advance (t1, inc);
-            t2 = advance (t2, 2.0f * inc);
-            const float index = (2.5f * v * e2 + 0.8f) * invTwoPi;
-            const float x = sinCycles (t1 + index * sinCycles (t2));
-            raw = e1 * (x + 0.4f * x * x) * v;
+            t1 = advancePhase (t1, inc);
+            t2 = wrapPositive (t2 + 2.0f * inc);
+            const Float index = (2.5f * v * env2 + 0.8f) * invTwoPi;
+            const Float x = sinCycles (t1 + index * sinCycles (t2));
+            raw = env1 * (x + 0.4f * x * x) * v;
         }
         else if constexpr (ModelIndex == tackPiano)
         {
-            t1 = advance (t1, inc);
-            t2 = advance (t2, 1.0025f * inc);
-            t3 = advance (t3, 0.9975f * inc);
-            t4 = advance (t4, 12.5f * inc);
-            noiseState = 0.5f * noiseState + 0.5f * noise (random);
-            const float h = sinCycles (2.0f * t1) * (v + 0.5f) * invTwoPi;
-            const float body = (sinCycles (h + t2) + sinCycles (h + t1) + sinCycles (h + t3)) * 0.33f * e1;
-            const float knock = sinCycles (3.0f * noiseState * invTwoPi + t4) * e2 * 1.5f;
+            t1 = advancePhase (t1, inc);
+            t2 = wrapPositive (t2 + 1.0025f * inc);
+            t3 = advancePhase (t3, 0.9975f * inc);
+            t4 = wrapPositive (t4 + 12.5f * inc);
+            noiseState = 0.5f * noiseState + 0.5f * laneNoise.next();
+            const Float h = sinCycles (2.0f * t1) * (v + 0.5f) * invTwoPi;
+            const Float body = (sinCycles (h + t2) + sinCycles (h + t1) + sinCycles (h + t3)) * 0.33f * env1;
+            const Float knock = sinCycles (noiseState * (3.0f * invTwoPi) + t4) * env2 * 1.5f;
             raw = (body + knock) * v;
         }
         else if constexpr (ModelIndex == fmPiano)
         {
-            t1 = advance (t1, inc);
-            t2 = advance (t2, 14.0f * inc);
-            t3 = advance (t3, 1.001f * inc);
-            const float u = 3.0f * e1 * sinCycles (t1 + 2.0f * v * e2 * invTwoPi * sinCycles (t2)) * invTwoPi;
-            raw = (sinCycles (u + t3) + sinCycles (u + t1)) * 0.5f * e1 * v;
+            t1 = advancePhase (t1, inc);
+            t2 = wrapPositive (t2 + 14.0f * inc);
+            t3 = wrapPositive (t3 + 1.001f * inc);
+            const Float u = 3.0f * env1 * sinCycles (t1 + 2.0f * v * env2 * invTwoPi * sinCycles (t2)) * invTwoPi;
+            raw = (sinCycles (u + t3) + sinCycles (u + t1)) * 0.5f * env1 * v;
         }
         else if constexpr (ModelIndex == tonewheel)
         {
-            t1 = advance (t1, 0.5f * inc);
-            t2 = advance (t2, inc);
-            t3 = advance (t3, 1.4983f * inc);
-            t4 = advance (t4, 2.0f * inc);
-            t5 = advance (t5, 2.9966f * inc);
-            const float drawbars = 0.8f * sinCycles (t1) + sinCycles (t2) + 0.6f * sinCycles (t3) + 0.5f * sinCycles (t4) + 0.4f * sinCycles (t5);
-            const float click = age < 0.015f ? e1 * noise (random) * 0.06f : 0.0f;
-            raw = (0.3f * drawbars + click) * (0.5f * v + 0.5f);
+            t1 = advancePhase (t1, 0.5f * inc);
+            t2 = advancePhase (t2, inc);
+            t3 = wrapPositive (t3 + 1.4983f * inc);
+            t4 = wrapPositive (t4 + 2.0f * inc);
+            t5 = wrapPositive (t5 + 2.9966f * inc);
+            const Float drawbars = 0.8f * sinCycles (t1) + sinCycles (t2) + 0.6f * sinCycles (t3) +
+                                   0.5f * sinCycles (t4) + 0.4f * sinCycles (t5);
+            const Float click = anyClicking ? keepWhere (a < 0.015f, env1 * laneNoise.next() * 0.06f) : Float{};
+            raw = (0.3f * drawbars + click) * level;
         }
         else // transistor
         {
-            t1 = advance (t1, inc);
-            t2 = advance (t2, 2.0f * inc);
-            t3 = advance (t3, 3.0f * inc);
+            t1 = advancePhase (t1, inc);
+            t2 = wrapPositive (t2 + 2.0f * inc);
+            t3 = wrapPositive (t3 + 3.0f * inc);
 
-            // sin 3x and sin 5x from sin x (exact identities, two sine calls fewer)
-            auto odd = [] (float s, float& s3, float& s5) noexcept
-            {
-                const float s2 = s * s;
-                s3 = s * (3.0f - 4.0f * s2);
-                s5 = s * (5.0f + s2 * (-20.0f + 16.0f * s2));
-            };
-
-            const float s1 = sinCycles (t1), sB = sinCycles (t2);
-            float s13, s15, sB3, sB5;
-            odd (s1, s13, s15);
-            odd (sB, sB3, sB5);
-            const float harmonics = s1 + 0.33f * s13 + 0.2f * s15 + 0.7f * (sB + 0.33f * sB3);
-            raw = (harmonics + 0.4f * sinCycles (t3)) * 0.3f * (0.5f * v + 0.5f);
+            // sin 3x and sin 5x from sin x (exact identities, four sine evaluations fewer)
+            const Float s1 = sinCycles (t1), sB = sinCycles (t2);
+            const Float q1 = s1 * s1, qB = sB * sB;
+            const Float s13 = s1 * (3.0f - 4.0f * q1);
+            const Float s15 = s1 * (5.0f + q1 * (-20.0f + 16.0f * q1));
+            const Float sB3 = sB * (3.0f - 4.0f * qB);
+            const Float harmonics = s1 + 0.33f * s13 + 0.2f * s15 + 0.7f * (sB + 0.33f * sB3);
+            raw = (harmonics + 0.4f * sinCycles (t3)) * 0.3f * level;
         }
 
-        mixSum[i] += gain * raw;
+        env1 *= step1;
+        env2 *= step2;
+        mixSum[i] += sum (keepWhere (alive, gain * raw));
     }
 
-    voice.age = age0 + (float) i * invSampleRate;
+    for (int lane = 0; lane < numLanes; ++lane)
+    {
+        auto& voice = voices[voiceIndices[lane]];
+        voice.ageSamples += lastAlive[lane];
+        voice.age = (float)((double)voice.ageSamples / sampleRate);
+        voice.phaseCycles[0] = t1[lane];
+        voice.modelPhases[0] = t1[lane] * twoPi;
+        voice.phaseCycles[1] = t2[lane];
+        voice.modelPhases[1] = t2[lane] * twoPi;
+        voice.phaseCycles[2] = t3[lane];
+        voice.modelPhases[2] = t3[lane] * twoPi;
+        voice.phaseCycles[3] = t4[lane];
+        voice.modelPhases[3] = t4[lane] * twoPi;
+        voice.phaseCycles[4] = t5[lane];
+        voice.modelPhases[4] = t5[lane] * twoPi;
+        voice.noiseState = noiseState[lane];
 
-    if (releasing)
-        voice.releaseTime += (float) i * invSampleRate;
+        if (voice.state == Voice::released)
+        {
+            voice.releaseSamples += lastAlive[lane];
+            voice.releaseTime = (float)((double)voice.releaseSamples / sampleRate);
 
-    voice.modelPhases[0] = t1 * twoPi;
-    voice.modelPhases[1] = t2 * twoPi;
-    voice.modelPhases[2] = t3 * twoPi;
-    voice.modelPhases[3] = t4 * twoPi;
-    voice.modelPhases[4] = t5 * twoPi;
-    voice.noiseState = noiseState;
+            if (alive[lane] == 0)
+                voice.state = Voice::idle;
+        }
+    }
 }
 
 void StageKeyboardEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
@@ -363,8 +378,10 @@ void StageKeyboardEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juc
     const int modelIndex = juce::isPositiveAndBelow (model, numModels) ? model : -1;
     const float bendFactor = std::exp2 (clampSetting (pitchBend, -2.0f, 2.0f, 0.0f) / 12.0f);
     const float driveGain = 4.0f * clampSetting (drive, 0.0f, 1.0f, 0.0f) + 1.0f;
-    const float tremIncrement = (float) (clampSetting (tremRate, 0.1f, 15.0f, 4.0f) * juce::MathConstants<double>::twoPi / sampleRate);
-    const float depth = juce::jlimit (0.0f, 1.0f, clampSetting (modWheel, 0.0f, 1.0f, 0.0f) + clampSetting (tremDepth, 0.0f, 1.0f, 0.0f));
+    const float tremIncrement =
+        (float)(clampSetting (tremRate, 0.1f, 15.0f, 4.0f) * juce::MathConstants<double>::twoPi / sampleRate);
+    const float depth = juce::jlimit (
+        0.0f, 1.0f, clampSetting (modWheel, 0.0f, 1.0f, 0.0f) + clampSetting (tremDepth, 0.0f, 1.0f, 0.0f));
     const float outputGain = clampSetting (masterVol, 0.0f, 2.0f, 1.0f);
 
     auto bandGain = [] (float setting) noexcept
@@ -381,30 +398,38 @@ void StageKeyboardEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juc
         const int count = juce::jmin (renderChunk, numSamples - start);
         std::fill (mixSum, mixSum + count, 0.0f);
 
-        for (auto& voice : voices)
+        // Sounding voices run four at a time in lanes.
+        int sounding[numVoices];
+        int numSounding = 0;
+
+        for (int v = 0; v < numVoices; ++v)
+            if (voices[v].state != StageKeyboardVoice::idle)
+                sounding[numSounding++] = v;
+
+        for (int first = 0; first < numSounding; first += VoiceLanes::width)
         {
-            if (voice.state == StageKeyboardVoice::idle)
-                continue;
+            const int* group = sounding + first;
+            const int lanes = juce::jmin (VoiceLanes::width, numSounding - first);
 
             switch (modelIndex)
             {
                 case rhodes:
-                    renderVoice<rhodes> (voice, bendFactor, count);
+                    renderVoiceGroup<rhodes> (group, lanes, bendFactor, count);
                     break;
                 case wurli:
-                    renderVoice<wurli> (voice, bendFactor, count);
+                    renderVoiceGroup<wurli> (group, lanes, bendFactor, count);
                     break;
                 case tackPiano:
-                    renderVoice<tackPiano> (voice, bendFactor, count);
+                    renderVoiceGroup<tackPiano> (group, lanes, bendFactor, count);
                     break;
                 case fmPiano:
-                    renderVoice<fmPiano> (voice, bendFactor, count);
+                    renderVoiceGroup<fmPiano> (group, lanes, bendFactor, count);
                     break;
                 case tonewheel:
-                    renderVoice<tonewheel> (voice, bendFactor, count);
+                    renderVoiceGroup<tonewheel> (group, lanes, bendFactor, count);
                     break;
                 case transistor:
-                    renderVoice<transistor> (voice, bendFactor, count);
+                    renderVoiceGroup<transistor> (group, lanes, bendFactor, count);
                     break;
                 default:
                     break; // an unknown model is silent

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instruments/VoiceHelpers.h"
+#include "instruments/VoiceLanes.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -16,15 +17,23 @@ struct StageKeyboardVoice
         released = 2
     };
 
-    int note = -1;          // -1 until first used; a released voice keeps its note
-    bool held = false;      // its key is down
-    float frequency = 0.0f; // Hz
-    float velocity = 0.0f;  // 0..1
-    float age = 0.0f;       // seconds since note-on
+    int note = -1;            // -1 until first used; a released voice keeps its note
+    bool held = false;        // its key is down
+    float frequency = 0.0f;   // Hz
+    float velocity = 0.0f;    // 0..1
+    float age = 0.0f;         // seconds since note-on
     float releaseTime = 0.0f; // seconds since the release began
     int state = idle;
     float modelPhases[5] = {}; // radians, 0..2 pi
     float noiseState = 0.0f;   // low-passed noise of the tack piano
+
+    // age and releaseTime counted in samples, so that they do not drift with rounding
+    // however the audio is cut into blocks
+    int ageSamples = 0;
+    int releaseSamples = 0;
+
+    // The phases as the render keeps them, in cycles 0..1; modelPhases mirrors them in radians.
+    float phaseCycles[5] = {};
 };
 
 /** The electric piano and organ (built-in instrument type 5): 24 voices playing one
@@ -91,9 +100,10 @@ private:
     static void releaseVoice (StageKeyboardVoice& voice) noexcept;
 
     template <int ModelIndex>
-    void renderVoice (StageKeyboardVoice& voice, float bendFactor, int count) noexcept;
+    void renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor, int count) noexcept;
 
     float mixSum[VoiceHelpers::renderChunk] = {};
+    VoiceLanes::Noise laneNoise; // seeded from random; four voices draw at once
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StageKeyboardEngine)
 };

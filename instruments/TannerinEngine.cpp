@@ -155,7 +155,7 @@ void TannerinEngine::handleMidiEvent (const MidiEvent& event) noexcept
         case MidiEvent::controller:
             if (event.number == modWheelController)
             {
-                modWheel = (float) event.value / 127.0f;
+                modWheel = (float)event.value / 127.0f;
             }
             else if (event.number == sustainController)
             {
@@ -184,7 +184,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const juce::ScopedNoDenormals noDenormals; // decaying states must not fall into slow denormal arithmetic
 
     const auto s = readSettings();
-    const float sr = (float) sampleRate;
+    const float sr = (float)sampleRate;
 
     setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
     setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
@@ -210,16 +210,17 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
 
     const float smoothCoeff = smoothingCoefficient (0.005, sampleRate);
     const float slideCoeff = smoothingCoefficient (s.slideTime * 0.001, sampleRate);
-    const float lfoIncrement = (float) (s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
+    const float lfoIncrement = (float)(s.lfoRate * juce::MathConstants<double>::twoPi / sampleRate);
     const float bend = clampSetting (pitchBend, -2.0f, 2.0f, 0.0f);
     const float wheel = clampSetting (modWheel, 0.0f, 1.0f, 0.0f);
-    const float targetFrequency = (float) (440.0 * std::exp2 ((s.slidePitch + bend + (float) s.globalOctave * 12.0f - 69.0f) / 12.0));
+    const float targetFrequency =
+        (float)(440.0 * std::exp2 ((s.slidePitch + bend + (float)s.globalOctave * 12.0f - 69.0f) / 12.0));
     const float osc2Ratio = std::exp2 ((s.osc2Fine / 100.0f + s.osc2Tune) / 12.0f);
     const float vibratoDepth = (s.lfoAmt + wheel) * 2.0f / 12.0f; // octaves at full swing
     const bool rampVibrato = s.lfoDelay > 0.0f || s.lfoAttack > 0.0f;
     const float delaySamples = s.lfoDelay * 0.001f * sr;
     const float attackSamples = s.lfoAttack * 0.001f * sr;
-    const int gateLimit = (int) juce::jmin (sampleRate * 3600.0, (double) std::numeric_limits<int>::max() - 1.0);
+    const int gateLimit = (int)juce::jmin (sampleRate * 3600.0, (double)std::numeric_limits<int>::max() - 1.0);
     const float cutoffLimit = maxCutoff (sampleRate);
     const float invSampleRate = 1.0f / sr;
     const float outputGain = 0.35f * s.masterVol;
@@ -254,7 +255,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
 
             if (rampVibrato)
             {
-                const float sinceGate = (float) gateSamples;
+                const float sinceGate = (float)gateSamples;
 
                 if (sinceGate < delaySamples)
                     ramp = 0.0f;
@@ -268,7 +269,9 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
             const float dt2 = osc2Ratio * dt1;
             osc2Phase = wrapPhase (osc2Phase + dt2);
 
-            const float mix = (shape (s.osc2Wave, osc2Phase, dt2) * s.osc2Mix + shape (s.waveShape, osc1Phase, dt1) * s.osc1Mix) * 0.3f;
+            const float mix =
+                (shape (s.osc2Wave, osc2Phase, dt2) * s.osc2Mix + shape (s.waveShape, osc1Phase, dt1) * s.osc1Mix) *
+                0.3f;
 
             const float a = ampEnvelope.getNextSample();
             const float e = filterEnvelope.getNextSample();

@@ -42,35 +42,35 @@ public:
     int heldNoteCount = 0;
 
     // Settings, named after their reel and preset attributes.
-    float masterVol = 1.0f;     // 0..1
-    float slidePitch = 60.0f;   // fractional MIDI note, 36..84
-    float slideTime = 20.0f;    // ms pitch smoothing (1 ms used below 1); not stored
-    int globalOctave = 1;       // -3..3
-    int waveShape = 0;          // 0 sine, 1 saw, 2 square
-    bool gateLatch = false;     // MIDI and the pedal neither open nor close the gate
-    bool gate = false;          // the gate is open
-    bool lightsOn = true;       // editors' display switch; not used here, not stored
+    float masterVol = 1.0f;      // 0..1
+    float slidePitch = 60.0f;    // fractional MIDI note, 36..84
+    float slideTime = 20.0f;     // ms pitch smoothing (1 ms used below 1); not stored
+    int globalOctave = 1;        // -3..3
+    int waveShape = 0;           // 0 sine, 1 saw, 2 square
+    bool gateLatch = false;      // MIDI and the pedal neither open nor close the gate
+    bool gate = false;           // the gate is open
+    bool lightsOn = true;        // editors' display switch; not used here, not stored
     float synthCutoff = 2000.0f; // Hz, 20..20000
-    float synthRes = 0.1f;      // 0..0.95
-    float synthEnvMod = 0.0f;   // Hz, 0..10000
-    int filterType = 0;         // 0 low-pass, 1 high-pass, 2 band-pass
-    float fEnvA = 5.0f;         // ms, 1..2000
-    float fEnvD = 500.0f;       // ms, 10..2000
-    float fEnvS = 1.0f;         // 0..1
-    float fEnvR = 500.0f;       // ms, 10..2000
-    float aEnvA = 407.0f;       // ms, 2..2000
-    float aEnvD = 500.0f;       // ms, 10..2000
-    float aEnvS = 1.0f;         // 0..1
-    float aEnvR = 1100.0f;      // ms, 10..2000
-    float lfoRate = 6.0f;       // Hz, 1..20
-    float lfoAmt = 0.0f;        // 0..2 (x 2 semitones)
-    float lfoDelay = 0.0f;      // ms, 0..2000
-    float lfoAttack = 0.0f;     // ms, 0..2000
-    int osc2Wave = 0;           // 0 sine, 1 saw, 2 square
-    float osc1Mix = 1.0f;       // 0..1
-    float osc2Mix = 0.3f;       // 0..1
-    float osc2Tune = 12.0f;     // semitones, -24..24
-    float osc2Fine = 0.0f;      // cents, -100..100
+    float synthRes = 0.1f;       // 0..0.95
+    float synthEnvMod = 0.0f;    // Hz, 0..10000
+    int filterType = 0;          // 0 low-pass, 1 high-pass, 2 band-pass
+    float fEnvA = 5.0f;          // ms, 1..2000
+    float fEnvD = 500.0f;        // ms, 10..2000
+    float fEnvS = 1.0f;          // 0..1
+    float fEnvR = 500.0f;        // ms, 10..2000
+    float aEnvA = 407.0f;        // ms, 2..2000
+    float aEnvD = 500.0f;        // ms, 10..2000
+    float aEnvS = 1.0f;          // 0..1
+    float aEnvR = 1100.0f;       // ms, 10..2000
+    float lfoRate = 6.0f;        // Hz, 1..20
+    float lfoAmt = 0.0f;         // 0..2 (x 2 semitones)
+    float lfoDelay = 0.0f;       // ms, 0..2000
+    float lfoAttack = 0.0f;      // ms, 0..2000
+    int osc2Wave = 0;            // 0 sine, 1 saw, 2 square
+    float osc1Mix = 1.0f;        // 0..1
+    float osc2Mix = 0.3f;        // 0..1
+    float osc2Tune = 12.0f;      // semitones, -24..24
+    float osc2Fine = 0.0f;       // cents, -100..100
 
     int gateSamples = 0; // samples since the gate opened, counted up to one hour
     double sampleRate = 44100.0;
@@ -93,7 +93,7 @@ private:
 
     // Gate requests from the editors: (sequence << 1) | open. Written by the message
     // thread only, applied by the audio thread at the start of a block.
-    std::atomic<juce::uint32> gateRequest { 0 };
+    std::atomic<juce::uint32> gateRequest{0};
     juce::uint32 appliedGateRequest = 0;
 
     float scratch[VoiceHelpers::renderChunk] = {};

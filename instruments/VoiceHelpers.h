@@ -28,18 +28,13 @@ inline float fastExp2 (float x) noexcept
 {
     x = x > -126.0f ? (x < 126.0f ? x : 126.0f) : -126.0f; // NaN lands on -126
     const float rounded = x + (x >= 0.0f ? 0.5f : -0.5f);
-    const int whole = (int) rounded; // round half away from zero
-    const float f = (x - (float) whole) * 0.69314718055994531f; // |f| <= ln2 / 2
+    const int whole = (int)rounded;                            // round half away from zero
+    const float f = (x - (float)whole) * 0.69314718055994531f; // |f| <= ln2 / 2
 
     // Taylor series of e^f to the 6th power: error below 1.2e-7 for |f| <= 0.347.
-    const float p = 1.0f
-                    + f
-                          * (1.0f
-                             + f
-                                   * (0.5f
-                                      + f
-                                            * (1.0f / 6.0f
-                                               + f * (1.0f / 24.0f + f * (1.0f / 120.0f + f * (1.0f / 720.0f))))));
+    const float p =
+        1.0f +
+        f * (1.0f + f * (0.5f + f * (1.0f / 6.0f + f * (1.0f / 24.0f + f * (1.0f / 120.0f + f * (1.0f / 720.0f))))));
 
     const std::uint32_t bits = (std::uint32_t) (whole + 127) << 23;
     float scale;
@@ -76,7 +71,7 @@ inline float fastSinCycles (float t) noexcept
 {
     // Reduce to [-0.5, 0.5], then fold to [-0.25, 0.25] where sin is odd and monotonic.
     const float rounded = t + (t >= 0.0f ? 0.5f : -0.5f);
-    t -= (float) (int) rounded;
+    t -= (float)(int)rounded;
 
     if (t > 0.25f)
         t = 0.5f - t;
@@ -87,13 +82,9 @@ inline float fastSinCycles (float t) noexcept
     const float x2 = x * x;
 
     // Taylor series to x^11: error below 6e-8 on [-pi/2, pi/2].
-    return x
-           * (1.0f
-              + x2
-                    * (-1.0f / 6.0f
-                       + x2
-                             * (1.0f / 120.0f
-                                + x2 * (-1.0f / 5040.0f + x2 * (1.0f / 362880.0f + x2 * (-1.0f / 39916800.0f))))));
+    return x * (1.0f + x2 * (-1.0f / 6.0f +
+                             x2 * (1.0f / 120.0f +
+                                   x2 * (-1.0f / 5040.0f + x2 * (1.0f / 362880.0f + x2 * (-1.0f / 39916800.0f))))));
 }
 
 /** sin(x) for x in radians, |x| < 1e6. */
@@ -106,23 +97,14 @@ inline float fastSin (float x) noexcept
 inline float fastTan (float w) noexcept
 {
     const float w2 = w * w;
-    const float s = w
-                    * (1.0f
-                       + w2
-                             * (-1.0f / 6.0f
-                                + w2
-                                      * (1.0f / 120.0f
-                                         + w2 * (-1.0f / 5040.0f + w2 * (1.0f / 362880.0f + w2 * (-1.0f / 39916800.0f))))));
-    const float c = 1.0f
-                    + w2
-                          * (-0.5f
-                             + w2
-                                   * (1.0f / 24.0f
-                                      + w2
-                                            * (-1.0f / 720.0f
-                                               + w2
-                                                     * (1.0f / 40320.0f
-                                                        + w2 * (-1.0f / 3628800.0f + w2 * (1.0f / 479001600.0f))))));
+    const float s =
+        w * (1.0f +
+             w2 * (-1.0f / 6.0f + w2 * (1.0f / 120.0f + w2 * (-1.0f / 5040.0f +
+                                                              w2 * (1.0f / 362880.0f + w2 * (-1.0f / 39916800.0f))))));
+    const float c =
+        1.0f + w2 * (-0.5f + w2 * (1.0f / 24.0f +
+                                   w2 * (-1.0f / 720.0f + w2 * (1.0f / 40320.0f + w2 * (-1.0f / 3628800.0f +
+                                                                                        w2 * (1.0f / 479001600.0f))))));
     return s / c;
 }
 
@@ -138,7 +120,8 @@ enum FilterMode : int
 
 /** Zero-delay-feedback four-pole ladder with a saturating first stage.
     Mode 1 high-pass, 2 band-pass, anything else low-pass. Updates state. */
-inline float processLadderFilter (float state[4], float input, float cutoffHz, float resonance, float sampleRate, int mode) noexcept
+inline float processLadderFilter (float state[4], float input, float cutoffHz, float resonance, float sampleRate,
+                                  int mode) noexcept
 {
     const float fc = cutoffHz < 20.0f ? 20.0f : juce::jmin (cutoffHz, 0.45f * sampleRate);
     const float r = juce::jlimit (0.0f, 1.0f, resonance);
@@ -253,36 +236,37 @@ inline float noise (juce::Random& random) noexcept
 
 inline float noteToFrequency (int note) noexcept
 {
-    return (float) (440.0 * std::pow (2.0, (note - 69) / 12.0));
+    return (float)(440.0 * std::pow (2.0, (note - 69) / 12.0));
 }
 
 /** Coefficient of a one-pole smoother with time constant timeSeconds. */
 inline float smoothingCoefficient (double timeSeconds, double sampleRate) noexcept
 {
-    return (float) (1.0 - std::exp (-1.0 / (timeSeconds * sampleRate)));
+    return (float)(1.0 - std::exp (-1.0 / (timeSeconds * sampleRate)));
 }
 
 /** Upper cutoff limit before smoothing: 0.45 fs, at most 20 kHz. */
 inline float maxCutoff (double sampleRate) noexcept
 {
-    return (float) juce::jmin (0.45 * sampleRate, 20000.0);
+    return (float)juce::jmin (0.45 * sampleRate, 20000.0);
 }
 
 /** Sets an envelope from millisecond fields. Rates are only recomputed when a value
     changed: juce::ADSR::setParameters re-derives the release slope from the sustain
     level, which would bend (or, with sustain 0, cut off) a release in progress. */
-inline void setEnvelopeFromMilliseconds (juce::ADSR& envelope, float attackMs, float decayMs, float sustain, float releaseMs) noexcept
+inline void setEnvelopeFromMilliseconds (juce::ADSR& envelope, float attackMs, float decayMs, float sustain,
+                                         float releaseMs) noexcept
 {
     const juce::ADSR::Parameters p (attackMs / 1000.0f, decayMs / 1000.0f, sustain, releaseMs / 1000.0f);
     const auto& current = envelope.getParameters();
 
-    if (p.attack != current.attack || p.decay != current.decay || p.sustain != current.sustain || p.release != current.release)
+    if (p.attack != current.attack || p.decay != current.decay || p.sustain != current.sustain ||
+        p.release != current.release)
         envelope.setParameters (p);
 }
 
 /** Clamps a setting into [low, high]; a non-finite value becomes fallback. */
-template <typename T>
-inline T clampSetting (T value, T low, T high, T fallback) noexcept
+template <typename T> inline T clampSetting (T value, T low, T high, T fallback) noexcept
 {
     if constexpr (std::is_floating_point_v<T>)
         if (! std::isfinite (value))
@@ -365,7 +349,7 @@ inline MidiEvent decodeMidi (const juce::uint8* data, int size) noexcept
 /** Pitch-bend value 0..16383 to semitones, +-2 at the extremes. */
 inline float pitchBendSemitones (int value14) noexcept
 {
-    return (float) (value14 - 8192) / 8192.0f * 2.0f;
+    return (float)(value14 - 8192) / 8192.0f * 2.0f;
 }
 
 enum Controller : int
@@ -377,7 +361,8 @@ enum Controller : int
 };
 
 /** Adds one mono block to channel 0 and, when present, channel 1. */
-inline void addMonoToBuffer (juce::AudioBuffer<float>& buffer, int startSample, const float* mono, int numSamples) noexcept
+inline void addMonoToBuffer (juce::AudioBuffer<float>& buffer, int startSample, const float* mono,
+                             int numSamples) noexcept
 {
     const int channels = buffer.getNumChannels();
 

@@ -13,7 +13,7 @@ namespace InstrumentTestUtils
 inline juce::MidiBuffer noteOn (int note, int velocity = 100, int channel = 1)
 {
     juce::MidiBuffer midi;
-    midi.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8) velocity), 0);
+    midi.addEvent (juce::MidiMessage::noteOn (channel, note, (juce::uint8)velocity), 0);
     return midi;
 }
 
@@ -28,7 +28,7 @@ inline juce::MidiBuffer notesOn (std::initializer_list<int> notes, int velocity 
 {
     juce::MidiBuffer midi;
     for (int note : notes)
-        midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8) velocity), 0);
+        midi.addEvent (juce::MidiMessage::noteOn (1, note, (juce::uint8)velocity), 0);
     return midi;
 }
 
@@ -41,7 +41,8 @@ inline juce::MidiBuffer controller (int number, int value)
 
 /** Renders numSamples in blocks; midi goes into the first block. Returns a stereo buffer. */
 template <typename RenderBlock>
-juce::AudioBuffer<float> renderWith (RenderBlock&& renderBlock, int numSamples, juce::MidiBuffer midi = {}, int blockSize = 512)
+juce::AudioBuffer<float> renderWith (RenderBlock&& renderBlock, int numSamples, juce::MidiBuffer midi = {},
+                                     int blockSize = 512)
 {
     juce::AudioBuffer<float> out (2, numSamples);
     out.clear();

@@ -38,12 +38,9 @@ TEST (MonoSynthEngine, PlaysTheNotesPitchAcrossSampleRatesAndOctaves)
     };
 
     const Case cases[] = {
-        { 48000.0, 69, 0, 0.0f, 440.0 },
-        { 44100.0, 69, 0, 0.0f, 440.0 },
-        { 96000.0, 57, 0, 0.0f, 220.0 },
-        { 48000.0, 45, 1, 0.0f, 220.0 },   // octave +1 of A2
-        { 48000.0, 69, -2, 0.0f, 110.0 },
-        { 48000.0, 69, 0, 100.0f, 440.0 * std::pow (2.0, 1.0 / 12.0) }, // +100 cents
+        {48000.0, 69, 0, 0.0f, 440.0},  {44100.0, 69, 0, 0.0f, 440.0},
+        {96000.0, 57, 0, 0.0f, 220.0},  {48000.0, 45, 1, 0.0f, 220.0},                                // octave +1 of A2
+        {48000.0, 69, -2, 0.0f, 110.0}, {48000.0, 69, 0, 100.0f, 440.0 * std::pow (2.0, 1.0 / 12.0)}, // +100 cents
     };
 
     for (const auto& c : cases)
@@ -53,8 +50,8 @@ TEST (MonoSynthEngine, PlaysTheNotesPitchAcrossSampleRatesAndOctaves)
         engine->globalOctave = c.octave;
         engine->globalTune = c.tune;
 
-        const auto out = render (*engine, (int) c.sampleRate, noteOn (c.note));
-        const double f = pitchOf (out, c.sampleRate, (int) (0.2 * c.sampleRate), (int) (0.7 * c.sampleRate));
+        const auto out = render (*engine, (int)c.sampleRate, noteOn (c.note));
+        const double f = pitchOf (out, c.sampleRate, (int)(0.2 * c.sampleRate), (int)(0.7 * c.sampleRate));
         EXPECT_NEAR (semitonesBetween (f, c.expectedHz), 0.0, 0.01);
     }
 }
@@ -95,7 +92,7 @@ TEST (MonoSynthEngine, GlideFollowsItsTimeConstantAndZeroActsAsTwoMilliseconds)
         float glideMs, effectiveMs;
     };
 
-    for (const auto& c : { Case { 100.0f, 100.0f }, Case { 0.0f, 2.0f } })
+    for (const auto& c : {Case{100.0f, 100.0f}, Case{0.0f, 2.0f}})
     {
         SCOPED_TRACE (c.glideMs);
         auto engine = makeCleanMono();
@@ -103,7 +100,7 @@ TEST (MonoSynthEngine, GlideFollowsItsTimeConstantAndZeroActsAsTwoMilliseconds)
         render (*engine, 4800, noteOn (48));
 
         // Legato to an octave above: after one time constant 63 % of the distance in Hz is covered.
-        render (*engine, (int) (c.effectiveMs * 0.001 * fs), noteOn (60));
+        render (*engine, (int)(c.effectiveMs * 0.001 * fs), noteOn (60));
         const double from = midiToHz (48), to = midiToHz (60);
         EXPECT_NEAR ((engine->currentFrequency - from) / (to - from), 1.0 - std::exp (-1.0), 0.01);
     }
@@ -134,7 +131,7 @@ TEST (MonoSynthEngine, SeventeenthNoteSoundsButIsNotRemembered)
     auto engine = makeCleanMono();
     juce::MidiBuffer seventeen;
     for (int i = 0; i < 17; ++i)
-        seventeen.addEvent (juce::MidiMessage::noteOn (1, 40 + i, (juce::uint8) 100), 0);
+        seventeen.addEvent (juce::MidiMessage::noteOn (1, 40 + i, (juce::uint8)100), 0);
 
     render (*engine, 9600, seventeen);
     EXPECT_EQ (engine->noteCount, MonoSynthEngine::maxHeldNotes);

@@ -1,5 +1,5 @@
-#include "instruments/BuiltInInstruments.h"
 #include "instruments/VoiceHelpers.h"
+#include "instruments/BuiltInInstruments.h"
 #include "tests/support/AudioTestUtils.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@ TEST (PolyBlep, MatchesTheReferenceValues)
     };
 
     const Case cases[] = {
-        { 0.5f, 0.0000001f, 0.0f }, // increment too small: no correction
-        { 0.0f, 0.01f, -1.0f },     // just after the step
-        { 0.005f, 0.01f, -0.25f },  // x = 0.5: 1 - 0.25 - 1
-        { 0.999f, 0.01f, 0.81f },   // just before the step
-        { 0.5f, 0.01f, 0.0f },      // far from the step
+        {0.5f, 0.0000001f, 0.0f}, // increment too small: no correction
+        {0.0f, 0.01f, -1.0f},     // just after the step
+        {0.005f, 0.01f, -0.25f},  // x = 0.5: 1 - 0.25 - 1
+        {0.999f, 0.01f, 0.81f},   // just before the step
+        {0.5f, 0.01f, 0.0f},      // far from the step
     };
 
     for (const auto& c : cases)
@@ -41,18 +41,19 @@ TEST (PolyBlep, CorrectedOscillatorsAliasFarLessThanNaiveOnes)
     const int n = 48000;
     std::vector<float> naiveSaw (n), bandSaw (n), naiveSquare (n), bandSquare (n);
     float t = 0.0f;
-    const float dt = (float) (f0 / fs);
+    const float dt = (float)(f0 / fs);
 
     for (int i = 0; i < n; ++i)
     {
         t = wrapPhase (t + dt);
-        naiveSaw[(size_t) i] = 2.0f * t - 1.0f;
-        bandSaw[(size_t) i] = sawShape (t, dt);
-        naiveSquare[(size_t) i] = t < 0.5f ? 1.0f : -1.0f;
-        bandSquare[(size_t) i] = squareShape (t, dt);
+        naiveSaw[(size_t)i] = 2.0f * t - 1.0f;
+        bandSaw[(size_t)i] = sawShape (t, dt);
+        naiveSquare[(size_t)i] = t < 0.5f ? 1.0f : -1.0f;
+        bandSquare[(size_t)i] = squareShape (t, dt);
     }
 
-    auto level = [&] (const std::vector<float>& x, double f) { return AudioTestUtils::toneAmplitude (x.data(), n, f, fs); };
+    auto level = [&] (const std::vector<float>& x, double f)
+    { return AudioTestUtils::toneAmplitude (x.data(), n, f, fs); };
 
     EXPECT_LT (level (bandSaw, alias), 0.25 * level (naiveSaw, alias));
     EXPECT_LT (level (bandSquare, alias), 0.25 * level (naiveSquare, alias));
@@ -74,9 +75,9 @@ TEST (LadderFilter, CutoffIsLimitedToItsUsableRange)
     };
 
     const Case cases[] = {
-        { 5.0f, 20.0f, 44100.0f },         // below 20 Hz behaves as 20 Hz
-        { 30000.0f, 19845.0f, 44100.0f },  // above 0.45 fs behaves as 0.45 fs
-        { 1.0e9f, 0.45f * 96000.0f, 96000.0f },
+        {5.0f, 20.0f, 44100.0f},        // below 20 Hz behaves as 20 Hz
+        {30000.0f, 19845.0f, 44100.0f}, // above 0.45 fs behaves as 0.45 fs
+        {1.0e9f, 0.45f * 96000.0f, 96000.0f},
     };
 
     for (const auto& c : cases)
@@ -86,7 +87,7 @@ TEST (LadderFilter, CutoffIsLimitedToItsUsableRange)
 
         for (int i = 0; i < 2000; ++i)
         {
-            const float x = (float) std::sin (i * 0.07) * 0.3f;
+            const float x = (float)std::sin (i * 0.07) * 0.3f;
             ASSERT_FLOAT_EQ (processLadderFilter (a, x, c.cutoff, 0.5f, c.sampleRate, lowPass),
                              processLadderFilter (b, x, c.sameAs, 0.5f, c.sampleRate, lowPass));
         }
@@ -95,7 +96,7 @@ TEST (LadderFilter, CutoffIsLimitedToItsUsableRange)
 
 TEST (LadderFilter, ResonanceIsClampedToZeroToOne)
 {
-    for (auto [outside, inside] : { std::pair { 3.0f, 1.0f }, std::pair { -2.0f, 0.0f } })
+    for (auto [outside, inside] : {std::pair{3.0f, 1.0f}, std::pair{-2.0f, 0.0f}})
     {
         float a[4] = {}, b[4] = {};
 
@@ -117,13 +118,13 @@ TEST (LadderFilter, PassesSmallLowSignalsAtUnityAndLimitsLargeOnes)
 
     for (int i = 0; i < 48000; ++i)
     {
-        const float x = 0.01f * (float) std::sin (AudioTestUtils::twoPi * 50.0 * i / fs);
-        const float y = processLadderFilter (state, x, 5000.0f, 0.0f, (float) fs, lowPass);
+        const float x = 0.01f * (float)std::sin (AudioTestUtils::twoPi * 50.0 * i / fs);
+        const float y = processLadderFilter (state, x, 5000.0f, 0.0f, (float)fs, lowPass);
 
         if (i >= 4800)
         {
-            inSum += (double) x * x;
-            outSum += (double) y * y;
+            inSum += (double)x * x;
+            outSum += (double)y * y;
         }
     }
 
@@ -133,7 +134,7 @@ TEST (LadderFilter, PassesSmallLowSignalsAtUnityAndLimitsLargeOnes)
     float big[4] = {};
     float y = 0.0f;
     for (int i = 0; i < 4800; ++i)
-        y = processLadderFilter (big, 10.0f, 5000.0f, 0.0f, (float) fs, lowPass);
+        y = processLadderFilter (big, 10.0f, 5000.0f, 0.0f, (float)fs, lowPass);
     EXPECT_LT (y, 1.5f);
 }
 
@@ -143,7 +144,8 @@ TEST (LadderFilter, NaNInputResetsTheStateAndReturnsSilence)
     for (int i = 0; i < 100; ++i)
         processLadderFilter (state, 0.5f, 1000.0f, 0.5f, 48000.0f, lowPass);
 
-    EXPECT_EQ (processLadderFilter (state, std::numeric_limits<float>::quiet_NaN(), 1000.0f, 0.5f, 48000.0f, lowPass), 0.0f);
+    EXPECT_EQ (processLadderFilter (state, std::numeric_limits<float>::quiet_NaN(), 1000.0f, 0.5f, 48000.0f, lowPass),
+               0.0f);
 
     for (float s : state)
         EXPECT_EQ (s, 0.0f);
@@ -162,7 +164,7 @@ TEST (LadderFilter, ModesShareOneCoreAndRelateAsDocumented)
 
     for (int i = 0; i < 500; ++i)
     {
-        const float x = 0.1f * (float) std::sin (i * 0.2);
+        const float x = 0.1f * (float)std::sin (i * 0.2);
         const float low = processLadderFilter (lp, x, 2000.0f, 0.3f, 48000.0f, lowPass);
         const float high = processLadderFilter (hp, x, 2000.0f, 0.3f, 48000.0f, highPass);
         ASSERT_NEAR (high, x - low, 1.0e-6f);
@@ -175,10 +177,10 @@ TEST (LadderFilter, ModesShareOneCoreAndRelateAsDocumented)
 
         for (int i = 0; i < 48000; ++i)
         {
-            const float x = 0.01f * (float) std::sin (AudioTestUtils::twoPi * frequency * i / 48000.0);
+            const float x = 0.01f * (float)std::sin (AudioTestUtils::twoPi * frequency * i / 48000.0);
             const float y = processLadderFilter (state, x, 1000.0f, 0.0f, 48000.0f, bandPass);
             if (i >= 9600)
-                sum += (double) y * y;
+                sum += (double)y * y;
         }
 
         return std::sqrt (sum / (48000 - 9600)) / (0.01 / std::sqrt (2.0));
@@ -198,20 +200,21 @@ TEST (FastMaths, AgreesWithTheLibraryOverTheRangesTheEnginesUse)
     {
         const double u = i / 200000.0;
 
-        const float x2 = (float) (-40.0 + 80.0 * u);
-        worstExp2 = std::max (worstExp2, std::abs (fastExp2 (x2) / std::exp2 ((double) x2) - 1.0));
+        const float x2 = (float)(-40.0 + 80.0 * u);
+        worstExp2 = std::max (worstExp2, std::abs (fastExp2 (x2) / std::exp2 ((double)x2) - 1.0));
 
         const double xt = -12.0 + 24.0 * u;
-        worstTanh = std::max (worstTanh, std::abs (fastTanh ((float) xt) - std::tanh (xt)));
+        worstTanh = std::max (worstTanh, std::abs (fastTanh ((float)xt) - std::tanh (xt)));
 
-        const float xs = (float) (-20.0 + 40.0 * u);
-        worstSin = std::max (worstSin, std::abs (fastSin (xs) - std::sin ((double) xs)));
+        const float xs = (float)(-20.0 + 40.0 * u);
+        worstSin = std::max (worstSin, std::abs (fastSin (xs) - std::sin ((double)xs)));
 
-        const float cycles = (float) (-4.0 + 8.0 * u);
+        const float cycles = (float)(-4.0 + 8.0 * u);
         worstSin = std::max (worstSin, std::abs (fastSinCycles (cycles) - std::sin (AudioTestUtils::twoPi * cycles)));
 
         const double w = 0.45 * 3.14159265358979 * u;
-        worstTan = std::max (worstTan, std::abs (fastTan ((float) w) / std::tan ((double) (float) w) - 1.0) * (w > 0.0 ? 1.0 : 0.0));
+        worstTan = std::max (worstTan,
+                             std::abs (fastTan ((float)w) / std::tan ((double)(float)w) - 1.0) * (w > 0.0 ? 1.0 : 0.0));
     }
 
     EXPECT_LT (worstExp2, 5.0e-7);
@@ -272,12 +275,12 @@ TEST (MidiDecoding, ReadsTheMessagesTheEnginesUse)
 {
     auto decode = [] (const juce::MidiMessage& m) { return decodeMidi (m.getRawData(), m.getRawDataSize()); };
 
-    auto on = decode (juce::MidiMessage::noteOn (5, 60, (juce::uint8) 100));
+    auto on = decode (juce::MidiMessage::noteOn (5, 60, (juce::uint8)100));
     EXPECT_EQ (on.kind, MidiEvent::noteOn);
     EXPECT_EQ (on.number, 60);
     EXPECT_EQ (on.value, 100);
 
-    EXPECT_EQ (decode (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 0)).kind, MidiEvent::noteOff);
+    EXPECT_EQ (decode (juce::MidiMessage::noteOn (1, 60, (juce::uint8)0)).kind, MidiEvent::noteOff);
     EXPECT_EQ (decode (juce::MidiMessage::noteOff (16, 61)).kind, MidiEvent::noteOff);
     EXPECT_EQ (decode (juce::MidiMessage::controllerEvent (3, 64, 127)).kind, MidiEvent::controller);
     EXPECT_EQ (decode (juce::MidiMessage::programChange (1, 4)).kind, MidiEvent::other);
@@ -304,13 +307,13 @@ TEST (BuiltInInstrumentCatalogue, NamesFoldersAndLearnIds)
     };
 
     const Case cases[] = {
-        { MonoSynth, "Velmora K-7 Mono Synthesizer", "MonoBass" },
-        { RhythmMachine, "Velmora Pulsaro Rhythm", "" },
-        { PolySynth, "Velmora K-70 Poly Synthesizer", "PolySynth" },
-        { Tannerin, "Velmora Lirvando", "Tannerin" },
-        { StageKeyboard, "Velmora Stage Keyboard", "StageKeyboard" },
-        { 0, "Velmora K-70 Poly Synthesizer", "" }, // unknown types show as the poly synthesizer
-        { 9, "Velmora K-70 Poly Synthesizer", "" },
+        {MonoSynth, "Velmora K-7 Mono Synthesizer", "MonoBass"},
+        {RhythmMachine, "Velmora Pulsaro Rhythm", ""},
+        {PolySynth, "Velmora K-70 Poly Synthesizer", "PolySynth"},
+        {Tannerin, "Velmora Lirvando", "Tannerin"},
+        {StageKeyboard, "Velmora Stage Keyboard", "StageKeyboard"},
+        {0, "Velmora K-70 Poly Synthesizer", ""}, // unknown types show as the poly synthesizer
+        {9, "Velmora K-70 Poly Synthesizer", ""},
     };
 
     for (const auto& c : cases)
