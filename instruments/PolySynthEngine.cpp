@@ -258,8 +258,8 @@ void PolySynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 }
 
 template <int NumGroups>
-void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s,
-                                         int count) noexcept
+VOICE_LANES_INLINE void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s,
+                                                            int count) noexcept
 {
     using namespace VoiceLanes;
     constexpr int numLanes = NumGroups * width;
@@ -403,6 +403,40 @@ void PolySynthEngine::renderVoiceGroups (const int* voiceIndices, int numSoundin
     }
 }
 
+static_assert (PolySynthEngine::numVoices <= 3 * VoiceLanes::width, "three groups of lanes hold every voice");
+
+void PolySynthEngine::renderSoundingVoices (const int* voiceIndices, int numSounding, const Settings& s,
+                                            int count) noexcept
+{
+#if VOICE_LANES_HAS_WIDE_TARGET
+    if (VoiceLanes::hasWideTarget())
+    {
+        renderSoundingVoicesWide (voiceIndices, numSounding, s, count);
+        return;
+    }
+#endif
+
+    if (numSounding > 2 * VoiceLanes::width)
+        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
+    else if (numSounding > VoiceLanes::width)
+        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
+    else if (numSounding > 0)
+        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+}
+
+#if VOICE_LANES_HAS_WIDE_TARGET
+VOICE_LANES_WIDE_TARGET void PolySynthEngine::renderSoundingVoicesWide (const int* voiceIndices, int numSounding,
+                                                                        const Settings& s, int count) noexcept
+{
+    if (numSounding > 2 * VoiceLanes::width)
+        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
+    else if (numSounding > VoiceLanes::width)
+        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
+    else if (numSounding > 0)
+        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+}
+#endif
+
 void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
 {
     const juce::ScopedNoDenormals noDenormals; // decaying states must not fall into slow denormal arithmetic
@@ -480,14 +514,7 @@ void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
             if (! voices[v].isFree())
                 sounding[numSounding++] = v;
 
-        static_assert (numVoices <= 3 * VoiceLanes::width, "three groups of lanes hold every voice");
-
-        if (numSounding > 2 * VoiceLanes::width)
-            renderVoiceGroups<3> (sounding, numSounding, s, count);
-        else if (numSounding > VoiceLanes::width)
-            renderVoiceGroups<2> (sounding, numSounding, s, count);
-        else if (numSounding > 0)
-            renderVoiceGroups<1> (sounding, numSounding, s, count);
+        renderSoundingVoices (sounding, numSounding, s, count);
 
         for (int i = 0; i < count; ++i)
             mixSum[i] = fastTanh (0.5f * mixSum[i]) * outputGain;

@@ -112,6 +112,9 @@ private:
     void handleMidiEvent (const VoiceHelpers::MidiEvent& event) noexcept;
     void startNote (int note, int velocity127) noexcept;
     void stopNote (int note) noexcept;
+    void renderSoundingVoices (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
+    void renderSoundingVoicesWide (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
+
     template <int NumGroups>
     void renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
 

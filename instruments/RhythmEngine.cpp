@@ -216,6 +216,12 @@ void RhythmEngine::publishSample (int voice, std::unique_ptr<CustomSample> sampl
         retiredSamples.push_back (std::move (retired));
     }
 
+    freeFinishedSamples();
+}
+
+void RhythmEngine::freeFinishedSamples()
+{
+    // Caller holds loaderMutex.
     retiredSamples.erase (std::remove_if (retiredSamples.begin(), retiredSamples.end(),
                                           [this] (const RetiredSample& r)
                                           { return ! r.waitForRender || renderCount.load() != r.renderCountAtRetire; }),
@@ -225,11 +231,7 @@ void RhythmEngine::publishSample (int voice, std::unique_ptr<CustomSample> sampl
 void RhythmEngine::releaseRetiredSamples()
 {
     const std::lock_guard<std::mutex> lock (loaderMutex);
-
-    retiredSamples.erase (std::remove_if (retiredSamples.begin(), retiredSamples.end(),
-                                          [this] (const RetiredSample& r)
-                                          { return ! r.waitForRender || renderCount.load() != r.renderCountAtRetire; }),
-                          retiredSamples.end());
+    freeFinishedSamples();
 }
 
 bool RhythmEngine::loadCustomSample (int voice, const juce::File& file, juce::AudioFormatManager& formats)

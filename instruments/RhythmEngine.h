@@ -142,6 +142,7 @@ private:
 
     static std::unique_ptr<CustomSample> readCustomSample (const juce::File& file, juce::AudioFormatManager& formats);
     void publishSample (int voice, std::unique_ptr<CustomSample> sample);
+    void freeFinishedSamples();
     void handleMidiEvent (const VoiceHelpers::MidiEvent& event) noexcept;
 
     // Synth voice state

@@ -182,7 +182,8 @@ void StageKeyboardEngine::handleMidiEvent (const MidiEvent& event) noexcept
 }
 
 template <int ModelIndex>
-void StageKeyboardEngine::renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor, int count) noexcept
+VOICE_LANES_INLINE void StageKeyboardEngine::renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor,
+                                                               int count) noexcept
 {
     using namespace VoiceLanes;
     using Voice = StageKeyboardVoice;
@@ -363,6 +364,85 @@ void StageKeyboardEngine::renderVoiceGroup (const int* voiceIndices, int numLane
     }
 }
 
+void StageKeyboardEngine::renderSoundingVoices (int modelIndex, const int* voiceIndices, int numSounding,
+                                                float bendFactor, int count) noexcept
+{
+#if VOICE_LANES_HAS_WIDE_TARGET
+    if (VoiceLanes::hasWideTarget())
+    {
+        renderSoundingVoicesWide (modelIndex, voiceIndices, numSounding, bendFactor, count);
+        return;
+    }
+#endif
+
+    for (int first = 0; first < numSounding; first += VoiceLanes::width)
+    {
+        const int* group = voiceIndices + first;
+        const int lanes = juce::jmin (VoiceLanes::width, numSounding - first);
+
+        switch (modelIndex)
+        {
+            case rhodes:
+                renderVoiceGroup<rhodes> (group, lanes, bendFactor, count);
+                break;
+            case wurli:
+                renderVoiceGroup<wurli> (group, lanes, bendFactor, count);
+                break;
+            case tackPiano:
+                renderVoiceGroup<tackPiano> (group, lanes, bendFactor, count);
+                break;
+            case fmPiano:
+                renderVoiceGroup<fmPiano> (group, lanes, bendFactor, count);
+                break;
+            case tonewheel:
+                renderVoiceGroup<tonewheel> (group, lanes, bendFactor, count);
+                break;
+            case transistor:
+                renderVoiceGroup<transistor> (group, lanes, bendFactor, count);
+                break;
+            default:
+                break; // an unknown model is silent
+        }
+    }
+}
+
+#if VOICE_LANES_HAS_WIDE_TARGET
+VOICE_LANES_WIDE_TARGET void StageKeyboardEngine::renderSoundingVoicesWide (int modelIndex, const int* voiceIndices,
+                                                                            int numSounding, float bendFactor,
+                                                                            int count) noexcept
+{
+    for (int first = 0; first < numSounding; first += VoiceLanes::width)
+    {
+        const int* group = voiceIndices + first;
+        const int lanes = juce::jmin (VoiceLanes::width, numSounding - first);
+
+        switch (modelIndex)
+        {
+            case rhodes:
+                renderVoiceGroup<rhodes> (group, lanes, bendFactor, count);
+                break;
+            case wurli:
+                renderVoiceGroup<wurli> (group, lanes, bendFactor, count);
+                break;
+            case tackPiano:
+                renderVoiceGroup<tackPiano> (group, lanes, bendFactor, count);
+                break;
+            case fmPiano:
+                renderVoiceGroup<fmPiano> (group, lanes, bendFactor, count);
+                break;
+            case tonewheel:
+                renderVoiceGroup<tonewheel> (group, lanes, bendFactor, count);
+                break;
+            case transistor:
+                renderVoiceGroup<transistor> (group, lanes, bendFactor, count);
+                break;
+            default:
+                break; // an unknown model is silent
+        }
+    }
+}
+#endif
+
 void StageKeyboardEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
 {
     const juce::ScopedNoDenormals noDenormals; // decaying states must not fall into slow denormal arithmetic
@@ -406,35 +486,7 @@ void StageKeyboardEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juc
             if (voices[v].state != StageKeyboardVoice::idle)
                 sounding[numSounding++] = v;
 
-        for (int first = 0; first < numSounding; first += VoiceLanes::width)
-        {
-            const int* group = sounding + first;
-            const int lanes = juce::jmin (VoiceLanes::width, numSounding - first);
-
-            switch (modelIndex)
-            {
-                case rhodes:
-                    renderVoiceGroup<rhodes> (group, lanes, bendFactor, count);
-                    break;
-                case wurli:
-                    renderVoiceGroup<wurli> (group, lanes, bendFactor, count);
-                    break;
-                case tackPiano:
-                    renderVoiceGroup<tackPiano> (group, lanes, bendFactor, count);
-                    break;
-                case fmPiano:
-                    renderVoiceGroup<fmPiano> (group, lanes, bendFactor, count);
-                    break;
-                case tonewheel:
-                    renderVoiceGroup<tonewheel> (group, lanes, bendFactor, count);
-                    break;
-                case transistor:
-                    renderVoiceGroup<transistor> (group, lanes, bendFactor, count);
-                    break;
-                default:
-                    break; // an unknown model is silent
-            }
-        }
+        renderSoundingVoices (modelIndex, sounding, numSounding, bendFactor, count);
 
         for (int i = 0; i < count; ++i)
         {

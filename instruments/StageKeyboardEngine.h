@@ -99,6 +99,11 @@ private:
     void stopNote (int note) noexcept;
     static void releaseVoice (StageKeyboardVoice& voice) noexcept;
 
+    void renderSoundingVoices (int modelIndex, const int* voiceIndices, int numSounding, float bendFactor,
+                               int count) noexcept;
+    void renderSoundingVoicesWide (int modelIndex, const int* voiceIndices, int numSounding, float bendFactor,
+                                   int count) noexcept;
+
     template <int ModelIndex>
     void renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor, int count) noexcept;
 

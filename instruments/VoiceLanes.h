@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #if defined(__SSE__)
@@ -15,48 +16,83 @@
 // branches (both sides of a choice are computed and one is selected). The filter's tan
 // and tanh use cheaper rational approximations than the scalar helpers; their errors
 // (below 3e-5 relative and 1e-4 absolute) are far below anything audible.
+// Every helper is forced inline, so that the wide-instruction copies of the engines'
+// render loops (see VOICE_LANES_WIDE_TARGET) compile it with their own instruction set.
+#if defined(__GNUC__) || defined(__clang__)
+#define VOICE_LANES_INLINE inline __attribute__ ((always_inline))
+#else
+#define VOICE_LANES_INLINE inline
+#endif
+
+// On x86-64 the render loops are also compiled for AVX2 with FMA and chosen at run time.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VOICE_LANES_HAS_WIDE_TARGET 1
+#define VOICE_LANES_WIDE_TARGET __attribute__ ((target ("avx2,fma")))
+#else
+#define VOICE_LANES_HAS_WIDE_TARGET 0
+#define VOICE_LANES_WIDE_TARGET
+#endif
+
 namespace VoiceLanes
 {
 constexpr int width = 4;
+
+/** Switches the AVX2 copies off, so that tests can compare them with the portable ones. */
+inline std::atomic<bool>& wideTargetAllowed() noexcept
+{
+    static std::atomic<bool> allowed{true};
+    return allowed;
+}
+
+/** Whether the render loops take their AVX2 and FMA copies on this processor. */
+inline bool hasWideTarget() noexcept
+{
+#if VOICE_LANES_HAS_WIDE_TARGET
+    static const bool supported = __builtin_cpu_supports ("avx2") && __builtin_cpu_supports ("fma");
+    return supported && wideTargetAllowed().load (std::memory_order_relaxed);
+#else
+    return false;
+#endif
+}
 
 typedef float Float __attribute__ ((vector_size (16)));
 typedef std::int32_t Int __attribute__ ((vector_size (16)));
 typedef std::uint32_t UInt __attribute__ ((vector_size (16)));
 
-inline Float splat (float x) noexcept
+VOICE_LANES_INLINE Float splat (float x) noexcept
 {
     return Float{} + x;
 }
 
-inline Float load (const float* p) noexcept
+VOICE_LANES_INLINE Float load (const float* p) noexcept
 {
     return Float{p[0], p[1], p[2], p[3]};
 }
 
-inline float sum (Float x) noexcept
+VOICE_LANES_INLINE float sum (Float x) noexcept
 {
     return (x[0] + x[1]) + (x[2] + x[3]);
 }
 
 /** mask lanes are all ones (true) or zero (false), as comparisons produce them. */
-inline Float select (Int mask, Float whenTrue, Float whenFalse) noexcept
+VOICE_LANES_INLINE Float select (Int mask, Float whenTrue, Float whenFalse) noexcept
 {
     return mask ? whenTrue : whenFalse;
 }
 
 /** x where the mask is set, else 0 (one instruction). */
-inline Float keepWhere (Int mask, Float x) noexcept
+VOICE_LANES_INLINE Float keepWhere (Int mask, Float x) noexcept
 {
     return (Float)((Int)x & mask);
 }
 
 /** x where the mask is clear, else 0 (one instruction). */
-inline Float keepWhereNot (Int mask, Float x) noexcept
+VOICE_LANES_INLINE Float keepWhereNot (Int mask, Float x) noexcept
 {
     return (Float)((Int)x & ~mask);
 }
 
-inline Float min (Float a, Float b) noexcept
+VOICE_LANES_INLINE Float min (Float a, Float b) noexcept
 {
 #if defined(__SSE__)
     return (Float)_mm_min_ps ((__m128)a, (__m128)b); // a < b ? a : b in one instruction
@@ -65,7 +101,7 @@ inline Float min (Float a, Float b) noexcept
 #endif
 }
 
-inline Float max (Float a, Float b) noexcept
+VOICE_LANES_INLINE Float max (Float a, Float b) noexcept
 {
 #if defined(__SSE__)
     return (Float)_mm_max_ps ((__m128)a, (__m128)b); // a > b ? a : b in one instruction
@@ -75,59 +111,59 @@ inline Float max (Float a, Float b) noexcept
 }
 
 /** The nearest whole number, for |x| < 2^22 (adding and removing 1.5 * 2^23 rounds). */
-inline Float roundToWhole (Float x) noexcept
+VOICE_LANES_INLINE Float roundToWhole (Float x) noexcept
 {
     const Float magic = splat (12582912.0f);
     return (x + magic) - magic;
 }
 
-inline Float clamp (Float x, Float low, Float high) noexcept
+VOICE_LANES_INLINE Float clamp (Float x, Float low, Float high) noexcept
 {
     return min (max (x, low), high);
 }
 
-inline Float abs (Float x) noexcept
+VOICE_LANES_INLINE Float abs (Float x) noexcept
 {
     return (Float)((Int)x & 0x7fffffff);
 }
 
-inline Float copySign (Float magnitude, Float sign) noexcept
+VOICE_LANES_INLINE Float copySign (Float magnitude, Float sign) noexcept
 {
     return (Float)(((Int)magnitude & 0x7fffffff) | ((Int)sign & (std::int32_t)0x80000000));
 }
 
-inline Float toFloat (Int x) noexcept
+VOICE_LANES_INLINE Float toFloat (Int x) noexcept
 {
     return __builtin_convertvector(x, Float);
 }
 
 /** Truncation towards zero, like a scalar (int) cast; |x| must stay below 2^31. */
-inline Int truncate (Float x) noexcept
+VOICE_LANES_INLINE Int truncate (Float x) noexcept
 {
     return __builtin_convertvector(x, Int);
 }
 
-inline Float floor (Float x) noexcept
+VOICE_LANES_INLINE Float floor (Float x) noexcept
 {
     const Float t = toFloat (truncate (x));
     return t + toFloat (t > x); // a true mask is -1
 }
 
 /** Phase wrap into [0, 1) for phases that stepped past the end (or below 0). */
-inline Float wrap (Float t) noexcept
+VOICE_LANES_INLINE Float wrap (Float t) noexcept
 {
     const Float w = t - floor (t);
     return select (w < 1.0f, w, Float{});
 }
 
 /** Phase wrap into [0, 1) for phases that are not negative. */
-inline Float wrapPositive (Float t) noexcept
+VOICE_LANES_INLINE Float wrapPositive (Float t) noexcept
 {
     return t - toFloat (truncate (t));
 }
 
 /** Advances phases in [0, 1) by increments in [0, 1): one subtraction at most. */
-inline Float advancePhase (Float t, Float dt) noexcept
+VOICE_LANES_INLINE Float advancePhase (Float t, Float dt) noexcept
 {
     t += dt;
     return t - keepWhere (t >= 1.0f, splat (1.0f));
@@ -136,13 +172,13 @@ inline Float advancePhase (Float t, Float dt) noexcept
 /** Phase increment kept within [1e-6, 0.999] cycles per sample: below one cycle so that
     advancePhase stays exact (a frequency above the sample rate is only aliasing), and
     above the smallest step the step correction handles (0.05 Hz at 48 kHz). */
-inline Float limitIncrement (Float dt) noexcept
+VOICE_LANES_INLINE Float limitIncrement (Float dt) noexcept
 {
     return clamp (dt, splat (0.000001f), splat (0.999f));
 }
 
 /** One bit per lane of a mask, lane 0 in bit 0. */
-inline int laneBits (Int mask) noexcept
+VOICE_LANES_INLINE int laneBits (Int mask) noexcept
 {
 #if defined(__SSE__)
     return _mm_movemask_ps ((__m128)mask);
@@ -152,12 +188,12 @@ inline int laneBits (Int mask) noexcept
 }
 
 /** Lanes where x is a finite number. */
-inline Int isFinite (Float x) noexcept
+VOICE_LANES_INLINE Int isFinite (Float x) noexcept
 {
     return (x - x) == 0.0f;
 }
 
-inline Float exp2 (Float x) noexcept
+VOICE_LANES_INLINE Float exp2 (Float x) noexcept
 {
     x = clamp (x, splat (-126.0f), splat (126.0f));
     const Float whole = roundToWhole (x);
@@ -168,14 +204,14 @@ inline Float exp2 (Float x) noexcept
     return p * (Float)((truncate (whole) + 127) << 23);
 }
 
-inline Float exp (Float x) noexcept
+VOICE_LANES_INLINE Float exp (Float x) noexcept
 {
     return exp2 (x * 1.44269504088896341f);
 }
 
 /** tanh by Lambert's continued fraction, clamped to +-1: absolute error below 1e-4 (at
     |x| near 5), below 1e-6 for |x| < 3. Used for soft saturation, where that is inaudible. */
-inline Float tanh (Float x) noexcept
+VOICE_LANES_INLINE Float tanh (Float x) noexcept
 {
     const Float x2 = x * x;
     const Float num = x * (135135.0f + x2 * (17325.0f + x2 * (378.0f + x2)));
@@ -185,7 +221,7 @@ inline Float tanh (Float x) noexcept
 }
 
 /** sin(2 pi t) for phases in cycles, |t| < 1e6; absolute error below 4e-6. */
-inline Float sinCycles (Float t) noexcept
+VOICE_LANES_INLINE Float sinCycles (Float t) noexcept
 {
     t -= roundToWhole (t);
     const Float a = abs (t);
@@ -196,7 +232,7 @@ inline Float sinCycles (Float t) noexcept
 }
 
 /** tan(w) for w in [0, 0.45 pi] by a [5/4] Pade approximant: relative error below 3e-5. */
-inline Float tan (Float w) noexcept
+VOICE_LANES_INLINE Float tan (Float w) noexcept
 {
     const Float w2 = w * w;
     return w * (945.0f + w2 * (-105.0f + w2)) / (945.0f + w2 * (-420.0f + w2 * 15.0f));
@@ -204,7 +240,7 @@ inline Float tan (Float w) noexcept
 
 /** Step correction for four oscillators, for increments from limitIncrement; invDt = 1 / dt,
     shared by the calls of one oscillator in one sample. */
-inline Float polyBlep (Float t, Float dt, Float invDt) noexcept
+VOICE_LANES_INLINE Float polyBlep (Float t, Float dt, Float invDt) noexcept
 {
     const Float x1 = t * invDt;
     const Float x2 = (t - 1.0f) * invDt;
@@ -213,12 +249,12 @@ inline Float polyBlep (Float t, Float dt, Float invDt) noexcept
     return keepWhere (t < dt, rising) + keepWhere (t > 1.0f - dt, falling);
 }
 
-inline Float saw (Float t, Float dt, Float invDt) noexcept
+VOICE_LANES_INLINE Float saw (Float t, Float dt, Float invDt) noexcept
 {
     return 2.0f * t - 1.0f - polyBlep (t, dt, invDt);
 }
 
-inline Float pulse (Float t, Float dt, Float invDt, Float width) noexcept
+VOICE_LANES_INLINE Float pulse (Float t, Float dt, Float invDt, Float width) noexcept
 {
     Float shifted = t + 1.0f - width;
     shifted -= keepWhere (shifted >= 1.0f, splat (1.0f));
@@ -226,7 +262,7 @@ inline Float pulse (Float t, Float dt, Float invDt, Float width) noexcept
     return polyBlep (t, dt, invDt) + level - polyBlep (shifted, dt, invDt);
 }
 
-inline Float triangle (Float t) noexcept
+VOICE_LANES_INLINE Float triangle (Float t) noexcept
 {
     return 4.0f * abs (t - 0.5f) - 1.0f;
 }
@@ -242,7 +278,7 @@ struct Noise
         state = state == 0u ? UInt{1u, 2u, 3u, 4u} : state;
     }
 
-    Float next() noexcept
+    VOICE_LANES_INLINE Float next() noexcept
     {
         state ^= state << 13;
         state ^= state >> 17;
@@ -254,8 +290,8 @@ struct Noise
 
 /** The ladder filter of VoiceHelpers::processLadderFilter for four voices. A lane that goes
     non-finite returns 0; the caller zeroes such lanes' state with resetNonFinite. */
-inline Float ladderFilter (Float state[4], Float input, Float cutoffHz, Float resonance, float sampleRate,
-                           int mode) noexcept
+VOICE_LANES_INLINE Float ladderFilter (Float state[4], Float input, Float cutoffHz, Float resonance, float sampleRate,
+                                       int mode) noexcept
 {
     const Float fc = max (min (cutoffHz, splat (0.45f * sampleRate)), splat (20.0f));
     const Float k = 4.0f * clamp (resonance, Float{}, splat (1.0f));
@@ -289,7 +325,7 @@ inline Float ladderFilter (Float state[4], Float input, Float cutoffHz, Float re
 }
 
 /** Zeroes the filter state of lanes that went non-finite (checked once per chunk). */
-inline void resetNonFinite (Float state[4]) noexcept
+VOICE_LANES_INLINE void resetNonFinite (Float state[4]) noexcept
 {
     const Int finite = isFinite (state[0]) & isFinite (state[1]) & isFinite (state[2]) & isFinite (state[3]);
 

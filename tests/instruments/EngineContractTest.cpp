@@ -302,3 +302,33 @@ TEST (InstrumentEngines, RenderingAllocatesNothing)
         EXPECT_EQ (allocations.count(), 0);
     }
 }
+
+TEST (InstrumentEngines, WideAndPortableRenderLoopsAgree)
+{
+    if (! VoiceLanes::hasWideTarget())
+        GTEST_SKIP() << "this processor has no AVX2 and FMA";
+
+    // The poly synthesizer and the stage keyboard each have an AVX2 copy of their voice loop;
+    // both copies must sound the same (FMA rounds differently, nothing more).
+    for (int which : {1, 4})
+    {
+        std::vector<juce::AudioBuffer<float>> results;
+
+        for (bool wide : {true, false})
+        {
+            VoiceLanes::wideTargetAllowed() = wide;
+            auto engine = makeEngine (which);
+            SCOPED_TRACE (engine.name);
+            results.push_back (renderWith (engine.render, 24000, chord()));
+        }
+
+        VoiceLanes::wideTargetAllowed() = true;
+
+        double worst = 0.0;
+        for (int i = 0; i < 24000; ++i)
+            worst = std::max (worst, (double)std::abs (results[0].getSample (0, i) - results[1].getSample (0, i)));
+
+        EXPECT_GT (AudioTestUtils::peak (results[1], 0), 0.01f);
+        EXPECT_LT (worst, 1.0e-3);
+    }
+}
