@@ -223,6 +223,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const int gateLimit = (int)juce::jmin (sampleRate * 3600.0, (double)std::numeric_limits<int>::max() - 1.0);
     const float cutoffLimit = maxCutoff (sampleRate);
     const float invSampleRate = 1.0f / sr;
+    const bool gateOpen = gate.load (std::memory_order_relaxed);
     const float outputGain = 0.35f * s.masterVol;
 
     auto shape = [] (int wave, float t, float dt) noexcept
@@ -248,7 +249,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
 
             const float lfo = fastSin (lfoPhase);
 
-            if (gate && gateSamples < gateLimit)
+            if (gateOpen && gateSamples < gateLimit)
                 ++gateSamples;
 
             float ramp = 1.0f;
