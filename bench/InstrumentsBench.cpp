@@ -78,6 +78,19 @@ static void BM_PolySynthEngine (benchmark::State& state)
 }
 BENCHMARK (BM_PolySynthEngine);
 
+static void BM_PolySynthEngineDefaultPatch (benchmark::State& state)
+{
+    auto engine = makePolySynthEngine();
+    engine->prepare (sampleRate);
+
+    runEngine (state, chord (48, PolySynthEngine::numVoices, 3),
+               [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
+
+    if (engine->getNumSoundingVoices() != PolySynthEngine::numVoices)
+        state.SkipWithError ("not every voice was sounding");
+}
+BENCHMARK (BM_PolySynthEngineDefaultPatch);
+
 static void BM_RhythmEngine (benchmark::State& state)
 {
     auto engine = makeRhythmEngine();
