@@ -22,6 +22,20 @@ juce::MidiBuffer chord (int firstNote, int count, int spacing)
     return midi;
 }
 
+/** Argument "wide" 1 runs the AVX2 copies of the voice loops where the processor has them,
+    0 the portable SSE2 loops every x86-64 processor runs. */
+struct ScopedLoopChoice
+{
+    explicit ScopedLoopChoice (benchmark::State& state, int argument = 0)
+    {
+        const bool wide = state.range (argument) != 0;
+        VoiceLanes::wideTargetAllowed() = wide;
+        state.SetLabel (wide ? (VoiceLanes::hasWideTarget() ? "avx2" : "no avx2 here") : "sse2");
+    }
+
+    ~ScopedLoopChoice() { VoiceLanes::wideTargetAllowed() = true; }
+};
+
 template <typename RenderBlock>
 void runEngine (benchmark::State& state, juce::MidiBuffer firstMidi, RenderBlock&& renderBlock)
 {
@@ -58,6 +72,7 @@ BENCHMARK (BM_MonoSynthEngine);
 
 static void BM_PolySynthEngine (benchmark::State& state)
 {
+    const ScopedLoopChoice loops (state);
     auto engine = makePolySynthEngine();
     engine->prepare (sampleRate);
     engine->noiseMix = 0.3f;
@@ -76,7 +91,7 @@ static void BM_PolySynthEngine (benchmark::State& state)
     if (engine->getNumSoundingVoices() != PolySynthEngine::numVoices)
         state.SkipWithError ("not every voice was sounding");
 }
-BENCHMARK (BM_PolySynthEngine);
+BENCHMARK (BM_PolySynthEngine)->Arg (1)->Arg (0);
 
 static void BM_PolySynthEngineDefaultPatch (benchmark::State& state)
 {
@@ -127,6 +142,7 @@ BENCHMARK (BM_TannerinEngine);
 
 static void BM_StageKeyboardEngine (benchmark::State& state)
 {
+    const ScopedLoopChoice loops (state, 1);
     auto engine = makeStageKeyboardEngine();
     engine->prepare (sampleRate);
     engine->model = (int)state.range (0);
@@ -134,7 +150,9 @@ static void BM_StageKeyboardEngine (benchmark::State& state)
     engine->bass = 0.5f;
     engine->treble = -0.3f;
     engine->drive = 0.5f;
-    state.SetLabel (StageKeyboardEngine::getModelName (engine->model));
+    const auto label =
+        juce::String (StageKeyboardEngine::getModelName (engine->model)) + (state.range (1) != 0 ? " avx2" : " sse2");
+    state.SetLabel (label.toStdString());
 
     runEngine (state, chord (36, StageKeyboardEngine::numVoices, 2),
                [&] (auto& b, auto& m) { engine->renderNextBlock (b, m); });
@@ -142,4 +160,5 @@ static void BM_StageKeyboardEngine (benchmark::State& state)
     if (engine->getNumSoundingVoices() != StageKeyboardEngine::numVoices)
         state.SkipWithError ("not every voice was sounding");
 }
-BENCHMARK (BM_StageKeyboardEngine)->DenseRange (0, StageKeyboardEngine::numModels - 1);
+BENCHMARK (BM_StageKeyboardEngine)
+    ->ArgsProduct ({benchmark::CreateDenseRange (0, StageKeyboardEngine::numModels - 1, 1), {1, 0}});
