@@ -1,6 +1,17 @@
+#include "effects/BuiltInEffects.h"
+#include "effects/EqualizerEngine.h"
+#include "effects/FetCompEngine.h"
+#include "effects/MultiModulatorEngine.h"
+#include "effects/OptoCompEngine.h"
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "engine/tape/TapeReelSize.h"
+#include "instruments/BuiltInInstruments.h"
+#include "instruments/MonoSynthEngine.h"
+#include "instruments/PolySynthEngine.h"
+#include "instruments/RhythmEngine.h"
+#include "instruments/StageKeyboardEngine.h"
+#include "instruments/TannerinEngine.h"
 #include "platform/Platform.h"
 #include "tests/support/AudioTestUtils.h"
 #include "tests/support/TempDir.h"
@@ -468,7 +479,7 @@ TEST_F (ProcessorTest, AReelThatDoesNotFitInMemoryLeavesAWorkingProcessor)
             juce::MidiBuffer midi;
             p.processBlock (block, midi);
             fine = fine && p.prepareReel (8, 1.0, 48000.0).wasOk();
-            std::exit (fine ? 0 : 1);
+            std::_Exit (fine ? 0 : 1); // at once: the processor's threads are still running
         },
         ::testing::ExitedWithCode (0), "");
 }
@@ -625,4 +636,119 @@ TEST (ProcessorSlots, ANewInsertSlotHasEveryDefaultWhateverItsType)
     EXPECT_EQ (slot->eqEngine, nullptr);
     EXPECT_EQ (slot->multiEngine, nullptr);
     EXPECT_NE (makeInsertPlugin(), slot);
+}
+
+TEST (ProcessorSlots, EachEffectTypeMakesOnlyItsOwnEnginePreparedAtTheRate)
+{
+    using Slot = TavrelDelayAudioProcessor::InsertPlugin;
+    const auto engines = [] (const Slot& s)
+    {
+        return (s.reverbEngine != nullptr) + (s.echoEngine != nullptr) + (s.optoEngine != nullptr) +
+               (s.fetEngine != nullptr) + (s.lineAmpGain != nullptr) + (s.eqEngine != nullptr) +
+               (s.multiEngine != nullptr);
+    };
+
+    struct Case
+    {
+        double requested, expected;
+    };
+
+    for (const auto& rates : {Case{0.0, 44100.0}, Case{96000.0, 96000.0}})
+    {
+        for (int type = 0; type <= 8; ++type)
+        {
+            SCOPED_TRACE (juce::String (type) + " at " + juce::String (rates.requested));
+            const auto slot = makeInsertPlugin();
+            slot->builtInType = type;
+            slot->createEngine (rates.requested);
+            EXPECT_EQ (engines (*slot), BuiltInEffects::isBuiltInEffectType (type) ? 1 : 0);
+
+            switch (type)
+            {
+                case AnalogReverb:
+                    EXPECT_EQ (slot->reverbEngine->getSampleRate(), rates.expected);
+                    break;
+                case TapeEcho:
+                    EXPECT_EQ (slot->echoEngine->getSampleRate(), rates.expected);
+                    break;
+                case OptoComp:
+                    EXPECT_EQ (slot->optoEngine->sampleRate, rates.expected);
+                    break;
+                case LineAmp:
+                    EXPECT_EQ (*slot->lineAmpGain, 1.0f);
+                    break;
+                case Equalizer:
+                    EXPECT_EQ (slot->eqEngine->sampleRate, rates.expected);
+                    break;
+                case MultiModulator:
+                    EXPECT_EQ (slot->multiEngine->getSampleRate(), rates.expected);
+                    break;
+                case FetComp:
+                    EXPECT_EQ (slot->fetEngine->sampleRate, rates.expected);
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
+
+TEST (ProcessorSlots, ANewInstrumentSlotAndItsEngines)
+{
+    const auto slot = makeInstrumentPlugin();
+    ASSERT_NE (slot, nullptr);
+    EXPECT_EQ (slot->instance, nullptr);
+    EXPECT_TRUE (slot->customPath.isEmpty());
+    EXPECT_EQ (slot->builtInType, 0);
+    EXPECT_TRUE (slot->name.isEmpty());
+    EXPECT_EQ (slot->midiChannel, 0);
+    EXPECT_EQ (slot->presetName, "Default");
+
+    using Slot = TavrelDelayAudioProcessor::InstrumentPlugin;
+    const auto engines = [] (const Slot& s)
+    {
+        return (s.monoEngine != nullptr) + (s.rhythmEngine != nullptr) + (s.polyEngine != nullptr) +
+               (s.tannerinEngine != nullptr) + (s.keyboardEngine != nullptr);
+    };
+
+    EXPECT_EQ (engines (*slot), 0);
+
+    for (int type = 0; type <= 6; ++type)
+    {
+        SCOPED_TRACE (type);
+        slot->builtInType = type;
+        slot->createEngine (0.0);
+        EXPECT_EQ (engines (*slot), BuiltInInstruments::isBuiltInType (type) ? 1 : 0);
+
+        switch (type)
+        {
+            case BuiltInInstruments::MonoSynth:
+                EXPECT_EQ (slot->monoEngine->sampleRate, 44100.0);
+                break;
+            case BuiltInInstruments::RhythmMachine:
+                EXPECT_EQ (slot->rhythmEngine->sampleRate, 44100.0);
+                break;
+            case BuiltInInstruments::PolySynth:
+                EXPECT_EQ (slot->polyEngine->sampleRate, 44100.0);
+                break;
+            case BuiltInInstruments::Tannerin:
+                EXPECT_EQ (slot->tannerinEngine->sampleRate, 44100.0);
+                break;
+            case BuiltInInstruments::StageKeyboard:
+                EXPECT_EQ (slot->keyboardEngine->sampleRate, 44100.0);
+                break;
+            default:
+                break;
+        }
+    }
+
+    // An engine renders into the slot's stereo buffer once made.
+    slot->builtInType = BuiltInInstruments::PolySynth;
+    slot->createEngine (48000.0);
+    juce::AudioBuffer<float> buffer (2, 4800);
+    buffer.clear();
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::noteOn (1, 60, 0.9f), 0);
+    slot->polyEngine->renderNextBlock (buffer, midi);
+    EXPECT_GT (buffer.getMagnitude (0, 0, 4800), 0.001f);
 }
