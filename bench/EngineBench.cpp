@@ -1,0 +1,102 @@
+#include "bench/RealTimeFactor.h"
+#include "engine/tape/TapeTrack.h"
+#include "engine/tape/TapeTransportModel.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <vector>
+
+namespace
+{
+constexpr double sampleRate = 48000.0;
+constexpr int blockSize = 512;
+constexpr int numTracks = 24;
+constexpr double tapeSeconds = 20.0;
+
+/** 24 tracks with recorded noise, an aged tape (400 defect spots per track), the home format
+    with hiss, and the console EQ after the tape: the whole playback path of every track. */
+std::vector<TapeTrack> makePlayingReel()
+{
+    std::vector<TapeTrack> tracks ((size_t)numTracks);
+    juce::Random random (1);
+
+    for (auto& track : tracks)
+    {
+        track.prepare (sampleRate, tapeSeconds);
+        auto* tape = track.getAudio().getWritePointer (0);
+
+        for (int i = 0; i < track.getAudio().getNumSamples(); ++i)
+            tape[i] = 0.25f * (2.0f * random.nextFloat() - 1.0f);
+
+        track.recordedLength = track.getAudio().getNumSamples() - 1;
+        track.setPositionSeconds (1.0); // past the head gap: the play head reads tape from the start
+    }
+
+    return tracks;
+}
+} // namespace
+
+// All 24 tracks of a reel playing back through the full tape model at 48 kHz, with the speed
+// wandering slightly around 1 so that every read interpolates between samples. The arguments
+// set the tape age (0: a new tape, the default; 50: AGE 0.5, 400 defect spots on every track)
+// and switch the console EQ of every track on (1) or leave it flat (0, the default).
+static void BM_TapeTracksPlayback24 (benchmark::State& state)
+{
+    const auto age = (float)state.range (0) / 100.0f;
+    const bool consoleEq = state.range (1) != 0;
+    auto tracks = makePlayingReel();
+    std::vector<float> outputs ((size_t)numTracks);
+    const int format = 2;
+    double time = 0.0;
+
+    const auto renderBlock = [&]
+    {
+        const juce::ScopedNoDenormals noDenormals; // as the block callback runs
+
+        for (int t = 0; t < numTracks; ++t)
+        {
+            auto& track = tracks[(size_t)t];
+            track.setOutputGain (1.0f);
+            track.setTrim (1.0f);
+            if (consoleEq)
+                track.setEq (sampleRate, 1.2f, 0.9f, 1200.0f, 1.1f);
+            else
+                track.setEq (sampleRate, 1.0f, 1.0f, 1000.0f, 1.0f);
+
+            track.setLoop (0.0, tapeSeconds - 1.0, true);
+            track.getHead().setNoiseAndAge (0.5f * TapeTransportModel::getFormatHissFactor (format) / 0.00015f, age,
+                                            TapeTransportModel::getFormatBandwidth (format), true);
+            track.getHead().setHeadBump (60.0f);
+            track.getHead().setFormat (format);
+            track.setDrive (2.0f);
+        }
+
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto speed = 1.0 + 0.002 * std::sin (time);
+            time += 0.0005;
+
+            for (int t = 0; t < numTracks; ++t)
+                outputs[(size_t)t] =
+                    tracks[(size_t)t].process (0.0f, speed, 200.0f, false, 1, 0, false, true, false, false);
+        }
+
+        benchmark::DoNotOptimize (outputs.data());
+    };
+
+    // Half a second first, so that the ramps and envelopes have settled as in a running reel.
+    for (int block = 0; block < (int)(0.5 * sampleRate) / blockSize; ++block)
+        renderBlock();
+
+    for (auto _ : state)
+        renderBlock();
+
+    setRealTimeFactor (state, blockSize, sampleRate);
+}
+BENCHMARK (BM_TapeTracksPlayback24)
+    ->ArgNames ({"age", "consoleEq"})
+    ->Args ({0, 0})
+    ->Args ({0, 1})
+    ->Args ({50, 0})
+    ->Args ({50, 1})
+    ->Unit (benchmark::kMillisecond);

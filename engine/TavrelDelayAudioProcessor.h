@@ -1,0 +1,487 @@
+#pragma once
+
+#include "effects/ReverbEngine.h"
+#include "effects/TapeEchoEngine.h"
+#include "engine/ButtonSoundVoice.h"
+#include "engine/tape/TapeTrack.h"
+#include "engine/tape/TapeTransportModel.h"
+#include "storage/FirstRunThread.h"
+#include "storage/ReelLibrary.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_audio_devices/juce_audio_devices.h>
+#include <juce_audio_formats/juce_audio_formats.h>
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+class OptoCompEngine;
+class FetCompEngine;
+class EqualizerEngine;
+class MultiModulatorEngine;
+class MonoSynthEngine;
+class RhythmEngine;
+class PolySynthEngine;
+class TannerinEngine;
+class StageKeyboardEngine;
+class LoungeRoomComponent;
+
+/** The one audio processor of the studio. It owns the reel (the tape tracks and their tape
+    models), the transport and tape mechanics, the console state (parameters, groups,
+    automation, routing, aux returns), the rack slots, the MIDI map, the metronome track, the
+    button sounds, the live-bounce writer and the auto-save thread.
+
+    Every other part of the program holds a plain pointer to it and calls its entry points or
+    reads its members directly; the threads that share a member are named where it is
+    declared. The definition is split over the engine/Processor*.cpp files by concern. */
+class TavrelDelayAudioProcessor : public juce::AudioProcessor,
+                                  public juce::AudioPlayHead,
+                                  public juce::ValueTree::Listener
+{
+public:
+    //==============================================================================
+    // Shared codes.
+
+    enum TransportState
+    {
+        transportStop = 0,
+        transportPlay = 1,
+        transportRecord = 2,
+        transportRewind = 3,
+        transportFastForward = 4,
+        transportScrub = 5
+    };
+
+    enum AutomationMode
+    {
+        automationOff = 0,
+        automationRead = 1,
+        automationTouch = 2,
+        automationLatch = 3,
+        automationWrite = 4
+    };
+
+    /** Console channels: 0..23 the tracks, 24 and 25 the aux returns. */
+    static constexpr int maxTracks = 24;
+    static constexpr int numChannels = 26;
+    static constexpr int numGroups = 8;
+    static constexpr int automationPointsPerSecond = 100;
+    static constexpr int automationPoints = 360000;
+
+    //==============================================================================
+    /** One processing slot: a hosted plug-in or one of the built-in effects, with the settings
+        of every built-in effect at once, the track it serves and a bypass switch. Held by
+        shared pointer in the insert chains; made only through makeInsertPlugin(). The effect
+        editors write the settings directly; the block callback reads them every block. */
+    struct InsertPlugin
+    {
+        InsertPlugin();
+        ~InsertPlugin();
+
+        /** Makes the engine of builtInType (replacing one already there) and prepares it for
+            the rate; a type outside 1..7 makes nothing. Used when a built-in slot is added and
+            when a reel's rack is restored. */
+        void createEngine (double sampleRate);
+
+        std::unique_ptr<juce::AudioPluginInstance> instance;
+        int targetTrack = -1;
+        juce::String name;
+        bool bypass = false;
+        juce::String customPath;
+        int builtInType = 0;
+        std::unique_ptr<ReverbEngine> reverbEngine;
+        std::unique_ptr<TapeEchoEngine> echoEngine;
+        std::unique_ptr<OptoCompEngine> optoEngine;
+        std::unique_ptr<FetCompEngine> fetEngine;
+        int revType = 1;
+        float revDecay = 0.5f;
+        float revDamp = 0.5f;
+        float revMix = 0.5f;
+        float revPan = 0.0f;
+        float echoTime = 300.0f;
+        float echoFb = 0.4f;
+        int echoAge = 1;
+        float echoMix = 0.5f;
+        float echoPan = 0.0f;
+        bool echoSync = false;
+        float echoDrive = -6.0f;
+        float laGain = 50.0f;
+        float laReduction = 0.0f;
+        int laMode = 0;
+        float fetInput = 0.0f;
+        float fetOutput = 0.0f;
+        float fetAttack = 0.8f;
+        float fetRelease = 500.0f;
+        int fetRatio = 0;
+        float gainLevel = 0.0f;
+        float eqFreq[5] = {60.0f, 250.0f, 1000.0f, 4000.0f, 12000.0f};
+        float eqGain[5] = {0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+        float eqQ[5] = {0.7f, 1.0f, 1.0f, 1.0f, 0.7f};
+        std::unique_ptr<float> lineAmpGain;
+        std::unique_ptr<EqualizerEngine> eqEngine;
+        int mfxType = 0;
+        float mfxP1 = 0.5f;
+        float mfxP2 = 0.5f;
+        bool mfxSync = false;
+        std::unique_ptr<MultiModulatorEngine> multiEngine;
+
+        JUCE_DECLARE_NON_COPYABLE (InsertPlugin)
+    };
+
+    /** One instrument slot: a hosted instrument plug-in or one of the built-in instruments,
+        with its preset name and MIDI channel. Held by shared pointer in instruments; made
+        only through makeInstrumentPlugin(). */
+    struct InstrumentPlugin
+    {
+        InstrumentPlugin();
+        ~InstrumentPlugin();
+
+        /** Makes the engine of builtInType (replacing any engine already there) with its
+            defaults and prepares it for the rate (44100 when not above 0; the rhythm machine
+            also loads pattern 0); a type outside 1..5 makes nothing. */
+        void createEngine (double sampleRate);
+
+        std::unique_ptr<juce::AudioPluginInstance> instance;
+        juce::String customPath;
+        int builtInType = 0;
+        std::unique_ptr<MonoSynthEngine> monoEngine;
+        std::unique_ptr<RhythmEngine> rhythmEngine;
+        std::unique_ptr<PolySynthEngine> polyEngine;
+        std::unique_ptr<TannerinEngine> tannerinEngine;
+        std::unique_ptr<StageKeyboardEngine> keyboardEngine;
+        juce::String name;
+        int midiChannel = 0;
+        juce::String presetName{"Default"};
+
+        JUCE_DECLARE_NON_COPYABLE (InstrumentPlugin)
+    };
+
+    /** The auto-save thread, "AutoSaver": a 20-second tick that writes the recovery and
+        auto-save copies of the open reel. */
+    class AutoSaveThread : public juce::Thread
+    {
+    public:
+        explicit AutoSaveThread (TavrelDelayAudioProcessor& owner);
+        void run() override;
+
+        TavrelDelayAudioProcessor* processor;
+    };
+
+    //==============================================================================
+    TavrelDelayAudioProcessor();
+    ~TavrelDelayAudioProcessor() override;
+
+    /** The parameter set of the reel (see ParameterIds.h), in its stored order. */
+    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+    /** The texts of VARISPEED: the value as a whole percentage ("100%"), and back. */
+    static juce::String varispeedToText (float value);
+    static float varispeedFromText (const juce::String& text);
+
+    //==============================================================================
+    // juce::AudioProcessor
+    const juce::String getName() const override;
+    void prepareToPlay (double sampleRate, int samplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    // juce::AudioPlayHead: the tape position, tempo, time signature and transport.
+    juce::Optional<PositionInfo> getPosition() const override;
+
+    // juce::ValueTree::Listener: any change of the parameter tree marks the reel as changed.
+    void valueTreePropertyChanged (juce::ValueTree&, const juce::Identifier&) override;
+    void valueTreeChildAdded (juce::ValueTree&, juce::ValueTree&) override;
+    void valueTreeChildRemoved (juce::ValueTree&, juce::ValueTree&, int) override;
+    void valueTreeChildOrderChanged (juce::ValueTree&, int, int) override;
+    void valueTreeParentChanged (juce::ValueTree&) override;
+
+    //==============================================================================
+    // Small accessors.
+
+    /** Something changed since the last normal save: a parameter or tree property, or the
+        audio of a track. */
+    bool hasUnsavedChanges() const;
+    void clearUnsavedChanges();
+    juce::String getReelName() const;
+    bool isGroupActive (int group) const;
+    juce::String getGroupName (int group) const;
+    void setGroupName (int group, const juce::String& name);
+    float getTrackMeterLevel (int track) const;
+    void clearTrack (int index);
+    bool anyTrackArmed() const;
+
+    //==============================================================================
+    // The reel in memory.
+
+    /** Sizes the reel: trackCount tracks (8, 16 or 24) of tapeSeconds (at most 3600) at
+        sampleRate (8 to 192 kHz). A size outside those limits, or one the computer's memory
+        cannot hold, is refused before anything changes. When memory runs out while the tracks
+        are allocated, every track is left with the shortest tape, so the processor keeps
+        working, and the failure says so. The message of a failure is also kept in reelError.
+        Takes the audio lock; message thread (or device preparation). */
+    juce::Result prepareReel (int trackCount, double tapeSeconds, double sampleRate);
+
+    /** The last failure of prepareReel, empty after a success; for the user interface. */
+    juce::String reelError;
+
+    //==============================================================================
+    // Per-user files.
+
+    /** Reads the app-wide switches of "global_settings.xml" into enableThirdPartyPlugins,
+        varispeedMusicalSnap and the parameters MOMENTARY_TRANSPORT and DISABLE_AUTO_DISARM.
+        A missing or unreadable file changes nothing. */
+    void loadGlobalSettings();
+    void createSessionLock();
+    void deleteSessionLock();
+    void loadKnownPluginList();
+
+    //==============================================================================
+    // Work posted to the message thread. The posted calls hold a weak reference and do
+    // nothing once the processor is gone.
+
+    /** The MIDI command "loop_cut": runs cutLoopRegion on the message thread. */
+    void postLoopCut();
+    /** The end of the driver-latency measurement: applyMeasuredLatency on the message thread. */
+    void postMeasuredLatency (int offsetSamples);
+    /** Sets REC_OFFSET to the measured offset (snapped to its range), then ends the measurement. */
+    void applyMeasuredLatency (int offsetSamples);
+
+    //==============================================================================
+    // Transport and locating.
+    void setTransportState (int newState);
+    void recordButtonPressed();
+    void returnToZero();
+    double setZeroPoint();
+    double getElapsedSinceZero() const;
+
+    // Loop points.
+    void setLoopInHere();
+    void setLoopOutHere();
+    void toggleLoop();
+    void clearLoopPoints();
+    void cutLoopRegion();
+
+    // Tape defects.
+    void clearAllTapeDefects();
+    void paintTapeDefect (float position, int lane, int kind, float halfWidthSeconds, float strength);
+    void generateRandomDefects (float rate);
+
+    // Button sounds.
+    void loadButtonSound (juce::AudioBuffer<float>& target, const void* data, size_t numBytes);
+
+    // Click track.
+    void setClickEnabled (bool enabled, double newBpm, int beatsPerBar, int beatUnit);
+    void setTempo (double newBpm, int beatsPerBar, int beatUnit);
+    void renderClickTrack (double newBpm, int beatsPerBar, int beatUnit, int subdivision);
+
+    // Global MIDI map and MIDI learn.
+    void setMidiLearnTarget (const juce::String& id);
+    void clearMidiLearnTarget();
+    void clearMidiMap();
+    void saveGlobalMidiMap();
+    void loadGlobalMidiMap();
+    void setInstrumentParameterFromMidi (int slot, const juce::String& controlId, float value);
+
+    // Automation.
+    void clearAutomation (int channel);
+    void resetAutomation();
+    std::unique_ptr<juce::XmlElement> createAutomationXml();
+    void restoreAutomation (const juce::XmlElement& automation);
+
+    // Rack state.
+    std::unique_ptr<juce::XmlElement> createRackStateXml();
+    void restoreRackState (const juce::XmlElement& rackState);
+
+    // Reel saving and loading.
+    void saveReel (int slot);
+    void saveReelAs (const juce::String& newName);
+    void loadReel (const juce::String& name, int slot);
+    void ejectReel();
+
+    // Offline mixdown, live bounce, track swap, import.
+    void renderOfflineMixdown (const juce::File& target, double start, double end, std::function<bool (float)> progress,
+                               juce::Array<int> excluded, bool ignoreVarispeed);
+    void startLiveBounce (const juce::File& file);
+    void stopLiveBounce();
+    void swapTracks (int trackA, int trackB);
+    void importAudioToTrack (const juce::File& file, int track, double startSeconds, bool splitStereo, float drive,
+                             float inputGain, bool ignoreReverse);
+
+    // The update check job.
+    void checkForUpdates();
+
+    //==============================================================================
+    // Reel state.
+    std::atomic<bool> unsavedChanges{false};
+    double bpm = 120.0;
+    int timeSigNumerator = 4;
+    int timeSigDenominator = 4;
+    std::atomic<int> currentSlot{0};
+    std::unique_ptr<TapeTrack> clickTrack;
+    juce::AudioDeviceManager* deviceManager = nullptr;
+
+    // Plug-in hosting and rack slots.
+    juce::AudioPluginFormatManager pluginFormatManager;
+    juce::KnownPluginList knownPluginList;
+    std::atomic<bool> enableThirdPartyPlugins{false};
+    juce::AudioFormatManager audioFormatManager;
+    std::vector<std::shared_ptr<InstrumentPlugin>> instruments;
+    std::vector<std::shared_ptr<InsertPlugin>> inputInserts;
+    std::vector<std::shared_ptr<InsertPlugin>> trackInserts;
+    std::vector<std::shared_ptr<InsertPlugin>> masterInserts;
+    std::unique_ptr<juce::AudioPluginInstance> aux1Plugin;
+    std::unique_ptr<juce::AudioPluginInstance> aux2Plugin;
+    int aux1BuiltIn = 1;
+    int aux2BuiltIn = 2;
+    ReverbEngine aux1Reverb;
+    TapeEchoEngine aux2Echo;
+
+    // Routing and scratch buffers of the block callback.
+    std::array<int, maxTracks> trackInputSources;
+    int numTracks = 8;
+    juce::AudioBuffer<float> aux1Bus, aux2Bus;
+    juce::AudioBuffer<float> aux1BusPrevious, aux2BusPrevious;
+    juce::String aux1CustomPath, aux2CustomPath;
+
+    // Parameters and keyboard playing.
+    juce::AudioProcessorValueTreeState parameters;
+    juce::MidiKeyboardState keyboardState;
+    std::atomic<bool> musicalTypingActive{false};
+    std::atomic<bool> musicalTypingGlobal{false};
+    std::atomic<bool> varispeedMusicalSnap{false};
+    std::atomic<int> keyboardOctave{4};
+    std::atomic<float> keyboardVelocity{0.8f};
+    std::atomic<int> keyboardTargetSlot{0};
+    juce::CriticalSection audioLock;
+
+    // Cached parameter access and smoothing, filled by prepareToPlay.
+    std::atomic<float>* lightGuiValue = nullptr;
+    std::array<std::atomic<float>*, maxTracks> trackVolumeValues{};
+    std::array<juce::AudioProcessorParameter*, numChannels> channelVolumeValues{};
+    std::array<juce::SmoothedValue<float>, maxTracks> volumeSmoothers, panSmoothers, aux1SendSmoothers,
+        aux2SendSmoothers;
+    juce::SmoothedValue<float> masterVolumeSmoother, aux1ReturnSmoother, aux2ReturnSmoother, aux1PanSmoother,
+        aux2PanSmoother;
+    std::array<std::atomic<float>*, maxTracks> trackMuteValues{}, trackSoloValues{}, trackPhaseValues{},
+        trackPanValues{}, trackMonitorValues{}, trackTrimValues{}, trackEqPreValues{}, trackAux1Values{},
+        trackAux2Values{}, trackEqHighValues{}, trackEqMidFreqValues{}, trackEqMidGainValues{}, trackEqLowValues{};
+
+    // Shuttle, MIDI map, button sounds, mechanics and tracks.
+    std::atomic<float> scrubSpeed{0.0f};
+    std::atomic<bool> reelHeld{false};
+    std::multimap<int, juce::String> midiMap;
+    std::atomic<bool> midiLearnArmed{false};
+    juce::String midiLearnTarget;
+    juce::AudioBuffer<float> clickSound;
+    juce::AudioBuffer<float> stopSound;
+    ButtonSoundVoice buttonVoice;
+    TapeTransportModel tapeMechanics;
+    std::vector<TapeTrack> tracks; // never empty: track 1 is the time reference
+    std::atomic<int> transportState{transportStop};
+    std::atomic<bool> recordReady{false};
+    juce::SmoothedValue<float> speedSmoother;
+    ReelLibrary reelLibrary;
+    juce::String reelName{"Untitled"};
+    juce::Random soundRandom;
+    juce::Random wearRandom;
+    std::atomic<double> zeroOffset{0.0};
+    std::atomic<bool> locateToZeroPending{false};
+    std::atomic<double> loopIn{0.0};
+    std::atomic<double> loopOut{5.0};
+    std::atomic<bool> loopEnabled{false};
+    int wearTickCounter = 0;
+    float speedWander = 0.0f;
+    float scrubControlValue = 0.5f;
+    int scrubIdleBlocks = 0;
+    std::atomic<bool> latencyMeasureActive{false};
+    int latencyMeasureCounter = 0;
+    int latencyMeasurePhase = 0;
+    std::atomic<float> outputPeakLeft{0.0f};
+    std::atomic<float> outputPeakRight{0.0f};
+    std::atomic<bool> outputClip{false};
+
+    // Automation and groups.
+    juce::AudioBuffer<float> automationData;
+    std::array<std::atomic<int>, numChannels> automationModes;
+    std::array<std::atomic<bool>, numChannels> faderTouched;
+    std::array<bool, numChannels> automationLatched{};
+    std::array<std::atomic<int>, numChannels> channelGroups;
+    std::array<juce::String, numGroups + 1> groupNames;
+    std::array<bool, numGroups + 1> groupActive{false, true, true, true, true, false, false, false, false};
+    std::array<float, numChannels> groupFaderBaseline{};
+    std::array<std::atomic<float>, numChannels> pendingFaderValues;
+    bool groupBaselineReady = false;
+    LoungeRoomComponent* loungeRoom = nullptr;
+    juce::CriticalSection automationLock;
+
+    // Update notice, live bounce, saving, threads and the remaining block buffers.
+    std::atomic<bool> updateAvailable{false};
+    juce::String updateNotes;
+    int deviceLatencySamples = 0;
+    juce::TimeSliceThread liveBounceThread{"Live Bounce Thread"};
+    std::unique_ptr<juce::AudioFormatWriter::ThreadedWriter> liveBounceWriter;
+    juce::CriticalSection liveBounceLock;
+    juce::CriticalSection saveLock;
+    std::atomic<bool> liveBounceActive{false};
+    std::vector<juce::AudioBuffer<float>> trackOutputBuffers;
+    std::vector<juce::AudioBuffer<float>> trackInputBuffers;
+    std::unique_ptr<AutoSaveThread> autoSaveThread;
+    std::unique_ptr<FirstRunThread> firstRunJob; // installs missing presets and the demo reel
+    float fadeInGain = 0.0f;
+    std::atomic<float> cpuLoadPercent{0.0f};
+    juce::AudioBuffer<float> instrumentRenderBuffer;
+    juce::AudioBuffer<float> trackInsertBuffer;
+    juce::AudioBuffer<float> masterInsertBuffer;
+    juce::AudioBuffer<float> instrumentOutputs;
+
+private:
+    /** Marks the reel as changed on any parameter change at once: the parameter tree only
+        receives new values from a timer, so its listener alone would miss a change made just
+        before a quit or a save. */
+    struct ParameterChangeWatcher : public juce::AudioProcessorListener
+    {
+        explicit ParameterChangeWatcher (std::atomic<bool>& flagToSet) : flag (flagToSet) {}
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { flag = true; }
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+
+        std::atomic<bool>& flag;
+    };
+
+    void markUnsaved() noexcept { unsavedChanges = true; }
+    void sizeBlockBuffers (int samplesPerBlock);
+
+    ParameterChangeWatcher parameterWatcher{unsavedChanges};
+    juce::File sessionLockFile;
+
+    JUCE_DECLARE_NON_COPYABLE (TavrelDelayAudioProcessor)
+
+    // Last, so that it is cleared first: background jobs hold weak references to the processor.
+    JUCE_DECLARE_WEAK_REFERENCEABLE (TavrelDelayAudioProcessor)
+};
+
+/** A new insert slot with every field at its default. */
+std::shared_ptr<TavrelDelayAudioProcessor::InsertPlugin> makeInsertPlugin();
+
+/** A new instrument slot with every field at its default ("Default" preset, every MIDI
+    channel, no engine). */
+std::shared_ptr<TavrelDelayAudioProcessor::InstrumentPlugin> makeInstrumentPlugin();

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "engine/tape/TapeBandFilterBank.h"
+#include "engine/tape/TapeBiquad.h"
+#include "engine/tape/TapeDefectCell.h"
+#include "engine/tape/TapeNoise.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+
+#include <array>
+#include <vector>
+
+/** The record/play head of one track: what colours the signal on its way onto the tape
+    (noise print, pre-emphasis, biased saturation, 10 Hz high-pass) and on its way back
+    (defect-driven read offsets, the eight-band defect filter bank, de-emphasis, head bump,
+    tape-format equaliser, bandwidth low-pass, hiss), and the defect map of the track.
+
+    A plain value: a copy duplicates the defect map and every filter state. Everything here
+    runs on the audio thread inside the block callback (or on the offline renderer's thread
+    while processing is suspended); the defect brushes write single cell values from the
+    message thread. */
+class TapeHeadModel
+{
+public:
+    /** Cells of the defect map: 1/400 s each, so the map loops every 30 s of tape. */
+    static constexpr int defaultCellCount = 12000;
+    static constexpr double cellsPerSecond = 400.0;
+    static constexpr int numBands = TapeBandFilterBank::numBands;
+
+    /** Centre frequency of band filter k (k = 0..7): 60 Hz times (800/3)^(k/7), in single
+        precision, so the bands run from 60 Hz to 16 kHz. */
+    static float getBandCentreFrequency (int band) noexcept;
+
+    /** Designs every filter for the rate and, on the first call, creates the defect map.
+        Keeps an existing 12000-cell map (a reel's defects survive a device restart). The
+        format equaliser is not designed here: setFormat must follow before playback. */
+    void prepare (double newSampleRate);
+
+    /** Applies the tape-format equaliser (0 "1 inch Master" .. 3 "Cassette"); does nothing
+        when the format is the one applied last. */
+    void setFormat (int format) noexcept;
+
+    /** Designs the head-bump high-pass (Q 1.5) at the frequency; nothing when unchanged. */
+    void setHeadBump (float frequencyHz) noexcept;
+
+    /** Per-block targets of hiss and bandwidth, the noise-print switch, and the tape age:
+        an age that moved by more than 0.05 regenerates the age defects. */
+    void setNoiseAndAge (float newHissLevel, float age, float bandwidthHz, bool noisePrint);
+
+    /** Wipes the defect map (painted defects included) and paints the spots of the age:
+        (int) (age x 800) spots from a generator seeded with 12345, so the same age always
+        gives the same map. */
+    void regenerateAgeDefects (float age) noexcept;
+
+    /** Paints one spot of a defect kind (TapeDefectKind) into one lane: a parabola of
+        half-width halfWidthSeconds and height strength around the position (in samples of
+        the tape at the head's rate). */
+    void paintSpot (double positionSamples, int lane, int kind, float halfWidthSeconds, float strength) noexcept;
+
+    /** Sets every lane of every cell to 0. */
+    void clearDefects() noexcept;
+
+    /** One sample through the record chain; recordGate scales the printed noise. */
+    float recordSample (float in, float drive, float recordGate) noexcept;
+
+    /** Stands for a recordSample whose result nobody uses (a track that is not armed and is
+        not fading out a recording): advances the hiss ramp only. The next recordSample starts
+        the chain from the state it settles into on silence, so that arming a track later
+        writes no thump. */
+    void skipRecordSample() noexcept;
+
+    /** One sample through the playback chain, reading the tape at readPosition (samples)
+        with the defects of the cell under positionSeconds. A track never written
+        (recordedLength < 1) plays only hiss. */
+    float playbackSample (const juce::AudioBuffer<float>& tape, double readPosition, double positionSeconds,
+                          double speed, int recordedLength) noexcept;
+
+    //==============================================================================
+    int formatCache = -1;
+    float headBumpCache = -1.0f;
+    double sampleRate = 44100.0;
+    int cellCount = 0;
+    std::vector<TapeDefectCell> defects;
+    alignas (16) std::array<float, numBands> laneEnvelope{};
+    TapeBandFilterBank bandFilters;
+    TapeBiquad headBumpFilter;
+    TapeBiquad emphasisFilter;
+    TapeBiquad deEmphasisFilter;
+    TapeBiquad formatLowShelf;
+    TapeBiquad formatPeak;
+    TapeBiquad formatHighShelf;
+    TapeBiquad dcBlocker;
+    float bandwidthState = 0.0f;
+    float lastAge = 0.0f;
+    float wander = 0.0f;
+    float dragAmount = 0.0f;
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> hissLevel{0.0f};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> bandwidth{20000.0f};
+    bool noisePrintEnabled = false;
+    TapeNoise random;
+    double wobblePhase = 0.0;
+    double spliceOffset = 0.0;
+    double dropoutLag = 0.0;
+    float spliceThump = 0.0f;
+
+private:
+    int cellIndexFor (double positionSeconds) const noexcept;
+    void decodeCell (const TapeDefectCell& cell) noexcept;
+    float getBandwidthCoefficient (float currentBandwidth) noexcept;
+
+    // The cell under the head changes only 400 times a second: its decoded form is kept and
+    // reused while the cell's values stay the same (they are compared every sample, so a
+    // brush stroke under the head is heard at once).
+    TapeDefectCell decodedCell;
+    bool decodedCellValid = false;
+    bool decodedCellClear = true;
+    bool envelopesAtRest = true;
+    bool recordChainIdle = false;
+    float dragSum = 0.0f, crinkleSum = 0.0f, flutterSum = 0.0f, spliceSum = 0.0f, dropoutSum = 0.0f;
+    alignas (16) std::array<float, numBands> laneAmounts{};
+
+    double inverseSampleRate = 1.0 / 44100.0;
+    float coefficientBandwidth = -1.0f, bandwidthCoefficient = 0.0f;
+};

@@ -1,0 +1,50 @@
+#include "engine/tape/TapeReelSize.h"
+
+#include "engine/tape/TapeTrack.h"
+
+#include <cmath>
+
+bool TapeReelSize::isValidTrackCount (int numTracks) noexcept
+{
+    return numTracks == 8 || numTracks == 16 || numTracks == 24;
+}
+
+juce::int64 TapeReelSize::getSampleBytes (int numTracks, double sampleRate, double tapeSeconds) noexcept
+{
+    return (juce::int64)juce::jmax (0, numTracks) * TapeTrack::getLengthInSamples (sampleRate, tapeSeconds) *
+           (juce::int64)sizeof (float);
+}
+
+juce::Result TapeReelSize::checkRateAndLength (double sampleRate, double tapeSeconds)
+{
+    if (! (sampleRate >= minimumSampleRate && sampleRate <= maximumSampleRate))
+        return juce::Result::fail ("A reel cannot run at " + juce::String (sampleRate, 1) +
+                                   " Hz: the sample rate must be between 8 and 192 kHz.");
+
+    if (! (std::isfinite (tapeSeconds) && tapeSeconds <= maximumSeconds))
+        return juce::Result::fail ("A reel cannot be " + juce::String (tapeSeconds / 60.0, 1) +
+                                   " minutes long: the longest reel is 60 minutes.");
+
+    return juce::Result::ok();
+}
+
+juce::Result TapeReelSize::checkReel (int numTracks, double sampleRate, double tapeSeconds)
+{
+    if (! isValidTrackCount (numTracks))
+        return juce::Result::fail ("A reel cannot have " + juce::String (numTracks) + " tracks: it has 8, 16 or 24.");
+
+    if (auto result = checkRateAndLength (sampleRate, tapeSeconds); result.failed())
+        return result;
+
+    const auto needed = getSampleBytes (numTracks, sampleRate, tapeSeconds);
+    const auto physical = (juce::int64)juce::SystemStats::getMemorySizeInMegabytes() * 1024 * 1024;
+
+    // Leave room for the system and the rest of the program.
+    if (physical > 0 && needed > physical - physical / 8)
+        return juce::Result::fail ("This reel needs " + juce::File::descriptionOfSizeInBytes (needed) +
+                                   " of memory, more than this computer can hold (" +
+                                   juce::File::descriptionOfSizeInBytes (physical) +
+                                   "). Choose a shorter reel, fewer tracks or a lower sample rate.");
+
+    return juce::Result::ok();
+}

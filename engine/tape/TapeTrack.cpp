@@ -1,0 +1,451 @@
+#include "engine/tape/TapeTrack.h"
+
+#include "engine/tape/TapeReelSize.h"
+
+#include <cmath>
+#include <new>
+
+namespace
+{
+constexpr int writeKernelHalfWidth = 8;
+constexpr int writeKernelTaps = 2 * writeKernelHalfWidth + 1;
+
+/** cos and sin of the Blackman window's two angles at every whole tap offset, so that a
+    write at a fractional position needs three trigonometric calls instead of fifty-one:
+    cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
+struct WriteKernelTable
+{
+    WriteKernelTable()
+    {
+        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        {
+            const auto j = (double)(tap - writeKernelHalfWidth);
+            cos1[tap] = std::cos (juce::MathConstants<double>::twoPi * j / 16.0);
+            sin1[tap] = std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
+            cos2[tap] = std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sin2[tap] = std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+        }
+    }
+
+    double cos1[writeKernelTaps], sin1[writeKernelTaps], cos2[writeKernelTaps], sin2[writeKernelTaps];
+};
+
+const WriteKernelTable writeKernelTable;
+
+juce::String describeTape (double sampleRate, double tapeSeconds)
+{
+    return juce::String (tapeSeconds / 60.0, 1) + "-minute tape at " + juce::String (juce::roundToInt (sampleRate)) +
+           " Hz";
+}
+} // namespace
+
+//==============================================================================
+TapeTrack::TapeTrack (const TapeTrack& other)
+{
+    copyStateFrom (other);
+}
+
+TapeTrack::TapeTrack (TapeTrack&& other) noexcept
+    : dirty (other.dirty.load()), sampleRate (other.sampleRate), audio (std::move (other.audio)),
+      head (std::move (other.head)), meterLevel (other.meterLevel), armed (other.armed), position (other.position),
+      loopStart (other.loopStart), loopEnd (other.loopEnd), loopEnabled (other.loopEnabled),
+      lastOutput (other.lastOutput), spliceFadeFrom (other.spliceFadeFrom), spliceFadeActive (other.spliceFadeActive),
+      spliceFadeCount (other.spliceFadeCount), spliceFadeLength (other.spliceFadeLength), headGapMs (other.headGapMs),
+      outputGain (other.outputGain), drive (other.drive), monitorTape (other.monitorTape),
+      recordGate (other.recordGate), recordedLength (other.recordedLength), eqHigh (other.eqHigh), eqMid (other.eqMid),
+      eqLow (other.eqLow), trim (other.trim), eqCache (other.eqCache), inverseSampleRate (other.inverseSampleRate)
+{
+}
+
+TapeTrack& TapeTrack::operator= (const TapeTrack& other)
+{
+    if (this != &other)
+        copyStateFrom (other);
+
+    return *this;
+}
+
+TapeTrack& TapeTrack::operator= (TapeTrack&& other) noexcept
+{
+    if (this != &other)
+    {
+        dirty.store (other.dirty.load());
+        sampleRate = other.sampleRate;
+        audio = std::move (other.audio);
+        head = std::move (other.head);
+        meterLevel = other.meterLevel;
+        armed = other.armed;
+        position = other.position;
+        loopStart = other.loopStart;
+        loopEnd = other.loopEnd;
+        loopEnabled = other.loopEnabled;
+        lastOutput = other.lastOutput;
+        spliceFadeFrom = other.spliceFadeFrom;
+        spliceFadeActive = other.spliceFadeActive;
+        spliceFadeCount = other.spliceFadeCount;
+        spliceFadeLength = other.spliceFadeLength;
+        headGapMs = other.headGapMs;
+        outputGain = other.outputGain;
+        drive = other.drive;
+        monitorTape = other.monitorTape;
+        recordGate = other.recordGate;
+        recordedLength = other.recordedLength;
+        eqHigh = other.eqHigh;
+        eqMid = other.eqMid;
+        eqLow = other.eqLow;
+        trim = other.trim;
+        eqCache = other.eqCache;
+        inverseSampleRate = other.inverseSampleRate;
+    }
+
+    return *this;
+}
+
+void TapeTrack::copyStateFrom (const TapeTrack& other)
+{
+    dirty.store (other.dirty.load());
+    sampleRate = other.sampleRate;
+    audio.makeCopyOf (other.audio);
+    head = other.head;
+    meterLevel = other.meterLevel;
+    armed = other.armed;
+    position = other.position;
+    loopStart = other.loopStart;
+    loopEnd = other.loopEnd;
+    loopEnabled = other.loopEnabled;
+    lastOutput = other.lastOutput;
+    spliceFadeFrom = other.spliceFadeFrom;
+    spliceFadeActive = other.spliceFadeActive;
+    spliceFadeCount = other.spliceFadeCount;
+    spliceFadeLength = other.spliceFadeLength;
+    headGapMs = other.headGapMs;
+    outputGain = other.outputGain;
+    drive = other.drive;
+    monitorTape = other.monitorTape;
+    recordGate = other.recordGate;
+    recordedLength = other.recordedLength;
+    eqHigh = other.eqHigh;
+    eqMid = other.eqMid;
+    eqLow = other.eqLow;
+    trim = other.trim;
+    eqCache = other.eqCache;
+    inverseSampleRate = other.inverseSampleRate;
+}
+
+//==============================================================================
+juce::int64 TapeTrack::getLengthInSamples (double rate, double tapeSeconds) noexcept
+{
+    const auto samples = rate * juce::jmax (0.0, tapeSeconds);
+    return juce::jmax ((juce::int64)minimumLength, (juce::int64)samples);
+}
+
+juce::Result TapeTrack::prepare (double newSampleRate, double tapeSeconds)
+{
+    const auto rate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
+
+    if (auto check = TapeReelSize::checkRateAndLength (rate, tapeSeconds); check.failed())
+        return check;
+
+    const auto length = getLengthInSamples (rate, tapeSeconds);
+    sampleRate = rate;
+    inverseSampleRate = 1.0 / rate;
+    auto result = juce::Result::ok();
+
+    if (audio.getNumSamples() != length || audio.getNumChannels() != 1)
+    {
+        // Let go of the old tape first, so that changing a reel never needs the memory of
+        // both the old and the new one at once.
+        audio = juce::AudioBuffer<float>();
+
+        try
+        {
+            // Zero-filled through calloc: pages of tape that were never written cost nothing.
+            juce::AudioBuffer<float> fresh;
+            fresh.setSize (1, (int)length, false, true);
+            audio = std::move (fresh);
+        }
+        catch (const std::bad_alloc&)
+        {
+            result = juce::Result::fail ("There is not enough memory for a " + describeTape (rate, tapeSeconds) + " (" +
+                                         juce::File::descriptionOfSizeInBytes (length * (juce::int64)sizeof (float)) +
+                                         " per track).");
+
+            try
+            {
+                juce::AudioBuffer<float> shortest;
+                shortest.setSize (1, minimumLength, false, true);
+                audio = std::move (shortest);
+            }
+            catch (const std::bad_alloc&)
+            {
+                // An empty tape passes its input through and plays nothing.
+            }
+        }
+    }
+
+    head.prepare (rate);
+
+    lastOutput = 0.0f;
+    spliceFadeActive = false;
+    spliceFadeCount = 0;
+    spliceFadeLength = 200;
+
+    const auto shortRamp = (int)std::floor (rate * 0.01);
+    headGapMs.reset (shortRamp);
+    outputGain.reset (shortRamp);
+    drive.reset (shortRamp);
+    monitorTape.reset ((int)std::floor (rate * 0.02));
+    recordGate.reset ((int)std::floor (rate * 0.05));
+
+    eqHigh.reset();
+    eqMid.reset();
+    eqLow.reset();
+    armed = false;
+    eqCache = {-1.0f, -1.0f, -1.0f, -1.0f};
+
+    return result;
+}
+
+//==============================================================================
+void TapeTrack::setOutputGain (float gain) noexcept
+{
+    outputGain.setTargetValue (gain);
+}
+
+void TapeTrack::setTrim (float newTrim) noexcept
+{
+    trim = newTrim;
+}
+
+void TapeTrack::setEq (double rate, float high, float midGain, float midFreq, float low) noexcept
+{
+    if (high == eqCache[0] && midGain == eqCache[1] && midFreq == eqCache[2] && low == eqCache[3])
+        return;
+
+    eqCache = {high, midGain, midFreq, low};
+    eqHigh.setCoefficients (
+        juce::IIRCoefficients::makeHighShelf (rate, TapeBiquad::limitFrequency (10000.0, rate), 0.707, high));
+    eqMid.setCoefficients (
+        juce::IIRCoefficients::makePeakFilter (rate, TapeBiquad::limitFrequency (midFreq, rate), 1.0, midGain));
+    eqLow.setCoefficients (juce::IIRCoefficients::makeLowShelf (rate, 100.0, 0.707, low));
+}
+
+void TapeTrack::setLoop (double loopInSeconds, double loopOutSeconds, bool enabled) noexcept
+{
+    loopStart = loopInSeconds * sampleRate;
+    loopEnd = loopOutSeconds * sampleRate;
+    loopEnabled = enabled;
+}
+
+void TapeTrack::setDrive (float newDrive) noexcept
+{
+    drive.setTargetValue (newDrive);
+}
+
+//==============================================================================
+float TapeTrack::process (float input, double speed, float newHeadGapMs, bool recording, int monitorMode,
+                          int recordOffsetSamples, bool muteInputMonitor, bool elasticWrite, bool eqBeforeTape,
+                          bool soundOnSound) noexcept
+{
+    const auto length = audio.getNumSamples();
+
+    if (length <= 0 || audio.getNumChannels() < 1)
+        return input;
+
+    headGapMs.setTargetValue (newHeadGapMs);
+    const auto gapMs = headGapMs.getNextValue();
+    const auto gain = outputGain.getNextValue();
+    const auto driveNow = drive.getNextValue();
+
+    auto in = input * trim;
+
+    if (eqBeforeTape)
+        in = applyConsoleEq (in);
+
+    auto recorded = 0.0f;
+
+    if (recording && armed)
+    {
+        recorded = head.recordSample (in, driveNow, 1.0f);
+
+        if (! dirty.load (std::memory_order_relaxed))
+            dirty.store (true);
+
+        // Without the elastic write the recording track runs at exactly one sample per
+        // sample, whatever varispeed, wow and flutter do to the others.
+        if (! elasticWrite)
+            speed = speed >= 0.0 ? 1.0 : -1.0;
+
+        recordGate.setTargetValue (1.0f);
+    }
+    else
+    {
+        // An armed track keeps its record filters running, so that a punch-in starts from a
+        // settled state; a track that cannot record and is not fading out skips them.
+        if (armed || recordGate.getCurrentValue() > 0.0f)
+            recorded = head.recordSample (in, driveNow, 0.0f);
+        else
+            head.skipRecordSample();
+
+        recordGate.setTargetValue (0.0f);
+    }
+
+    const auto gate = recordGate.getNextValue();
+
+    if (gate > 1.0e-4f)
+    {
+        const auto writePoint = position - (double)recordOffsetSamples * speed;
+
+        if (elasticWrite)
+            writeElastic (writePoint, gate * recorded, gate, speed, soundOnSound);
+        else
+            writeDirect (writePoint, gate * recorded, gate, soundOnSound);
+    }
+
+    position += speed;
+    wrapLoop();
+
+    // Every track is called with the same speed within one sample: one division serves all.
+    static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
+
+    if (speed != lastSpeed)
+    {
+        lastSpeed = speed;
+        lastInverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
+    }
+
+    const auto direction = speed >= 0.0 ? 1.0 : -1.0;
+    const auto playPoint = position - (gapMs * 0.001) * sampleRate * lastInverseSpeed * direction;
+    auto fromTape = 0.0f;
+
+    if (playPoint >= 0.0 && playPoint < (double)length)
+    {
+        fromTape = head.playbackSample (audio, playPoint, playPoint * inverseSampleRate, speed, recordedLength);
+
+        // Fade at both ends of the tape, so that running off it does not click.
+        const auto fadeSamples = 0.05 * sampleRate;
+
+        if (playPoint < fadeSamples)
+            fromTape *= (float)(playPoint / fadeSamples);
+
+        if ((double)length - playPoint < fadeSamples)
+            fromTape *= (float)(((double)length - playPoint) / fadeSamples);
+    }
+
+    monitorTape.setTargetValue (monitorMode == 1 ? 1.0f : 0.0f);
+    const auto tapeShare = monitorTape.getNextValue();
+    auto out = driveNow * in * (1.0f - tapeShare) + tapeShare * fromTape;
+
+    if (! eqBeforeTape)
+        out = applyConsoleEq (out);
+
+    meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
+
+    if (muteInputMonitor)
+        out *= tapeShare;
+
+    out *= gain;
+
+    if (spliceFadeActive)
+    {
+        const auto n = spliceFadeCount++;
+        const auto ratio = (float)n / (float)spliceFadeLength;
+        out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
+
+        if (spliceFadeCount >= spliceFadeLength)
+            spliceFadeActive = false;
+    }
+
+    lastOutput = out;
+    return out;
+}
+
+float TapeTrack::applyConsoleEq (float x) noexcept
+{
+    // A flat EQ passes the signal, snapped to zero within +-1e-8 like any filter step.
+    if (eqHigh.identity && eqMid.identity && eqLow.identity)
+        return (x < -1.0e-8f || x > 1.0e-8f) ? x : 0.0f;
+
+    return eqLow.process (eqMid.process (eqHigh.process (x)));
+}
+
+void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept
+{
+    const auto length = audio.getNumSamples();
+    auto* tape = audio.getWritePointer (0, 0);
+    const auto whole = (int)writePoint;
+
+    if (! soundOnSound)
+    {
+        // Erase ahead of the write, where the tape is about to arrive under the head.
+        for (int k = 10; k < 30; ++k)
+        {
+            const auto index = speed < 0.0 ? whole - k : whole + k;
+
+            if (index >= 0 && index < length)
+                tape[index] *= 1.0f - gate;
+        }
+    }
+
+    // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
+    // position, so that writing follows a tape that moves at any speed.
+    const auto d = (double)whole - writePoint;
+    const auto sinPiD = std::sin (juce::MathConstants<double>::pi * d);
+    const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
+    const auto cosA = std::cos (angle), sinA = std::sin (angle);
+    const auto cos2A = std::cos (2.0 * angle), sin2A = std::sin (2.0 * angle);
+    const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
+
+    for (int tap = 0; tap < writeKernelTaps; ++tap)
+    {
+        const auto j = tap - writeKernelHalfWidth;
+        const auto t = (double)j + d;
+        const auto sinc =
+            std::abs (t) <= 1.0e-4 ? 1.0 : ((j % 2 == 0) ? sinPiD : -sinPiD) / (juce::MathConstants<double>::pi * t);
+        const auto cos1 = writeKernelTable.cos1[tap] * cosA - writeKernelTable.sin1[tap] * sinA;
+        const auto cos2 = writeKernelTable.cos2[tap] * cos2A - writeKernelTable.sin2[tap] * sin2A;
+        const auto window = 0.42 + 0.5 * cos1 + 0.08 * cos2;
+
+        auto index = (whole + j) % length;
+
+        if (index < 0)
+            index += length;
+
+        tape[index] += (float)(window * sinc) * amount;
+    }
+
+    recordedLength = juce::jmax (recordedLength, whole);
+}
+
+void TapeTrack::writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept
+{
+    const auto index = (int)writePoint;
+
+    if (index < 0 || index >= audio.getNumSamples())
+        return;
+
+    auto* tape = audio.getWritePointer (0, 0);
+    tape[index] = value + tape[index] * (soundOnSound ? 1.0f : 1.0f - gate);
+    recordedLength = juce::jmax (recordedLength, index);
+}
+
+void TapeTrack::wrapLoop() noexcept
+{
+    if (! loopEnabled || loopStart >= loopEnd)
+        return;
+
+    const auto loopLength = loopEnd - loopStart;
+
+    if (position >= loopEnd)
+        position = std::fmod (position - loopEnd, loopLength) + loopStart;
+    else if (position < loopStart)
+        position = loopEnd - std::fmod (loopStart - position, loopLength);
+    else
+        return;
+
+    // A wrap is a splice: crossfade from the last output and let the head thump.
+    spliceFadeFrom = lastOutput;
+    head.spliceThump = 1.0f;
+    spliceFadeActive = true;
+    spliceFadeCount = 0;
+}

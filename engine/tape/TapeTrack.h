@@ -1,0 +1,104 @@
+#pragma once
+
+#include "engine/tape/TapeBiquad.h"
+#include "engine/tape/TapeHeadModel.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_core/juce_core.h>
+
+#include <array>
+#include <atomic>
+
+/** One track of the reel: the whole tape of the track held in memory (one channel at the
+    reel's rate), its head, the console input section in front of it (trim and the
+    three-band EQ that sits before or after the tape) and the smoothing of its controls.
+
+    A value type kept in a std::vector: a copy duplicates the audio, the defect map and every
+    filter and smoother state. The block stage calls the per-block setters and then process
+    once per sample; everything but dirty belongs to the audio thread while processing runs. */
+class TapeTrack
+{
+public:
+    /** The shortest tape a track holds, in samples. */
+    static constexpr int minimumLength = 1024;
+
+    TapeTrack() = default;
+    TapeTrack (const TapeTrack& other);
+    TapeTrack (TapeTrack&& other) noexcept;
+    TapeTrack& operator= (const TapeTrack& other);
+    TapeTrack& operator= (TapeTrack&& other) noexcept;
+
+    /** Sizes the tape for tapeSeconds at sampleRate (a rate of 0 or less means 44100) and
+        prepares the head and the smoothers; disarms the track. A tape of the same length
+        keeps its audio, another length starts silent. Position, recorded length, the dirty
+        flag and the loop are left alone.
+
+        Fails, changing nothing, for a rate outside 8 to 192 kHz or a length over an hour;
+        when the memory for the tape cannot be had, fails and leaves the shortest tape. */
+    juce::Result prepare (double newSampleRate, double tapeSeconds);
+
+    /** The number of samples prepare gives a tape of that length at that rate. */
+    static juce::int64 getLengthInSamples (double sampleRate, double tapeSeconds) noexcept;
+
+    //==============================================================================
+    // Per-block settings, called before the sample loop in this order.
+    void setOutputGain (float gain) noexcept;
+    void setTrim (float newTrim) noexcept;
+    void setEq (double rate, float high, float midGain, float midFreq, float low) noexcept;
+    void setLoop (double loopInSeconds, double loopOutSeconds, bool enabled) noexcept;
+    void setDrive (float newDrive) noexcept;
+
+    /** One sample: records the input when recording and armed, moves the tape by speed,
+        and returns what the track puts out (input or tape, as monitored). */
+    float process (float input, double speed, float newHeadGapMs, bool recording, int monitorMode,
+                   int recordOffsetSamples, bool muteInputMonitor, bool elasticWrite, bool eqBeforeTape,
+                   bool soundOnSound) noexcept;
+
+    double getPositionSeconds() const noexcept { return position / sampleRate; }
+    void setPositionSeconds (double seconds) noexcept { position = seconds * sampleRate; }
+
+    void setArmed (bool shouldBeArmed) noexcept { armed = shouldBeArmed; }
+    bool isArmed() const noexcept { return armed; }
+
+    juce::AudioBuffer<float>& getAudio() noexcept { return audio; }
+    const juce::AudioBuffer<float>& getAudio() const noexcept { return audio; }
+    TapeHeadModel& getHead() noexcept { return head; }
+    const TapeHeadModel& getHead() const noexcept { return head; }
+
+    //==============================================================================
+    std::atomic<bool> dirty{false};
+    double sampleRate = 44100.0;
+    juce::AudioBuffer<float> audio;
+    TapeHeadModel head;
+    float meterLevel = 0.0f;
+    bool armed = true;
+    double position = 0.0;
+    double loopStart = 0.0;
+    double loopEnd = 0.0;
+    bool loopEnabled = false;
+    float lastOutput = 0.0f;
+    float spliceFadeFrom = 0.0f;
+    bool spliceFadeActive = false;
+    int spliceFadeCount = 0;
+    int spliceFadeLength = 200;
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> headGapMs{0.0f};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> outputGain{0.0f};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> drive{0.0f};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> monitorTape{0.0f};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> recordGate{0.0f};
+    int recordedLength = 0;
+    TapeBiquad eqHigh;
+    TapeBiquad eqMid;
+    TapeBiquad eqLow;
+    float trim = 1.0f;
+    std::array<float, 4> eqCache{-1.0f, -1.0f, -1.0f, -1.0f};
+
+private:
+    double inverseSampleRate = 1.0 / 44100.0;
+
+    void copyStateFrom (const TapeTrack& other);
+    float applyConsoleEq (float x) noexcept;
+    void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
+    void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;
+    void wrapLoop() noexcept;
+};

@@ -1,0 +1,337 @@
+#include "engine/tape/TapeTrack.h"
+#include "engine/tape/TapeTransportModel.h"
+#include "tests/support/AudioTestUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+using namespace AudioTestUtils;
+
+namespace
+{
+constexpr double rate = 48000.0;
+
+/** The per-block settings the block stage gives a track, in its order: flat console EQ, no
+    hiss, no age, the given format and drive. */
+void applyBlockSettings (TapeTrack& track, int format = 0, float drive = 1.0f, float hiss = 0.0f)
+{
+    track.setOutputGain (1.0f);
+    track.setTrim (1.0f);
+    track.setEq (track.sampleRate, 1.0f, 1.0f, 1000.0f, 1.0f);
+    track.getHead().setNoiseAndAge (hiss, 0.0f, TapeTransportModel::getFormatBandwidth (format), false);
+    track.getHead().setHeadBump (40.0f);
+    track.getHead().setFormat (format);
+    track.setDrive (drive);
+}
+
+TapeTrack makeTrack (double seconds = 3.0)
+{
+    TapeTrack track;
+    EXPECT_TRUE (track.prepare (rate, seconds).wasOk());
+    applyBlockSettings (track);
+    return track;
+}
+
+struct Run
+{
+    double speed = 1.0;
+    float headGapMs = 0.0f;
+    bool recording = false;
+    int monitorMode = 1;
+    bool elasticWrite = true;
+    bool soundOnSound = false;
+};
+
+juce::AudioBuffer<float> run (TapeTrack& track, const juce::AudioBuffer<float>& input, const Run& r)
+{
+    juce::AudioBuffer<float> out (1, input.getNumSamples());
+
+    for (int i = 0; i < input.getNumSamples(); ++i)
+        out.setSample (0, i,
+                       track.process (input.getSample (0, i), r.speed, r.headGapMs, r.recording, r.monitorMode, 0,
+                                      false, r.elasticWrite, false, r.soundOnSound));
+
+    return out;
+}
+
+juce::AudioBuffer<float> silence (int numSamples)
+{
+    juce::AudioBuffer<float> buffer (1, numSamples);
+    buffer.clear();
+    return buffer;
+}
+
+double tapeRms (const TapeTrack& track, double fromSeconds, double toSeconds)
+{
+    const auto start = (int)(fromSeconds * rate);
+    return rms (track.getAudio(), 0, start, (int)(toSeconds * rate) - start);
+}
+} // namespace
+
+//==============================================================================
+TEST (TapeTrackPrepare, RatesAndLengthsAreMadeSafe)
+{
+    struct Case
+    {
+        double rate, seconds, expectedRate;
+        int expectedLength;
+    };
+
+    const Case cases[] = {
+        {0.0, 1.0, 44100.0, 44100},     {-48000.0, 1.0, 44100.0, 44100}, {48000.0, 0.001, 48000.0, 1024},
+        {48000.0, -3.0, 48000.0, 1024}, {8000.0, 2.0, 8000.0, 16000},    {192000.0, 0.5, 192000.0, 96000},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.rate) + " Hz, " + juce::String (c.seconds) + " s");
+        TapeTrack track;
+        EXPECT_TRUE (track.isArmed());
+        EXPECT_TRUE (track.prepare (c.rate, c.seconds).wasOk());
+        EXPECT_EQ (track.sampleRate, c.expectedRate);
+        EXPECT_EQ (track.getAudio().getNumSamples(), c.expectedLength);
+        EXPECT_EQ (track.getAudio().getNumChannels(), 1);
+        EXPECT_FALSE (track.isArmed());
+        EXPECT_EQ ((int)track.getHead().defects.size(), 12000);
+    }
+}
+
+TEST (TapeTrackPrepare, RefusesRatesAndLengthsAReelCannotHaveAndKeepsTheTape)
+{
+    struct Case
+    {
+        double rate, seconds;
+    };
+
+    const Case cases[] = {{7999.0, 1.0}, {192001.0, 1.0}, {48000.0, 3600.5}, {48000.0, std::nan ("")}};
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.rate) + " Hz, " + juce::String (c.seconds) + " s");
+        auto track = makeTrack (1.0);
+        const auto result = track.prepare (c.rate, c.seconds);
+        EXPECT_TRUE (result.failed());
+        EXPECT_FALSE (result.getErrorMessage().isEmpty());
+        EXPECT_EQ (track.sampleRate, rate);
+        EXPECT_EQ (track.getAudio().getNumSamples(), (int)rate);
+    }
+
+    TapeTrack hour;
+    EXPECT_TRUE (hour.prepare (8000.0, 3600.0).wasOk());
+    EXPECT_EQ (hour.getAudio().getNumSamples(), 8000 * 3600);
+}
+
+TEST (TapeTrackPrepare, SameSizeKeepsTheRecordingAndTheDefectMapAnotherSizeStartsSilent)
+{
+    auto track = makeTrack (2.0);
+    track.setArmed (true);
+    run (track, makeSine (1, (int)rate, 1000.0, rate, 0.2f), {1.0, 0.0f, true});
+    track.getHead().paintSpot (rate, 3, TapeDefectKind::drag, 0.0f, 1.0f);
+    const auto recorded = tapeRms (track, 0.2, 0.8);
+    const auto position = track.position;
+    ASSERT_GT (recorded, 0.05);
+
+    EXPECT_TRUE (track.prepare (rate, 2.0).wasOk());
+    EXPECT_NEAR (tapeRms (track, 0.2, 0.8), recorded, 1.0e-9);
+    EXPECT_FLOAT_EQ (track.getHead().defects[400].lanes[3], 31.0f);
+    EXPECT_EQ (track.position, position);
+    EXPECT_TRUE (track.dirty.load());
+
+    EXPECT_TRUE (track.prepare (rate, 3.0).wasOk());
+    EXPECT_EQ (tapeRms (track, 0.0, 3.0), 0.0);
+    EXPECT_FLOAT_EQ (track.getHead().defects[400].lanes[3], 31.0f);
+    EXPECT_GT (track.recordedLength, 0);
+}
+
+//==============================================================================
+TEST (TapeTrackRecording, RecordsAndPlaysBackSampleBySample)
+{
+    for (const bool elastic : {true, false})
+    {
+        SCOPED_TRACE (elastic ? "elastic write" : "direct write");
+        auto track = makeTrack();
+        track.setArmed (true);
+        const auto n = (int)rate;
+
+        run (track, makeSine (1, n, 1000.0, rate, 0.1f), {1.0, 0.0f, true, 1, elastic});
+        EXPECT_TRUE (track.dirty.load());
+        EXPECT_NEAR (track.position, rate, 1.0e-6);
+        EXPECT_NEAR (track.recordedLength, n, 2);
+
+        track.setPositionSeconds (0.0);
+        const auto played = run (track, silence (n), {1.0, 0.0f, false, 1, elastic});
+        const auto level = toneAmplitude (played.getReadPointer (0, n / 4), n / 2, 1000.0, rate);
+        EXPECT_GT (level, 0.05);
+        EXPECT_LT (level, 0.2);
+        EXPECT_NEAR (zeroCrossingFrequency (played, 0, rate, n / 4, n / 2), 1000.0, 1.0);
+    }
+}
+
+TEST (TapeTrackRecording, TheHeadGapDelaysWhatThePlayHeadHears)
+{
+    auto track = makeTrack();
+    track.setArmed (true);
+    const auto n = (int)rate;
+    auto burst = makeSine (1, n, 1000.0, rate, 0.3f);
+    burst.clear (0, 0, n / 2); // the tone starts at 0.5 s
+
+    const auto out = run (track, burst, {1.0, 100.0f, true, 1});
+
+    int onset = -1;
+    for (int i = (int)(0.35 * rate); i < n && onset < 0; ++i)
+        if (std::abs (out.getSample (0, i)) > 0.02f)
+            onset = i;
+
+    EXPECT_NEAR (onset / rate, 0.6, 0.005);
+}
+
+TEST (TapeTrackRecording, SoundOnSoundAddsToTheTapeInsteadOfReplacingIt)
+{
+    for (const bool elastic : {true, false})
+    {
+        SCOPED_TRACE (elastic ? "elastic write" : "direct write");
+
+        for (const bool soundOnSound : {false, true})
+        {
+            SCOPED_TRACE (soundOnSound ? "sound on sound" : "replace");
+            auto track = makeTrack();
+            track.setArmed (true);
+            const auto take = makeSine (1, (int)rate, 500.0, rate, 0.1f);
+
+            run (track, take, {1.0, 0.0f, true, 1, elastic, soundOnSound});
+            const auto first = tapeRms (track, 0.2, 0.8);
+            track.setPositionSeconds (0.0);
+            run (track, take, {1.0, 0.0f, true, 1, elastic, soundOnSound});
+
+            EXPECT_NEAR (tapeRms (track, 0.2, 0.8) / first, soundOnSound ? 2.0 : 1.0, 0.02);
+        }
+    }
+}
+
+TEST (TapeTrackRecording, WithoutElasticWriteTheRecordingTrackKeepsExactSampleSteps)
+{
+    struct Case
+    {
+        bool armed, elastic;
+        double expectedStep;
+    };
+
+    const Case cases[] = {{true, false, 1.0}, {false, false, 1.3}, {true, true, 1.3}};
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String ((int)c.armed) + " armed, " + juce::String ((int)c.elastic) + " elastic");
+        auto track = makeTrack();
+        track.setArmed (c.armed);
+        run (track, silence (1000), {1.3, 0.0f, true, 1, c.elastic});
+        EXPECT_NEAR (track.position, 1000.0 * c.expectedStep, 1.0e-6);
+    }
+}
+
+TEST (TapeTrackRecording, AStandingTapeTakesNoElasticWriteAndHasNoHiss)
+{
+    auto track = makeTrack();
+    applyBlockSettings (track, 3, 1.0f, 10.0f);
+    track.setArmed (true);
+    track.setPositionSeconds (1.0);
+
+    const auto out = run (track, makeSine (1, 4800, 1000.0, rate, 0.5f), {0.0, 0.0f, true, 1});
+
+    EXPECT_EQ (tapeRms (track, 0.0, 3.0), 0.0);
+    EXPECT_EQ (peak (out, 0, 2400), 0.0f);
+    EXPECT_EQ (track.position, rate);
+}
+
+//==============================================================================
+TEST (TapeTrackLoop, AWrapCrossfadesOverTwoHundredSamplesFromTheHeldOutput)
+{
+    auto track = makeTrack (1.0);
+    track.setLoop (0.1, 0.2, true);
+    track.setPositionSeconds (0.1);
+    run (track, silence (2000), {1.0, 0.0f, false, 0}); // settle the smoothers inside the loop
+
+    track.position = 0.2 * rate - 50.0;
+    auto input = silence (400);
+    input.clear();
+    for (int i = 49; i < 400; ++i)
+        input.setSample (0, i, 1.0f); // the input steps up on the sample that wraps
+
+    const auto out = run (track, input, {1.0, 0.0f, false, 0});
+
+    EXPECT_NEAR (track.position, 0.1 * rate + 350.0, 1.0e-6);
+    EXPECT_NEAR (out.getSample (0, 49), 0.0f, 1.0e-5f);
+    EXPECT_NEAR (out.getSample (0, 49 + 100), 0.5f, 1.0e-3f);
+    EXPECT_NEAR (out.getSample (0, 49 + 199), 199.0f / 200.0f, 1.0e-3f);
+    EXPECT_NEAR (out.getSample (0, 49 + 200), 1.0f, 1.0e-3f);
+    EXPECT_FALSE (track.spliceFadeActive);
+    EXPECT_EQ (track.spliceFadeCount, 200);
+}
+
+TEST (TapeTrackLoop, AnEmptyOrInvertedLoopIsIgnoredAndBackwardsPlayWrapsToTheEnd)
+{
+    auto track = makeTrack (1.0);
+    track.setLoop (0.2, 0.1, true);
+    track.setPositionSeconds (0.15);
+    run (track, silence (4800), {});
+    EXPECT_NEAR (track.getPositionSeconds(), 0.25, 1.0e-9);
+    EXPECT_FALSE (track.spliceFadeActive);
+
+    track.setLoop (0.1, 0.2, true);
+    track.setPositionSeconds (0.1);
+    run (track, silence (10), {-1.0});
+    EXPECT_NEAR (track.position, 0.2 * rate - 10.0, 1.0e-6);
+}
+
+//==============================================================================
+TEST (TapeTrackCopy, ACopyCarriesTheTapeTheDefectsAndEveryFilterState)
+{
+    auto original = makeTrack();
+    applyBlockSettings (original, 2, 2.0f, 1.0f);
+    original.setArmed (true);
+    original.getHead().setNoiseAndAge (1.0f, 0.7f, 18000.0f, true);
+    run (original, makeNoise (1, 24000, 0.3f), {1.0, 50.0f, true, 1});
+
+    auto copy = original;
+    EXPECT_EQ (copy.getAudio().getNumSamples(), original.getAudio().getNumSamples());
+
+    const auto more = makeNoise (1, 4800, 0.3f, 7);
+    const auto a = run (original, more, {1.0, 50.0f, true, 1});
+    const auto b = run (copy, more, {1.0, 50.0f, true, 1});
+
+    for (int i = 0; i < more.getNumSamples(); ++i)
+        ASSERT_EQ (a.getSample (0, i), b.getSample (0, i)) << "sample " << i;
+
+    copy.getAudio().clear();
+    EXPECT_GT (tapeRms (original, 0.0, 0.5), 0.01);
+
+    auto moved = std::move (copy);
+    EXPECT_EQ (moved.getAudio().getNumSamples(), original.getAudio().getNumSamples());
+    EXPECT_TRUE (moved.dirty.load());
+}
+
+//==============================================================================
+TEST (TapeTrackMemory, ATapeThatDoesNotFitIsReportedAndLeavesAWorkingShortTape)
+{
+    // Runs in a child process, whose address space is capped just above what it uses.
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    EXPECT_EXIT (
+        {
+            auto track = makeTrack (1.0);
+
+            rlimit limit{};
+            getrlimit (RLIMIT_AS, &limit);
+            const auto used = juce::File ("/proc/self/statm").loadFileAsString().getLargeIntValue() * 4096;
+            limit.rlim_cur = (rlim_t)(used + 256 * 1024 * 1024);
+            setrlimit (RLIMIT_AS, &limit);
+
+            const auto result = track.prepare (rate, 3600.0); // 691 MB
+            const bool reported = result.failed() && result.getErrorMessage().contains ("memory");
+            const bool shortTape = track.getAudio().getNumSamples() == TapeTrack::minimumLength;
+            track.setArmed (true);
+            const auto out = run (track, makeSine (1, 4800, 1000.0, rate, 0.1f), {1.0, 0.0f, true, 1});
+            std::exit (reported && shortTape && allFinite (out) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode (0), "");
+}
