@@ -1,0 +1,458 @@
+// The sources-and-tape stage of the block callback: the aux bus hand-over, the instrument
+// slots, each track's input routing with its record-path inserts, and the per-sample loop of
+// the latency burst, the tape mechanics, automatic wear, the tape tracks and the click track.
+
+#include "engine/TavrelDelayAudioProcessor.h"
+
+#include "instruments/MonoSynthEngine.h"
+#include "instruments/PolySynthEngine.h"
+#include "instruments/RhythmEngine.h"
+#include "instruments/StageKeyboardEngine.h"
+#include "instruments/TannerinEngine.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr int maxPluginChannels = 64;
+constexpr int numInstrumentChannels = 16;
+constexpr int latencyBurstSamples = 4000;  // the burst ends once the counter passes this
+constexpr int latencyListenLimit = 72000;  // no echo by then: the measurement gives up
+constexpr int latencyLowestOffset = -2000; // a result below this is taken as no offset
+
+/** Resizes a block buffer that preparation sized, without reallocating and without clearing. */
+void useFirst (juce::AudioBuffer<float>& buffer, int numChannels, int numSamples) noexcept
+{
+    buffer.setSize (numChannels, numSamples, false, false, true);
+}
+
+int pluginChannels (const juce::AudioPluginInstance& plugin) noexcept
+{
+    return juce::jmax (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels());
+}
+
+/** The kinds of track input, resolved once per block from the source codes. */
+enum SourceKind
+{
+    sourceInputBuffer, // device inputs, instrument slots and unused codes below 200 (silent)
+    sourceTrack,       // the last output of another track
+    sourceAux,         // a channel of the previous block's aux bus
+    sourceSilence
+};
+
+struct TrackSource
+{
+    SourceKind kind = sourceSilence;
+    const float* samples = nullptr; // input buffer or aux bus channel
+    int otherTrack = -1;
+    int recordOffset = 0;
+    bool muteInputMonitor = false;
+};
+} // namespace
+
+//==============================================================================
+void TavrelDelayAudioProcessor::startLatencyMeasurement()
+{
+    // One measurement at a time; a running one ends by itself within 72000 samples.
+    if (latencyMeasureActive.load())
+        return;
+
+    // Phase and counter first: the audio thread reads them only once it sees the flag.
+    latencyMeasureCounter.store (0, std::memory_order_relaxed);
+    latencyMeasurePhase.store (1, std::memory_order_relaxed);
+    latencyMeasureActive.store (true, std::memory_order_release);
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::handOverAuxBuses (int numSamples) noexcept
+{
+    // Tracks fed from an aux bus hear what the mixer sent to it one block earlier. Swapping the
+    // buffers hands the bus over without copying it.
+    const auto handOver = [numSamples] (juce::AudioBuffer<float>& bus, juce::AudioBuffer<float>& previous)
+    {
+        if (bus.getNumSamples() > 0)
+            std::swap (bus, previous);
+
+        useFirst (bus, 2, numSamples);
+        bus.clear();
+    };
+
+    handOver (aux1Bus, aux1BusPrevious);
+    handOver (aux2Bus, aux2BusPrevious);
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::renderInstrumentSlots() noexcept
+{
+    const auto n = block.numSamples;
+    useFirst (instrumentOutputs, numInstrumentChannels, n);
+    instrumentOutputs.clear();
+
+    auto& keyboard = block.keyboardMidi;
+    keyboard.clear();
+    keyboardNotes.drainInto (keyboard);
+
+    const auto keyboardTarget = keyboardTargetSlot.load();
+    const bool rolling = block.rolling;
+    auto& midi = block.slotMidi;
+
+    for (int s = 0; s < (int)instruments.size() && 2 * s < numInstrumentChannels; ++s)
+    {
+        auto* slot = instruments[(size_t)s].get();
+
+        if (slot == nullptr)
+            continue;
+
+        auto* plugin = slot->instance.get();
+        const auto channels =
+            plugin != nullptr ? juce::jlimit (2, maxPluginChannels, juce::jmax (2, pluginChannels (*plugin))) : 2;
+
+        useFirst (instrumentRenderBuffer, channels, n);
+        instrumentRenderBuffer.clear();
+
+        // The slot's MIDI: every channel, or only its own channel plus system exclusive.
+        midi.clear();
+        const auto channel = slot->midiChannel;
+
+        if (channel == 0)
+        {
+            midi.addEvents (block.filteredMidi, 0, -1, 0);
+        }
+        else
+        {
+            for (const auto metadata : block.filteredMidi)
+            {
+                const auto status = metadata.numBytes > 0 ? metadata.data[0] : 0;
+                const bool onChannel = status >= 0x80 && status < 0xf0 && (status & 0x0f) + 1 == channel;
+
+                if (onChannel || status == 0xf0)
+                    midi.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+            }
+        }
+
+        if (keyboardTarget == -1 || keyboardTarget == s)
+            midi.addEvents (keyboard, 0, -1, 0);
+
+        if (plugin != nullptr)
+        {
+            plugin->processBlock (instrumentRenderBuffer, midi);
+        }
+        else
+        {
+            switch (slot->builtInType)
+            {
+                case 1:
+                    if (slot->monoEngine != nullptr)
+                        slot->monoEngine->renderNextBlock (instrumentRenderBuffer, midi);
+                    break;
+                case 2:
+                    if (slot->rhythmEngine != nullptr)
+                        slot->rhythmEngine->renderNextBlock (instrumentRenderBuffer, midi, bpm, rolling);
+                    break;
+                case 3:
+                    if (slot->polyEngine != nullptr)
+                        slot->polyEngine->renderNextBlock (instrumentRenderBuffer, midi);
+                    break;
+                case 4:
+                    if (slot->tannerinEngine != nullptr)
+                        slot->tannerinEngine->renderNextBlock (instrumentRenderBuffer, midi);
+                    break;
+                case 5:
+                    if (slot->keyboardEngine != nullptr)
+                        slot->keyboardEngine->renderNextBlock (instrumentRenderBuffer, midi);
+                    break;
+                default:
+                    break;
+            }
+        }
+
+        instrumentOutputs.copyFrom (2 * s, 0, instrumentRenderBuffer, 0, 0, n);
+        instrumentOutputs.copyFrom (2 * s + 1, 0, instrumentRenderBuffer, juce::jmin (1, channels - 1), 0, n);
+    }
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::routeTrackInputs (const juce::AudioBuffer<float>& deviceInput) noexcept
+{
+    const auto n = block.numSamples;
+
+    for (int i = 0; i < block.activeTracks && i < (int)trackInputBuffers.size(); ++i)
+    {
+        auto& input = trackInputBuffers[(size_t)i];
+        auto* in = input.getWritePointer (0);
+        juce::FloatVectorOperations::clear (in, n);
+
+        // Device and instrument sources are copied here; the other codes are read per sample.
+        const auto source = trackInputSources[(size_t)i];
+        const float* from = nullptr;
+
+        if (source >= 0 && source <= 23 && source < deviceInput.getNumChannels())
+            from = deviceInput.getReadPointer (source);
+        else if (source >= 100 && source <= 115 && source - 100 < instrumentOutputs.getNumChannels())
+            from = instrumentOutputs.getReadPointer (source - 100);
+
+        if (from != nullptr)
+            juce::FloatVectorOperations::copyWithMultiply (in, from, block.trim[(size_t)i], n);
+
+        // Record-path inserts, in chain order, each on the mono result of the one before.
+        for (const auto& slot : inputInserts)
+        {
+            if (slot == nullptr || slot->targetTrack != i || slot->bypass ||
+                (slot->instance == nullptr && slot->builtInType == 0))
+                continue;
+
+            auto* plugin = slot->instance.get();
+            const auto wide = plugin != nullptr ? pluginChannels (*plugin) : 2;
+
+            // A plug-in wider than stereo gets all the channels it asks for.
+            auto& work = wide > 2 ? masterInsertBuffer : trackInsertBuffer;
+            useFirst (work, juce::jlimit (2, maxPluginChannels, wide), n);
+            work.clear();
+            work.copyFrom (0, 0, in, n);
+            work.copyFrom (1, 0, in, n);
+
+            if (plugin != nullptr)
+            {
+                block.emptyMidi.clear();
+                plugin->processBlock (work, block.emptyMidi);
+            }
+            else
+            {
+                runInsertEffect (*slot, work);
+            }
+
+            juce::FloatVectorOperations::add (in, work.getReadPointer (0), work.getReadPointer (1), n);
+            juce::FloatVectorOperations::multiply (in, 0.5f, n);
+        }
+    }
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::runTapeLoop (juce::AudioBuffer<float>& buffer) noexcept
+{
+    auto& b = block;
+    const auto n = b.numSamples;
+    const auto rate = b.sampleRate;
+
+    // The device input has been routed: the buffer becomes the output.
+    buffer.clear();
+    auto* left = buffer.getWritePointer (0);
+    auto* right = buffer.getNumChannels() > 1 ? buffer.getWritePointer (1) : nullptr;
+
+    const auto state = transportState.load();
+    const auto target = b.speedTarget;
+    const bool rolling = state == transportPlay || state == transportRecord;
+    const bool recording = state == transportRecord && std::abs (tapeMechanics.getSpeed()) > 0.95 * std::abs (target);
+    b.transport = state;
+    b.rolling = rolling;
+    b.recording = recording;
+
+    const auto recordOffset = (int)BlockParameters::read (blockParameters.recOffset, 0.0f);
+    const bool muteMonitor = BlockParameters::isOn (blockParameters.directMon);
+    const auto activeTracks = b.activeTracks;
+
+    // Each track's source, resolved once for the block.
+    std::array<TrackSource, maxTracks> sources;
+    std::array<float*, maxTracks> outputs{};
+
+    for (int i = 0; i < activeTracks; ++i)
+    {
+        auto& output = trackOutputBuffers[(size_t)i];
+        outputs[(size_t)i] = output.getWritePointer (0);
+        juce::FloatVectorOperations::clear (outputs[(size_t)i], n);
+
+        const auto code = trackInputSources[(size_t)i];
+        auto& source = sources[(size_t)i];
+
+        if (code < 200)
+        {
+            source.kind = sourceInputBuffer;
+            source.samples = trackInputBuffers[(size_t)i].getReadPointer (0);
+        }
+        else if (code < 300)
+        {
+            const auto other = code - 200;
+            source.kind = other < activeTracks && other != i ? sourceTrack : sourceSilence;
+            source.otherTrack = other;
+        }
+        else if (code <= 303)
+        {
+            const auto& bus = code <= 301 ? aux1BusPrevious : aux2BusPrevious;
+            const auto channel = (code - 300) % 2;
+            const bool usable = bus.getNumSamples() >= n && channel < bus.getNumChannels();
+            source.kind = usable ? sourceAux : sourceSilence;
+            source.samples = usable ? bus.getReadPointer (channel) : nullptr;
+        }
+
+        // The device's own delay is taken off what it records.
+        if (code >= 0 && code <= 99)
+        {
+            source.recordOffset = juce::jmax (0, recordOffset + deviceLatencySamples);
+            source.muteInputMonitor = muteMonitor;
+        }
+    }
+
+    // The metronome is a tape too, with the tracks' head settings and a flat console EQ.
+    if (clickTrack != nullptr)
+    {
+        auto& head = clickTrack->getHead();
+        head.setNoiseAndAge (b.hissLevel, b.age, b.bandwidth, b.noisePrint);
+        head.setHeadBump (b.headBumpHz);
+        head.setFormat (b.format);
+        clickTrack->setEq (rate, 1.0f, 1.0f, 1000.0f, 1.0f);
+        clickTrack->setLoop (loopIn.load(), loopOut.load(), loopEnabled.load());
+    }
+
+    auto commanded = (double)speedSmoother.getCurrentValue();
+    const auto& p = blockParameters;
+    const auto wearInterval = (int)(rate * 0.1);
+    const auto* firstInput = trackInputBuffers.empty() ? nullptr : trackInputBuffers.front().getReadPointer (0);
+    const auto wanderGain = b.age * 0.95f + (b.autoWear ? 0.05f : 0.0f);
+    const bool scrubbing = state == transportScrub;
+
+    for (int s = 0; s < n; ++s)
+    {
+        // Driver-latency measurement: a noise burst, then listening on track 1 for its echo.
+        if (latencyMeasureActive.load (std::memory_order_acquire))
+        {
+            const auto counter = latencyMeasureCounter.load (std::memory_order_relaxed) + 1;
+            latencyMeasureCounter.store (counter, std::memory_order_relaxed);
+            const auto phase = latencyMeasurePhase.load (std::memory_order_relaxed);
+
+            if (phase == 1)
+            {
+                const auto noise = (wearRandom.nextFloat() * 2.0f - 1.0f) * 0.8f;
+                left[s] += noise;
+
+                if (right != nullptr)
+                    right[s] += noise;
+
+                if (counter > latencyBurstSamples)
+                    latencyMeasurePhase.store (2, std::memory_order_relaxed);
+            }
+            else if (phase == 2)
+            {
+                if (firstInput != nullptr && std::abs (firstInput[s]) > 0.1f)
+                {
+                    auto measured = counter - deviceLatencySamples;
+
+                    if (measured < latencyLowestOffset)
+                        measured = 0;
+
+                    latencyMeasurePhase.store (0, std::memory_order_relaxed);
+                    postMeasuredLatency (measured);
+                }
+                else if (counter > latencyListenLimit)
+                {
+                    latencyMeasurePhase.store (0, std::memory_order_relaxed);
+                    latencyMeasureActive.store (false);
+                }
+            }
+        }
+
+        // The tension jerk: a random walk driven by drag defects under track 1 and the
+        // digital finger, kicked now and then by an aged tape.
+        if (rolling)
+        {
+            const auto drag = tracks.front().getHead().dragAmount * 5.0f + b.digitalFinger;
+
+            if (drag > 0.01f)
+                speedWander = ((wearRandom.nextFloat() - 0.5f) * 0.2f * drag + speedWander) * 0.9999f;
+            else
+                speedWander *= 0.98f;
+
+            if (wanderGain > 0.05f && wearRandom.nextFloat() < wanderGain * 0.0001f)
+            {
+                const auto kick = (wearRandom.nextFloat() + 0.5f) * (wanderGain * 10.0f + 2.0f);
+                speedWander += wearRandom.nextFloat() > 0.5f ? kick : -kick;
+            }
+
+            speedWander = juce::jlimit (-100.0f, 100.0f, speedWander);
+        }
+        else
+        {
+            speedWander *= 0.95f;
+        }
+
+        const bool syncLock = BlockParameters::isOn (p.syncLock);
+
+        // Start and stop inertia: a one-pole approach to the target.
+        if (! scrubbing && std::abs (target - commanded) > 0.0001)
+            commanded += ((std::abs (target) > 0.01 ? 3.5 : 6.0) / rate) * (target - commanded);
+        else
+            commanded = target;
+
+        tapeMechanics.targetSpeed = commanded;
+        tapeMechanics.advance (b.armGrabbed, b.armAngle, b.wow, b.flutter, b.format, speedWander, syncLock);
+        const auto speed = tapeMechanics.getSpeed();
+        const auto magnitude = std::abs (speed);
+
+        if (b.autoWear && magnitude > 0.1 && ++wearTickCounter > wearInterval)
+        {
+            generateRandomDefects (b.wearRate);
+            wearTickCounter = 0;
+        }
+
+        // Tape monitoring follows the tape's speed: full while playing, faint while winding.
+        auto tapeMonitorGain = 1.0f;
+
+        if (rolling)
+            tapeMonitorGain = (float)juce::jmin (magnitude, 1.0);
+        else if (! scrubbing)
+            tapeMonitorGain = magnitude >= 1.0 ? 0.3f : (float)magnitude * 0.3f;
+
+        const auto headGap = BlockParameters::isOn (p.punchIn) ? 0.0f : b.headGap;
+
+        for (int i = 0; i < activeTracks; ++i)
+        {
+            const auto& source = sources[(size_t)i];
+            auto x = 0.0f;
+
+            switch (source.kind)
+            {
+                case sourceInputBuffer:
+                case sourceAux:
+                    x = source.samples[s];
+                    break;
+                case sourceTrack:
+                    x = tracks[(size_t)source.otherTrack].lastOutput;
+                    break;
+                case sourceSilence:
+                default:
+                    break;
+            }
+
+            auto& track = tracks[(size_t)i];
+            auto gap = headGap;
+
+            if (recording)
+                gap = track.isArmed() ? juce::jmax (2.5f, headGap) : 0.0f;
+
+            const auto t = (size_t)i;
+            auto y = track.process (x, speed, gap, recording, b.monitor[t], source.recordOffset,
+                                    source.muteInputMonitor, b.elasticWrite, b.eqBeforeTape[t], b.soundOnSound);
+
+            if (b.phase[t])
+                y = -y;
+
+            if (b.monitor[t] == 1)
+                y *= tapeMonitorGain;
+
+            outputs[t][s] = y;
+        }
+
+        if (clickTrack != nullptr)
+        {
+            const auto clickGap = recording || BlockParameters::isOn (p.punchIn) ? 0.0f : b.headGap;
+            const auto click =
+                clickTrack->process (0.0f, speed, clickGap, false, 1, 0, false, b.elasticWrite, false, false) *
+                BlockParameters::read (p.clickVol, 0.0f);
+            left[s] += click;
+
+            if (right != nullptr)
+                right[s] += click;
+        }
+    }
+
+    speedSmoother.setCurrentAndTargetValue ((float)commanded);
+}
