@@ -2,6 +2,8 @@
 
 #include "instruments/BuiltInInstruments.h"
 
+#include <cstring>
+
 /** A published map: the targets of key k are targets[firstTarget[k]] up to
     targets[firstTarget[k + 1]]. Never changed once published. */
 struct GlobalMidiMap::Table

@@ -11,6 +11,8 @@
 #include "instruments/TannerinEngine.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
+
 namespace
 {
 juce::File getMidiMapFile()
