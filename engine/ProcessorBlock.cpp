@@ -20,8 +20,9 @@ void TavrelDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
         return;
     }
 
-    runGroupsAndAutomation (buffer.getNumSamples());
-    dispatchMidi (midiMessages);
+    applyGroupFadersAndAutomation (buffer.getNumSamples());
+    block.filteredMidi.clear();
+    dispatchMidiMap (midiMessages, block.filteredMidi);
 
     const juce::ScopedNoDenormals noDenormals;
 

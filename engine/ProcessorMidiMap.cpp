@@ -1,21 +1,308 @@
-// The global MIDI map and MIDI learn. Not built yet: the map stays empty and nothing is bound.
+// The global MIDI map and MIDI learn: the map's file, the learn state, the built-in
+// instrument settings that controllers drive, and the block callback's MIDI step.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
-void TavrelDelayAudioProcessor::setMidiLearnTarget (const juce::String& id)
+#include "instruments/BuiltInInstruments.h"
+#include "instruments/MonoSynthEngine.h"
+#include "instruments/PolySynthEngine.h"
+#include "instruments/RhythmEngine.h"
+#include "instruments/StageKeyboardEngine.h"
+#include "instruments/TannerinEngine.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace
 {
-    juce::ignoreUnused (id);
+juce::File getMidiMapFile()
+{
+    return Platform::getUserDataFolder().getChildFile (GlobalMidiMap::fileName);
 }
 
-void TavrelDelayAudioProcessor::clearMidiLearnTarget() {}
+void runMidiCommand (TavrelDelayAudioProcessor& p, const GlobalMidiMap::Target& target) noexcept
+{
+    using Command = GlobalMidiMap::Command;
 
-void TavrelDelayAudioProcessor::clearMidiMap() {}
+    if (target.kind == GlobalMidiMap::Kind::trackArm)
+    {
+        const auto index = (size_t)(target.number - 1);
 
-void TavrelDelayAudioProcessor::saveGlobalMidiMap() {}
+        if (target.number >= 1 && index < p.tracks.size())
+            p.tracks[index].setArmed (! p.tracks[index].isArmed());
 
-void TavrelDelayAudioProcessor::loadGlobalMidiMap() {}
+        return;
+    }
 
+    switch (target.command)
+    {
+        case Command::play:
+            p.setTransportState (TavrelDelayAudioProcessor::transportPlay);
+            break;
+        case Command::stop:
+            p.setTransportState (TavrelDelayAudioProcessor::transportStop);
+            break;
+        case Command::record:
+            p.recordButtonPressed();
+            break;
+        case Command::rewind:
+            p.setTransportState (TavrelDelayAudioProcessor::transportRewind);
+            break;
+        case Command::fastForward:
+            p.setTransportState (TavrelDelayAudioProcessor::transportFastForward);
+            break;
+        case Command::returnToZero:
+            p.returnToZero();
+            break;
+        case Command::setZero:
+            p.setZeroPoint();
+            break;
+        case Command::loopClear:
+            p.clearLoopPoints();
+            break;
+        case Command::loopIn:
+            p.setLoopInHere();
+            break;
+        case Command::loopOut:
+            p.setLoopOutHere();
+            break;
+        case Command::loopToggle:
+            p.toggleLoop();
+            break;
+        case Command::loopCut:
+            p.postLoopCut();
+            break;
+        case Command::clickToggle:
+            p.postClickToggle();
+            break;
+        case Command::clearDefects:
+            p.clearAllTapeDefects();
+            break;
+        case Command::none:
+        default:
+            break;
+    }
+}
+} // namespace
+
+//==============================================================================
+void TavrelDelayAudioProcessor::setMidiLearnTarget (const juce::String& id)
+{
+    midiLearnTarget = id;
+    globalMidiMap.arm (id);
+}
+
+void TavrelDelayAudioProcessor::clearMidiLearnTarget()
+{
+    globalMidiMap.cancel();
+    midiLearnTarget = {};
+}
+
+void TavrelDelayAudioProcessor::clearMidiMap()
+{
+    midiMap.clear();
+    saveGlobalMidiMap();
+}
+
+void TavrelDelayAudioProcessor::publishMidiMap()
+{
+    // The audio thread only takes keys for learn; binding and saving are done here.
+    JUCE_ASSERT_MESSAGE_THREAD
+
+    globalMidiMap.publish (midiMap,
+                           [this] (const juce::String& id) -> juce::AudioProcessorParameter*
+                           { return parameters.getParameter (id); });
+}
+
+void TavrelDelayAudioProcessor::saveGlobalMidiMap()
+{
+    publishMidiMap();
+
+    // A failed write leaves the map in memory as it is.
+    GlobalMidiMap::writeFile (midiMap, getMidiMapFile());
+}
+
+void TavrelDelayAudioProcessor::loadGlobalMidiMap()
+{
+    // A missing, unreadable or foreign file leaves the map as it is (empty at start-up).
+    GlobalMidiMap::readFile (getMidiMapFile(), midiMap);
+    publishMidiMap();
+}
+
+void TavrelDelayAudioProcessor::eraseInstrumentMidiBindings (int builtInType)
+{
+    const auto prefix = BuiltInInstruments::makeMidiLearnId (builtInType, {});
+
+    for (auto it = midiMap.begin(); it != midiMap.end();)
+        it = it->second.startsWith (prefix) ? midiMap.erase (it) : std::next (it);
+
+    saveGlobalMidiMap();
+}
+
+void TavrelDelayAudioProcessor::applyLearnedMidiBinding (int key, const juce::String& targetId)
+{
+    if (! globalMidiMap.isArmed())
+        midiLearnTarget = {};
+
+    if (GlobalMidiMap::isNeverBound (key) || targetId.isEmpty())
+        return;
+
+    const auto [first, last] = midiMap.equal_range (key);
+    const bool alreadyBound = std::any_of (first, last, [&] (const auto& entry) { return entry.second == targetId; });
+
+    if (! alreadyBound)
+        midiMap.emplace (key, targetId);
+
+    // Saved also when nothing was added: learning an existing binding rewrites the file.
+    saveGlobalMidiMap();
+}
+
+//==============================================================================
 void TavrelDelayAudioProcessor::setInstrumentParameterFromMidi (int slot, const juce::String& controlId, float value)
 {
-    juce::ignoreUnused (slot, controlId, value);
+    if (slot < 0 || slot >= (int)instruments.size() || instruments[(size_t)slot] == nullptr)
+        return;
+
+    const auto type = instruments[(size_t)slot]->builtInType;
+    applyInstrumentSettingFromMidi (slot, MidiInstrumentSettings::find (type, controlId), value);
+}
+
+void TavrelDelayAudioProcessor::applyInstrumentSettingFromMidi (int slot,
+                                                                const MidiInstrumentSettings::Setting& setting,
+                                                                float value) noexcept
+{
+    if (slot < 0 || slot >= (int)instruments.size() || instruments[(size_t)slot] == nullptr)
+        return;
+
+    auto& instrument = *instruments[(size_t)slot];
+
+    if (setting.type == instrument.builtInType)
+    {
+        using namespace BuiltInInstruments;
+
+        switch (instrument.builtInType)
+        {
+            case MonoSynth:
+                if (instrument.monoEngine != nullptr)
+                    MidiInstrumentSettings::apply (*instrument.monoEngine, setting, value);
+                break;
+            case RhythmMachine:
+                if (instrument.rhythmEngine != nullptr)
+                    MidiInstrumentSettings::apply (*instrument.rhythmEngine, setting, value);
+                break;
+            case PolySynth:
+                if (instrument.polyEngine != nullptr)
+                    MidiInstrumentSettings::apply (*instrument.polyEngine, setting, value);
+                break;
+            case Tannerin:
+                if (instrument.tannerinEngine != nullptr)
+                    MidiInstrumentSettings::apply (*instrument.tannerinEngine, setting, value);
+                break;
+            case StageKeyboard:
+                if (instrument.keyboardEngine != nullptr)
+                    MidiInstrumentSettings::apply (*instrument.keyboardEngine, setting, value);
+                break;
+            default:
+                break;
+        }
+    }
+
+    unsavedChanges = true;
+}
+
+//==============================================================================
+bool TavrelDelayAudioProcessor::getMidiMapKey (const juce::uint8* data, int numBytes, int& key, int& value) noexcept
+{
+    if (data == nullptr || numBytes < 3)
+        return false;
+
+    const auto type = data[0] & 0xf0;
+
+    if (type == 0xb0)
+    {
+        key = data[1] & 0x7f;
+        value = data[2] & 0x7f;
+        return true;
+    }
+
+    if (type == 0x90 || type == 0x80)
+    {
+        key = GlobalMidiMap::firstNoteKey + (data[1] & 0x7f);
+        value = type == 0x90 && data[2] != 0 ? 127 : 0;
+        return true;
+    }
+
+    return false;
+}
+
+void TavrelDelayAudioProcessor::dispatchMidiMap (const juce::MidiBuffer& incoming, juce::MidiBuffer& filtered) noexcept
+{
+    const GlobalMidiMap::ScopedReader map (globalMidiMap);
+
+    for (const auto metadata : incoming)
+    {
+        // Raw bytes: a system-exclusive message made into a MidiMessage would allocate.
+        int key = 0, value = 0;
+
+        if (! getMidiMapKey (metadata.data, metadata.numBytes, key, value))
+        {
+            filtered.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+            continue;
+        }
+
+        // Learn takes the key (the modulation wheel and the sustain pedal only cancel it);
+        // the message thread binds it and writes the file.
+        if (! globalMidiMap.captureLearn (key))
+        {
+            const auto v = (float)value / 127.0f;
+
+            for (auto* target = map.begin (key); target != map.end (key); ++target)
+            {
+                switch (target->kind)
+                {
+                    case GlobalMidiMap::Kind::instrument:
+                    {
+                        const int slot = keyboardTargetSlot;
+                        const auto isOfType = [&] (int index)
+                        {
+                            const auto& instrument = instruments[(size_t)index];
+                            return instrument != nullptr && instrument->builtInType == target->number;
+                        };
+
+                        // The slot that plays the keyboards when it holds that instrument,
+                        // otherwise every slot that does.
+                        if (slot >= 0 && slot < (int)instruments.size() && isOfType (slot))
+                        {
+                            applyInstrumentSettingFromMidi (slot, target->setting, v);
+                        }
+                        else
+                        {
+                            for (int index = 0; index < (int)instruments.size(); ++index)
+                                if (isOfType (index))
+                                    applyInstrumentSettingFromMidi (index, target->setting, v);
+                        }
+                        break;
+                    }
+
+                    case GlobalMidiMap::Kind::parameter:
+                        target->parameter->setValueNotifyingHost (v);
+                        break;
+
+                    case GlobalMidiMap::Kind::command:
+                    case GlobalMidiMap::Kind::trackArm:
+                        if (value >= 64)
+                            runMidiCommand (*this, *target);
+                        break;
+
+                    case GlobalMidiMap::Kind::nothing:
+                    default:
+                        break;
+                }
+            }
+        }
+
+        // No controller change reaches the instruments, bound or not; notes always do.
+        if ((metadata.data[0] & 0xf0) != 0xb0)
+            filtered.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+    }
 }

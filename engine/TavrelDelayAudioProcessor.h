@@ -2,10 +2,13 @@
 
 #include "effects/ReverbEngine.h"
 #include "effects/TapeEchoEngine.h"
+#include "engine/AutomationLanes.h"
 #include "engine/BlockParameters.h"
 #include "engine/BlockState.h"
 #include "engine/ButtonSoundVoice.h"
+#include "engine/GlobalMidiMap.h"
 #include "engine/KeyboardNoteQueue.h"
+#include "engine/MidiInstrumentSettings.h"
 #include "engine/tape/TapeTrack.h"
 #include "engine/tape/TapeTransportModel.h"
 #include "storage/FirstRunThread.h"
@@ -458,6 +461,82 @@ public:
     juce::AudioBuffer<float> instrumentOutputs;
 
     //==============================================================================
+    // Click track, global MIDI map and MIDI learn, automation lanes and groups.
+    //
+    // midiMap and midiLearnTarget belong to the message thread: whoever edits midiMap
+    // calls saveGlobalMidiMap (or publishMidiMap), which hands the audio thread a new copy.
+    // The audio thread reads only that copy and only records what learn took.
+
+    /** The block callback's group and automation step, once per block on the audio thread
+        after the audio lock is held and before the MIDI map: group-linked faders, then
+        automation reading and writing for every existing channel. Try-locks automationLock
+        and skips the step for a block that finds it taken. bufferLength is the whole
+        buffer's length (it sets how many rows a write covers). */
+    void applyGroupFadersAndAutomation (int bufferLength) noexcept;
+
+    /** Writes value into channel's lane for one block: the rows row .. row + step - 1 when
+        forward, row .. row - (step - 1) when the tape runs backwards; rows outside the lane
+        are skipped. Audio thread inside automationLock, or any thread holding it. */
+    void writeAutomationRows (int channel, float value, int row, int step, bool forward) noexcept;
+
+    /** The block callback's MIDI step, on the audio thread after the automation step: learn,
+        the bound parameters, instrument settings and deck commands, and the filtering of
+        controller changes. Every event of incoming that is not a controller change is added
+        to filtered (which the caller clears; reserve it with ensureSize at preparation so
+        that adding never allocates). Deck commands call the transport, loop and defect
+        entry points at once; the click toggle and the loop cut are posted to the message
+        thread. */
+    void dispatchMidiMap (const juce::MidiBuffer& incoming, juce::MidiBuffer& filtered) noexcept;
+
+    /** The key of a MIDI message (raw bytes) in the map (controller number, or 128 + note for
+        a note on or off) and its value (the controller value; 127 for a note on with a
+        velocity, else 0); false for any other message. */
+    static bool getMidiMapKey (const juce::uint8* data, int numBytes, int& key, int& value) noexcept;
+
+    /** Applies a resolved instrument setting to one slot, as setInstrumentParameterFromMidi
+        does. Audio thread: allocates nothing. */
+    void applyInstrumentSettingFromMidi (int slot, const MidiInstrumentSettings::Setting& setting,
+                                         float value) noexcept;
+
+    /** Console side, message thread: the channel's automation mode, given to every other
+        channel of its group when the group is active. */
+    void setAutomationMode (int channel, int mode);
+
+    /** Console side, message thread: what the editor's timer does with the fader values the
+        audio thread handed over: each pending value is taken (at most once) and set on the
+        channel's volume parameter with its listeners told. */
+    void applyPendingFaderValues();
+
+    /** The normalised volume of a channel's fader parameter, 0 when there is none. */
+    float getChannelVolume (int channel) const;
+
+    /** Rack side, message thread: removes the bindings of the built-in instrument type
+        ("INST_" + type + "_...") and saves the map. */
+    void eraseInstrumentMidiBindings (int builtInType);
+
+    /** Message thread: hands the audio thread a copy of midiMap, without writing the file. */
+    void publishMidiMap();
+
+    /** Message thread: binds a key that learn took (never the modulation wheel or the sustain
+        pedal), then saves the map. */
+    void applyLearnedMidiBinding (int key, const juce::String& targetId);
+
+    /** The MIDI command "click_toggle": toggles the click on the message thread, since
+        making the click tape allocates a whole tape. */
+    void postClickToggle();
+
+    /** Toggles the click with the stored tempo (120 BPM and 4/4 for unusable values). */
+    void toggleClick();
+
+    GlobalMidiMap globalMidiMap{midiLearnArmed, [this] (int key, const juce::String& targetId)
+                                { applyLearnedMidiBinding (key, targetId); }};
+
+    /** The lanes exist from construction, each holding its fader's value, so that a reel
+        loaded and saved before any audio device ran never writes empty lanes over recorded
+        automation. */
+    const bool automationLanesCreated = AutomationLanes::create (automationData, parameters);
+
+    //==============================================================================
     // Block processing: the processing side of the slots and the latency measurement.
 
     /** The insert chains addBuiltInEffect appends to. */
@@ -483,10 +562,6 @@ public:
         output, then listening on track 1's input for its echo; the result lands in REC_OFFSET.
         Message thread. */
     void startLatencyMeasurement();
-
-    /** Held by everything that changes midiMap; the block callback only tries it and skips the
-        map for a block while it is busy. */
-    juce::CriticalSection midiMapLock;
 
 private:
     /** Marks the reel as changed on any parameter change at once: the parameter tree only
@@ -514,14 +589,6 @@ private:
     BlockState block;
 
     // Control stage.
-    void runGroupsAndAutomation (int bufferLength) noexcept;
-    void writeAutomationRows (int channel, float value, int row, int step) noexcept;
-    void dispatchMidi (const juce::MidiBuffer& incoming);
-    void dispatchMidiTargets (int key, int value);
-    void setInstrumentParameterForType (int type, const juce::String& targetId, float value);
-    void runMidiCommand (const juce::String& command);
-    void postMidiLearnBinding (int key);
-    void postClickToggle();
     void takeParameterSnapshot() noexcept;
     void updateScrub() noexcept;
     void chooseSpeedTarget() noexcept;

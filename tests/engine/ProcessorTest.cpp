@@ -83,7 +83,7 @@ TEST_F (ProcessorTest, AFreshProcessorHasTheStartingState)
     EXPECT_TRUE (p.instruments.empty());
     EXPECT_GE (p.inputInserts.capacity(), 32u);
     EXPECT_GE (p.tracks.capacity(), 24u);
-    EXPECT_EQ (p.automationData.getNumSamples(), 0);
+    EXPECT_EQ (p.automationData.getNumSamples(), TavrelDelayAudioProcessor::automationPoints);
     EXPECT_EQ (p.currentSlot, 0);
     EXPECT_FALSE (p.hasUnsavedChanges());
     EXPECT_NE (p.lightGuiValue, nullptr);
