@@ -62,6 +62,10 @@ TEST_F (SourcesTest, AnArmedTrackRecordsItsDeviceInputAndPlaysItBack)
 
     settle();
     p.transportState = Processor::transportRecord;
+
+    // From a standstill nothing is written until the tape is up to speed.
+    run (blockSize * 8, input);
+    EXPECT_FALSE (p.tracks[0].dirty);
     run ((int)rate * 3, input);
     p.transportState = Processor::transportStop;
     run ((int)rate * 2);
