@@ -134,11 +134,7 @@ void TavrelDelayAudioProcessor::setStateInformation (const void* data, int sizeI
     {
         // Decoding allocates: done before the lanes are locked. Channels the element does not
         // mention keep their lanes and modes.
-        std::vector<AutomationXml::DecodedChannel> channels;
-
-        for (auto* track : automation->getChildIterator())
-            channels.push_back (AutomationXml::decodeChannel (*track));
-
+        const auto channels = AutomationXml::decodeAll (*automation);
         const juce::ScopedLock lock (automationLock);
 
         for (const auto& channel : channels)

@@ -71,6 +71,16 @@ DecodedChannel decodeChannel (const juce::XmlElement& track)
     return decoded;
 }
 
+std::vector<DecodedChannel> decodeAll (const juce::XmlElement& automation)
+{
+    std::vector<DecodedChannel> channels;
+
+    for (auto* track : automation.getChildIterator())
+        channels.push_back (decodeChannel (*track));
+
+    return channels;
+}
+
 void applyChannel (const DecodedChannel& decoded, juce::AudioBuffer<float>& lanes, Modes& modes)
 {
     if (decoded.channel < 0 || decoded.channel >= numChannels)

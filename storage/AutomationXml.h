@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 /** The stored form of the fader automation: an "AUTOMATION" element with one "TRACK" child per
     written channel (the reel's tracks, then the two aux returns), each with its "id", its "mode"
@@ -37,6 +38,9 @@ struct DecodedChannel
     lane from "data" (missing, empty or undecodable data leaves the lane as it is). Decoding
     allocates, so it is done before the store is locked. */
 DecodedChannel decodeChannel (const juce::XmlElement& track);
+
+/** Every child of an "AUTOMATION" element, decoded, in document order. */
+std::vector<DecodedChannel> decodeAll (const juce::XmlElement& automation);
 
 /** Applies a decoded channel: its mode, and its whole points over the start of its lane (at most
     the lane's length; later points keep their values). A point that is not a normalised value

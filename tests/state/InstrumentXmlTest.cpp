@@ -523,3 +523,29 @@ TEST_F (InstrumentSlotsTest, AMissingSampleFileLeavesTheBuiltInSoundAndReadsOn)
     EXPECT_TRUE (engine.steps[1][0]);
     EXPECT_EQ (engine.voiceLevel[1], 0.25f);
 }
+
+TEST (InstrumentXml, ABareElementReadsAsAFreshEngineSaveTheStoredDefaults)
+{
+    // The engines' own defaults equal the stored ones, but for the poly synthesizer's second
+    // oscillator, which a file without it gives wave 0.
+    for (int type = firstType; type <= lastType; ++type)
+    {
+        SCOPED_TRACE (type);
+        const auto bare = parse ("<BUILTIN_INSTRUMENT type=\"" + juce::String (type) + "\"/>");
+        const auto restored = restore (*bare);
+        const auto fresh = makeSlot (type);
+
+        if (type == PolySynth)
+        {
+            EXPECT_EQ (restored->polyEngine->osc2Wave, 0);
+            fresh->polyEngine->osc2Wave = 0;
+        }
+
+        if (type == RhythmMachine) // the stored rows are empty where a fresh engine has pattern 0
+            for (auto& row : fresh->rhythmEngine->steps)
+                std::fill (std::begin (row), std::end (row), false);
+
+        EXPECT_TRUE (InstrumentXml::createBuiltIn (*restored)->isEquivalentTo (
+            InstrumentXml::createBuiltIn (*fresh).get(), false));
+    }
+}
