@@ -533,6 +533,17 @@ public:
         automation. */
     const bool automationLanesCreated = AutomationLanes::create (automationData, parameters);
 
+    //==============================================================================
+    // Rack state entries
+    /** Appends the element of one insert entry to a chain element: a hosted plug-in under
+        entryName, a built-in effect under "BUILTIN_" + entryName, nothing for an entry that holds
+        neither. Called by createRackStateXml under audioLock. */
+    void createInsertXml (juce::XmlElement& chain, const std::shared_ptr<InsertPlugin>& entry,
+                          const juce::String& entryName);
+    /** Appends exactly one entry read from an entry element to the chain. Called by
+        restoreRackState under audioLock with processing suspended. */
+    void restoreInsertFromXml (const juce::XmlElement& element, std::vector<std::shared_ptr<InsertPlugin>>& chain);
+
 private:
     /** Marks the reel as changed on any parameter change at once: the parameter tree only
         receives new values from a timer, so its listener alone would miss a change made just
