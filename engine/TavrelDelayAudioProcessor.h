@@ -486,6 +486,8 @@ public:
         in..out (the track's own rate). */
     static void cutTrackRegion (TapeTrack& track, int in, int out);
 
+    // Filled while the processor is built: declared after the parameters and the sound
+    // buffers they use.
     TransportParameters transportParameters = findTransportParameters();
     bool buttonSoundsLoaded = loadButtonSounds();
 
