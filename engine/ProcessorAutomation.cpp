@@ -4,6 +4,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include "engine/ParameterIds.h"
+#include "storage/AutomationXml.h"
 
 static_assert (AutomationLanes::numChannels == TavrelDelayAudioProcessor::numChannels);
 static_assert (AutomationLanes::numRows == TavrelDelayAudioProcessor::automationPoints);
@@ -36,12 +37,20 @@ void TavrelDelayAudioProcessor::resetAutomation()
 
 std::unique_ptr<juce::XmlElement> TavrelDelayAudioProcessor::createAutomationXml()
 {
-    return std::make_unique<juce::XmlElement> ("AUTOMATION");
+    // Built without the lock: a lane row torn by a concurrent write is one point of one pass,
+    // while holding the lock through megabytes of text would stall automation playback.
+    return AutomationXml::create (automationData, automationModes, numTracks);
 }
 
 void TavrelDelayAudioProcessor::restoreAutomation (const juce::XmlElement& automation)
 {
-    juce::ignoreUnused (automation);
+    // Decode first, outside the lock; the lock is held only while the lanes are copied.
+    const auto channels = AutomationXml::decodeAll (automation);
+    resetAutomation();
+
+    const juce::ScopedLock lock (automationLock);
+    for (const auto& channel : channels)
+        AutomationXml::applyChannel (channel, automationData, automationModes);
 }
 
 //==============================================================================

@@ -2,8 +2,19 @@
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
+#include "effects/EqualizerEngine.h"
+#include "effects/FetCompEngine.h"
+#include "effects/MultiModulatorEngine.h"
+#include "effects/OptoCompEngine.h"
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "instruments/MonoSynthEngine.h"
+#include "instruments/PolySynthEngine.h"
+#include "instruments/RhythmEngine.h"
+#include "instruments/StageKeyboardEngine.h"
+#include "instruments/TannerinEngine.h"
+
+#include <cmath>
 
 namespace
 {
@@ -34,24 +45,239 @@ void sizeBuffer (juce::AudioBuffer<float>& buffer, int numChannels, int numSampl
     if (buffer.getNumChannels() != numChannels || buffer.getNumSamples() != numSamples)
         buffer.setSize (numChannels, numSamples);
 }
+
+/** A rate further than this from the reel's closes the reel: it would play at the wrong speed
+    and pitch, and a save would write it at the wrong rate. */
+constexpr double reelRateTolerance = 1.0;
+
+/** The raw values the block callback reads per track, and the channel volume parameters
+    themselves; a parameter that does not exist leaves a null pointer. */
+void cacheParameterPointers (TavrelDelayAudioProcessor& p)
+{
+    auto& tree = p.parameters;
+
+    for (int i = 0; i < TavrelDelayAudioProcessor::maxTracks; ++i)
+    {
+        const auto n = i + 1;
+        const auto index = (size_t)i;
+        p.trackVolumeValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::VOL_, n));
+        p.trackMuteValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::MUTE_, n));
+        p.trackSoloValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::SOLO_, n));
+        p.trackPhaseValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::PHASE_, n));
+        p.trackPanValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::PAN_, n));
+        p.trackMonitorValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::MON_, n));
+        p.trackTrimValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::TRIM_, n));
+        p.trackEqPreValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::EQ_PRE_, n));
+        p.trackAux1Values[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::AUX1_, n));
+        p.trackAux2Values[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::AUX2_, n));
+        p.trackEqHighValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::EQ_HIGH_, n));
+        p.trackEqMidFreqValues[index] =
+            tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::EQ_MID_FREQ_, n));
+        p.trackEqMidGainValues[index] =
+            tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::EQ_MID_GAIN_, n));
+        p.trackEqLowValues[index] = tree.getRawParameterValue (ParameterIds::forTrack (ParameterIds::EQ_LOW_, n));
+    }
+
+    for (int channel = 0; channel < TavrelDelayAudioProcessor::numChannels; ++channel)
+        p.channelVolumeValues[(size_t)channel] = tree.getParameter (ParameterIds::forChannelVolume (channel));
+}
+
+/** Gives a console smoother the ramp of the rate and jumps it to the parameter's value; a
+    parameter that does not exist leaves the smoother's value alone. */
+void resetSmoother (juce::SmoothedValue<float>& smoother, int rampSamples, const std::atomic<float>* value)
+{
+    smoother.reset (rampSamples);
+
+    if (value != nullptr)
+        smoother.setCurrentAndTargetValue (value->load());
+}
+
+void resetSmoothers (TavrelDelayAudioProcessor& p, double sampleRate)
+{
+    const auto ramp = (int)std::floor (sampleRate * 0.02);
+    auto& tree = p.parameters;
+
+    for (int i = 0; i < TavrelDelayAudioProcessor::maxTracks; ++i)
+    {
+        const auto index = (size_t)i;
+        resetSmoother (p.volumeSmoothers[index], ramp, p.trackVolumeValues[index]);
+        resetSmoother (p.panSmoothers[index], ramp, p.trackPanValues[index]);
+        resetSmoother (p.aux1SendSmoothers[index], ramp, p.trackAux1Values[index]);
+        resetSmoother (p.aux2SendSmoothers[index], ramp, p.trackAux2Values[index]);
+    }
+
+    resetSmoother (p.masterVolumeSmoother, ramp, tree.getRawParameterValue (ParameterIds::MASTER_VOL));
+    resetSmoother (p.aux1ReturnSmoother, ramp, tree.getRawParameterValue (ParameterIds::AUX1_RETURN));
+    resetSmoother (p.aux2ReturnSmoother, ramp, tree.getRawParameterValue (ParameterIds::AUX2_RETURN));
+    resetSmoother (p.aux1PanSmoother, ramp, tree.getRawParameterValue (ParameterIds::AUX1_PAN));
+    resetSmoother (p.aux2PanSmoother, ramp, tree.getRawParameterValue (ParameterIds::AUX2_PAN));
+}
+
+void prepareInsertForPlayback (TavrelDelayAudioProcessor::InsertPlugin& insert, double sampleRate, int samplesPerBlock)
+{
+    if (insert.instance != nullptr)
+        insert.instance->prepareToPlay (sampleRate, samplesPerBlock);
+
+    // A slot may hold engines of several effect types; every one is readied.
+    if (insert.reverbEngine != nullptr)
+        insert.reverbEngine->prepare (sampleRate);
+
+    if (insert.echoEngine != nullptr)
+        insert.echoEngine->prepare (sampleRate);
+
+    if (insert.optoEngine != nullptr)
+        insert.optoEngine->prepare (sampleRate);
+
+    if (insert.fetEngine != nullptr)
+        insert.fetEngine->prepare (sampleRate);
+
+    if (insert.eqEngine != nullptr)
+        insert.eqEngine->sampleRate = sampleRate;
+
+    if (insert.multiEngine != nullptr)
+        insert.multiEngine->prepare (sampleRate);
+}
+
+void prepareInstrumentForPlayback (TavrelDelayAudioProcessor::InstrumentPlugin& slot, double sampleRate,
+                                   int samplesPerBlock)
+{
+    if (slot.instance != nullptr)
+        slot.instance->prepareToPlay (sampleRate, samplesPerBlock);
+
+    // Every engine follows the rate, or it would play out of tune after a rate change. The
+    // rhythm machine keeps the user's step pattern: its engine only stops and rewinds.
+    if (slot.monoEngine != nullptr)
+        slot.monoEngine->prepare (sampleRate);
+
+    if (slot.rhythmEngine != nullptr)
+        slot.rhythmEngine->prepare (sampleRate);
+
+    if (slot.polyEngine != nullptr)
+        slot.polyEngine->prepare (sampleRate);
+
+    if (slot.tannerinEngine != nullptr)
+        slot.tannerinEngine->prepare (sampleRate);
+
+    if (slot.keyboardEngine != nullptr)
+        slot.keyboardEngine->prepare (sampleRate);
+}
 } // namespace
 
 void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
+    // The output fades in again after every device start.
     fadeInGain = 0.0f;
 
-    // The open reel keeps its length; a fresh one takes the length chosen for new reels.
-    const auto& reference = tracks.front();
+    // The automation rows are made once, holding each channel's fader; later device starts
+    // keep what was recorded.
+    if (automationData.getNumSamples() == 0)
+    {
+        const juce::ScopedLock lock (automationLock);
+        automationData.setSize (numChannels, automationPoints);
+
+        for (int channel = 0; channel < numChannels; ++channel)
+        {
+            auto* parameter = parameters.getParameter (ParameterIds::forChannelVolume (channel));
+            const auto value = parameter != nullptr ? parameter->getValue() : 0.0f;
+            juce::FloatVectorOperations::fill (automationData.getWritePointer (channel), value, automationPoints);
+
+            automationModes[(size_t)channel] = automationOff;
+            faderTouched[(size_t)channel] = false;
+            automationLatched[(size_t)channel] = false;
+            pendingFaderValues[(size_t)channel] = -1.0f;
+        }
+    }
+
+    groupBaselineReady = false;
+
+    auto& reference = tracks.front();
+    const auto reelRate = reference.sampleRate;
+
+    if (reelName.isNotEmpty() && reelName != "Untitled" && reelRate > 0.0 &&
+        std::abs (reelRate - sampleRate) > reelRateTolerance)
+    {
+        // Closed in memory only: under the scratch name no save writes the blank tape over
+        // the reel on disk. The editor sees the name change and tells the user.
+        reelName = "Untitled";
+        zeroOffset = 0.0;
+
+        for (auto& track : tracks)
+            track.dirty = false;
+
+        setTransportState (transportStop);
+
+        const juce::ScopedLock lock (audioLock);
+        clickTrack.reset();
+    }
+
+    tapeMechanics.prepare (sampleRate);
+
+    if (auto* scrub = parameters.getRawParameterValue (ParameterIds::SCRUB))
+        scrubControlValue = scrub->load();
+
+    // The open reel keeps its length; a fresh one takes the length chosen for new reels. At
+    // the reel's own rate (give or take the tolerance) the tape keeps its very samples, so
+    // its audio stays; at another rate it keeps its length in seconds on a new, blank tape.
+    const auto reelSamples = reference.getAudio().getNumSamples();
+    const auto sameTape = reelRate > 0.0 && std::abs (reelRate - sampleRate) <= reelRateTolerance;
     double seconds;
 
-    if (reference.getAudio().getNumSamples() > 0 && reference.sampleRate > 0.0)
-        seconds = reference.getAudio().getNumSamples() / reference.sampleRate;
+    if (reelSamples > 0 && sameTape)
+        seconds = (reelSamples + 0.5) / sampleRate; // rounding can never lose the last sample
+    else if (reelSamples > 0 && reelRate > 0.0)
+        seconds = reelSamples / reelRate;
     else
         seconds =
             tapeLengthSeconds (juce::roundToInt (parameters.getRawParameterValue (ParameterIds::TAPE_LENGTH)->load()));
 
-    prepareReel (numTracks, juce::jmin (seconds, TapeReelSize::maximumSeconds), sampleRate);
+    seconds = juce::jmin (seconds, TapeReelSize::maximumSeconds);
+
+    // On a new tape the heads stay at the same place, counted in seconds.
+    const auto keepPlace = reelSamples > 0 && ! sameTape;
+    std::array<double, maxTracks> positions{};
+
+    for (size_t i = 0; i < tracks.size() && i < positions.size(); ++i)
+        positions[i] = tracks[i].getPositionSeconds();
+
+    if (prepareReel (numTracks, seconds, sampleRate).wasOk() && keepPlace)
+        for (size_t i = 0; i < tracks.size() && i < positions.size(); ++i)
+            tracks[i].setPositionSeconds (positions[i]);
+
+    if (clickTrack != nullptr)
+    {
+        {
+            const juce::ScopedLock lock (audioLock);
+            clickTrack->prepare (sampleRate, seconds);
+        }
+
+        renderClickTrack (bpm, timeSigNumerator, timeSigDenominator, 0);
+    }
+
     sizeBlockBuffers (samplesPerBlock);
+    cacheParameterPointers (*this);
+    resetSmoothers (*this, sampleRate);
+
+    for (auto& slot : instruments)
+        if (slot != nullptr)
+            prepareInstrumentForPlayback (*slot, sampleRate, samplesPerBlock);
+
+    if (aux1Plugin != nullptr)
+        aux1Plugin->prepareToPlay (sampleRate, samplesPerBlock);
+
+    if (aux2Plugin != nullptr)
+        aux2Plugin->prepareToPlay (sampleRate, samplesPerBlock);
+
+    aux1Reverb.prepare (sampleRate);
+    aux2Echo.prepare (sampleRate);
+
+    for (auto* chain : {&inputInserts, &trackInserts, &masterInserts})
+        for (auto& insert : *chain)
+            if (insert != nullptr)
+                prepareInsertForPlayback (*insert, sampleRate, samplesPerBlock);
+
+    if (deviceManager != nullptr)
+        if (auto* device = deviceManager->getCurrentAudioDevice())
+            deviceLatencySamples = device->getInputLatencyInSamples() + device->getOutputLatencyInSamples();
 }
 
 void TavrelDelayAudioProcessor::releaseResources() {}

@@ -537,6 +537,54 @@ public:
     const bool automationLanesCreated = AutomationLanes::create (automationData, parameters);
 
     //==============================================================================
+    // Rack state entries
+    /** Appends the element of one insert entry to a chain element: a hosted plug-in under
+        entryName, a built-in effect under "BUILTIN_" + entryName, nothing for an entry that holds
+        neither. Called by createRackStateXml under audioLock. */
+    void createInsertXml (juce::XmlElement& chain, const std::shared_ptr<InsertPlugin>& entry,
+                          const juce::String& entryName);
+    /** Appends exactly one entry read from an entry element to the chain. Called by
+        restoreRackState under audioLock with processing suspended. */
+    void restoreInsertFromXml (const juce::XmlElement& element, std::vector<std::shared_ptr<InsertPlugin>>& chain);
+
+    //==============================================================================
+    // Transport, loop points, tape defects and button sounds.
+
+    /** The parameters the transport reads, found once while the processor is built, so that
+        transport commands arriving through the MIDI map on the audio thread look nothing up. */
+    struct TransportParameters
+    {
+        std::atomic<float>* disableSfx = nullptr;
+        std::atomic<float>* disableAutoDisarm = nullptr;
+        std::array<juce::RangedAudioParameter*, maxTracks> monitor{}; // MON_1 .. MON_24
+    };
+
+    TransportParameters findTransportParameters();
+
+    /** Decodes the embedded click and stop sounds into clickSound and stopSound; true when
+        both decoded. */
+    bool loadButtonSounds();
+
+    /** Button sounds are on (DISABLE_SFX off). */
+    bool buttonSoundsEnabled() const noexcept;
+
+    /** A button's gain, 0.55 to 0.65, drawn from soundRandom. */
+    float drawButtonSoundGain() noexcept;
+
+    /** Leaving record: disarms the armed tracks and sets their monitors to tape, unless
+        DISABLE_AUTO_DISARM is on. */
+    void autoDisarm();
+
+    /** Moves the audio, the defect map and the playhead of one track for a cut of the samples
+        in..out (the track's own rate). */
+    static void cutTrackRegion (TapeTrack& track, int in, int out);
+
+    // Filled while the processor is built: declared after the parameters and the sound
+    // buffers they use.
+    TransportParameters transportParameters = findTransportParameters();
+    bool buttonSoundsLoaded = loadButtonSounds();
+
+    //==============================================================================
     // Block processing: the processing side of the slots and the latency measurement.
 
     /** The insert chains addBuiltInEffect appends to. */
