@@ -89,6 +89,36 @@ TEST_F (SourcesTest, AnArmedTrackRecordsItsDeviceInputAndPlaysItBack)
                0.25 * centre);
 }
 
+TEST_F (SourcesTest, TapeMonitoringIsFaintWhileWindingButNotWhileScrubbing)
+{
+    // A tape holding one steady tone from end to end, heard at the same speed both ways.
+    auto& track = p.tracks[0];
+    auto* tape = track.getAudio().getWritePointer (0);
+
+    for (int i = 0; i < track.getAudio().getNumSamples(); ++i)
+        tape[i] = 0.5f * (float)std::sin (AudioTestUtils::twoPi * 100.0 * i / rate);
+
+    track.recordedLength = track.getAudio().getNumSamples() - 1;
+    setTrack (MON_, 1, 1.0f);
+
+    for (auto& t : p.tracks)
+        t.setPositionSeconds (250.0);
+
+    p.reelHeld = true; // the shuttle keeps its speed
+    p.scrubSpeed = -45.0f;
+    p.transportState = Processor::transportScrub;
+    run ((int)rate / 2);
+    const auto scrubbing = rms (run ((int)rate / 2), 0);
+
+    p.transportState = Processor::transportRewind;
+    run ((int)rate * 2); // up to winding speed
+    EXPECT_NEAR (p.tapeMechanics.getSpeed(), -45.0, 1.0);
+    const auto winding = rms (run ((int)rate / 2), 0);
+
+    EXPECT_GT (scrubbing, 0.01);
+    EXPECT_NEAR (winding / scrubbing, 0.3, 0.03);
+}
+
 TEST_F (SourcesTest, TracksHearOtherTracksThisSampleOrOneSampleLate)
 {
     // Track 1 and track 3 take clicks from the device; track 2 listens to track 3 (later in
