@@ -38,14 +38,23 @@ std::vector<TapeTrack> makePlayingReel()
 
 // All 24 tracks of a reel playing back through the full tape model at 48 kHz, with the speed
 // wandering slightly around 1 so that every read interpolates between samples. The arguments
-// set the tape age (0: a new tape, the default; 50: AGE 0.5, 400 defect spots on every track)
-// and switch the console EQ of every track on (1) or leave it flat (0, the default).
+// set the tape age (0: a new tape, the default; 50: AGE 0.5, 400 defect spots on every track),
+// switch the console EQ of every track on (1) or leave it flat (0, the default), and choose how
+// the tracks are run: sample by sample through process() (0), or (1) as a block stage runs
+// them, track 1 sample by sample beside the mechanics (its drag moves the tension arm) and the
+// other 23 through processBlock() with the block's speeds.
 static void BM_TapeTracksPlayback24 (benchmark::State& state)
 {
     const auto age = (float)state.range (0) / 100.0f;
     const bool consoleEq = state.range (1) != 0;
+    const bool blockwise = state.range (2) != 0;
     auto tracks = makePlayingReel();
     std::vector<float> outputs ((size_t)numTracks);
+    std::vector<float> silence ((size_t)blockSize, 0.0f), output ((size_t)blockSize);
+    std::vector<double> speeds ((size_t)blockSize);
+    TapeTrack::RunSettings settings;
+    settings.headGapMs = 200.0f;
+    settings.monitorMode = 1;
     const int format = 2;
     double time = 0.0;
 
@@ -75,10 +84,20 @@ static void BM_TapeTracksPlayback24 (benchmark::State& state)
         {
             const auto speed = 1.0 + 0.002 * std::sin (time);
             time += 0.0005;
+            speeds[(size_t)i] = speed;
 
-            for (int t = 0; t < numTracks; ++t)
+            for (int t = 0; t < (blockwise ? 1 : numTracks); ++t)
                 outputs[(size_t)t] =
                     tracks[(size_t)t].process (0.0f, speed, 200.0f, false, 1, 0, false, true, false, false);
+        }
+
+        if (blockwise)
+        {
+            for (int t = 1; t < numTracks; ++t)
+            {
+                tracks[(size_t)t].processBlock (silence.data(), speeds.data(), output.data(), blockSize, settings);
+                outputs[(size_t)t] = output.back();
+            }
         }
 
         benchmark::DoNotOptimize (outputs.data());
@@ -94,9 +113,6 @@ static void BM_TapeTracksPlayback24 (benchmark::State& state)
     setRealTimeFactor (state, blockSize, sampleRate);
 }
 BENCHMARK (BM_TapeTracksPlayback24)
-    ->ArgNames ({"age", "consoleEq"})
-    ->Args ({0, 0})
-    ->Args ({0, 1})
-    ->Args ({50, 0})
-    ->Args ({50, 1})
+    ->ArgNames ({"age", "consoleEq", "blockwise"})
+    ->ArgsProduct ({{0, 50}, {0, 1}, {0, 1}})
     ->Unit (benchmark::kMillisecond);

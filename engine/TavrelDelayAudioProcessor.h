@@ -11,6 +11,8 @@
 #include "engine/MidiInstrumentSettings.h"
 #include "engine/tape/TapeTrack.h"
 #include "engine/tape/TapeTransportModel.h"
+#include "rack/PluginLoadPolicy.h"
+#include "rack/PluginSlotLoader.h"
 #include "storage/FirstRunThread.h"
 #include "storage/ReelLibrary.h"
 
@@ -136,6 +138,11 @@ public:
         bool mfxSync = false;
         std::unique_ptr<MultiModulatorEngine> multiEngine;
 
+        /** The plug-in element this slot was restored from. While the slot has no instance (its
+            plug-in is still loading, or failed to load) a save writes it back unchanged, so the
+            plug-in is not lost from the reel. */
+        std::shared_ptr<const juce::XmlElement> storedPluginXml;
+
         JUCE_DECLARE_NON_COPYABLE (InsertPlugin)
     };
 
@@ -163,6 +170,9 @@ public:
         juce::String name;
         int midiChannel = 0;
         juce::String presetName{"Default"};
+
+        /** As InsertPlugin::storedPluginXml: written back while the slot has no instance. */
+        std::shared_ptr<const juce::XmlElement> storedPluginXml;
 
         JUCE_DECLARE_NON_COPYABLE (InstrumentPlugin)
     };
@@ -583,6 +593,90 @@ public:
     // buffers they use.
     TransportParameters transportParameters = findTransportParameters();
     bool buttonSoundsLoaded = loadButtonSounds();
+
+    //==============================================================================
+    // Hosted plug-in slots. Everything here runs on the message thread (createHostedPluginAsync
+    // hands itself over to it). Slot lists change only with processing suspended and audioLock
+    // held; a removed slot is released by a posted message, so its plug-in or engine is
+    // destroyed on the message thread after the handler that removed it has returned.
+
+    using HostedSlotKind = PluginSlotLoader::SlotKind;
+
+    // Asynchronous creation of a hosted plug-in into a new slot. They return at once; the slot
+    // appears when the plug-in has been created, made ready for the slot (play head, channel
+    // layout, preparation) and put in place. A plug-in that cannot be created, or whose file may
+    // not be loaded (isPluginPathAllowed), changes nothing and shows no message.
+    void addInputInsertPlugin (const juce::PluginDescription& description);
+    void addTrackInsertPlugin (const juce::PluginDescription& description, int track);
+    void addMasterInsertPlugin (const juce::PluginDescription& description);
+    /** Aux 0 is the first return, any other value the second; the plug-in it replaces is
+        destroyed at once. */
+    void loadAuxPlugin (int aux, const juce::PluginDescription& description);
+    /** Always appends, also when eight slots are in use (only the first eight are rendered). */
+    void addInstrumentPlugin (const juce::PluginDescription& description);
+
+    /** A built-in instrument slot of the type (any unknown type: no engine, the poly
+        synthesizer's name), prepared at the current rate, appended at once. */
+    void addBuiltInInstrument (int type);
+
+    // Removal and slot settings; an index outside the list does nothing. Every change marks the
+    // reel as changed, so that quitting asks to save it.
+    void removeInputInsert (int index);
+    void removeTrackInsert (int index);
+    void removeMasterInsert (int index);
+    void removeInstrument (int index);
+    void setInputInsertTarget (int index, int track);
+    void setTrackInsertBypass (int index, bool shouldBypass);
+    void setMasterInsertBypass (int index, bool shouldBypass);
+    /** 0 every channel, 1..16 that channel only. */
+    void setInstrumentMidiChannel (int index, int channel);
+
+    /** True when the plug-in file at path may be loaded: it lies in a standard plug-in folder
+        (pluginLoadPolicy.standardFolders) or is in knownPluginList, and its name is not in
+        "BlockedPlugins.txt". Every creation checks the file it loads; a reel's restore also asks
+        before it reads a stored path. */
+    bool isPluginPathAllowed (const juce::String& path) const;
+
+    /** The asynchronous creation every hosted slot uses, also when a reel's rack is restored.
+
+        path is the file the slot names (empty: the description's file). When it differs from
+        the description's file, exists and may be loaded, the plug-in is created from the file at
+        path (the plug-in was moved since the description was written). The file actually loaded
+        must pass isPluginPathAllowed.
+
+        onCreated is called once, later, on the message thread, with the instance made ready for
+        kind (play head, channel layout, state when there are state bytes, prepared at the rate
+        and block size of that moment: 44100 and 512 while no device runs), or with null when
+        the plug-in cannot be created or may not be loaded; and with the resolved path. It is
+        not called when the processor has been deleted meanwhile. An instance it does not take
+        is destroyed when it returns. May be called on any thread: the request is then handed
+        to the message thread. */
+    void createHostedPluginAsync (const juce::PluginDescription& description, HostedSlotKind kind,
+                                  const juce::String& path, const juce::MemoryBlock& state,
+                                  juce::AudioPluginFormat::PluginCreationCallback onCreated);
+
+    // Putting a created instance into a slot that already exists (a restored slot waiting for
+    // its plug-in), under the same protection as every slot change: instance, name (the
+    // plug-in's) and path are set together; an instance replaced is destroyed at once. They do
+    // not mark the reel as changed. A null instance changes nothing, except that an aux return's
+    // path is emptied (it no longer shows as loading).
+    void installInsertPluginInstance (const std::shared_ptr<InsertPlugin>& slot,
+                                      std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path);
+    void installInstrumentPluginInstance (const std::shared_ptr<InstrumentPlugin>& slot,
+                                          std::unique_ptr<juce::AudioPluginInstance> instance,
+                                          const juce::String& path);
+    void installAuxPluginInstance (int aux, std::unique_ptr<juce::AudioPluginInstance> instance,
+                                   const juce::String& path);
+
+    /** Creations requested and not yet completed (the rack and tests wait for them). */
+    std::atomic<int> pendingPluginCreations{0};
+
+    /** The plug-in elements the aux returns were restored from, written back by a save while the
+        return has no plug-in; emptied when a plug-in is put into the return. */
+    std::shared_ptr<const juce::XmlElement> aux1StoredPluginXml, aux2StoredPluginXml;
+
+    /** Which plug-in files may be loaded (standard folders, blocked names). */
+    PluginLoadPolicy pluginLoadPolicy;
 
     //==============================================================================
     // Block processing: the processing side of the slots and the latency measurement.

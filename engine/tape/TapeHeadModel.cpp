@@ -194,12 +194,6 @@ void TapeHeadModel::clearDefects() noexcept
             lane = 0.0f;
 }
 
-void TapeHeadModel::skipRecordSample() noexcept
-{
-    hissLevel.getNextValue();
-    recordChainIdle = true;
-}
-
 float TapeHeadModel::recordSample (float in, float drive, float recordGate) noexcept
 {
     if (recordChainIdle)
@@ -304,6 +298,22 @@ float TapeHeadModel::getBandwidthCoefficient (float currentBandwidth) noexcept
 float TapeHeadModel::playbackSample (const juce::AudioBuffer<float>& tape, double readPosition, double positionSeconds,
                                      double speed, int recordedLength) noexcept
 {
+    const auto offset = advanceDefects (positionSeconds, speed);
+
+    if (tape.getNumSamples() < 1 || tape.getNumChannels() < 1)
+        return 0.0f;
+
+    const auto x = readTape (tape, readPosition, offset);
+    const auto sum = filterBands (x, random.nextFloat(), recordedLength);
+
+    // The record chain advances the hiss ramp while noise printing is on.
+    const auto hiss = noisePrintEnabled ? hissLevel.getCurrentValue() : hissLevel.getNextValue();
+    const auto hissTerm = getHissTerm (speed, hiss, random.nextFloat());
+    return finishSample (sum, hissTerm);
+}
+
+double TapeHeadModel::advanceDefects (double positionSeconds, double speed) noexcept
+{
     using Vec = TapeBandFilterBank::Vec;
     static constexpr size_t numVecs = TapeBandFilterBank::numVecs;
     static constexpr size_t lanesPerVec = TapeBandFilterBank::lanesPerVec;
@@ -349,11 +359,12 @@ float TapeHeadModel::playbackSample (const juce::AudioBuffer<float>& tape, doubl
     dropoutLag += ((dropoutSum > 0.0f ? 2.0 * dropoutSum : 0.0) - dropoutLag) * 0.0005;
     dropoutLag = std::abs (dropoutLag) < 1.0e-12 ? 0.0 : dropoutLag;
 
+    return offset;
+}
+
+float TapeHeadModel::readTape (const juce::AudioBuffer<float>& tape, double readPosition, double offset) const noexcept
+{
     const auto length = tape.getNumSamples();
-
-    if (length < 1 || tape.getNumChannels() < 1)
-        return 0.0f;
-
     const auto* samples = tape.getReadPointer (0);
     const auto q = readPosition + offset + spliceOffset - 20.0 * dropoutLag;
     auto i = (int)q;
@@ -369,62 +380,171 @@ float TapeHeadModel::playbackSample (const juce::AudioBuffer<float>& tape, doubl
 
     const auto current = samples[i];
     const auto next = i + 1 == length ? samples[0] : samples[i + 1];
-    const auto x = current + (next - current) * frac;
+    return current + (next - current) * frac;
+}
 
-    wander = juce::jlimit (-1.0f, 1.0f, ((random.nextFloat() - 0.5f) * 0.002f + wander) * 0.999f);
+float TapeHeadModel::filterBands (float x, float wanderNoise, int recordedLength) noexcept
+{
+    using Vec = TapeBandFilterBank::Vec;
+    static constexpr size_t numVecs = TapeBandFilterBank::numVecs;
+    static constexpr size_t lanesPerVec = TapeBandFilterBank::lanesPerVec;
 
-    auto sum = 0.0f;
+    wander = juce::jlimit (-1.0f, 1.0f, ((wanderNoise - 0.5f) * 0.002f + wander) * 0.999f);
 
-    if (recordedLength >= 1)
+    // A track never written plays no signal, only hiss.
+    if (recordedLength < 1)
+        return 0.0f;
+
+    // No defect under the head and none fading out: every band's gain is exactly 1.
+    if (envelopesAtRest && decodedCellClear)
+        return bandFilters.processAllOpen (x) * 0.5f;
+
+    // Per lane: the envelope follows the defect amount, and the band's gain falls with it,
+    // tilted by the wander so that worn bands flicker.
+    alignas (16) static const float tilts[TapeBandFilterBank::numBands] = {0.2f, -0.2f, 0.2f, -0.2f,
+                                                                           0.2f, -0.2f, 0.2f, -0.2f};
+    const auto wanderVec = Vec::expand (wander);
+    const auto zero = Vec::expand (0.0f), one = Vec::expand (1.0f), tiny = Vec::expand (1.0e-30f);
+    const auto absolute = [zero] (Vec value) { return value - ((value & Vec::lessThan (value, zero)) * 2.0f); };
+    Vec gains[numVecs];
+    auto active = Vec::expand (0.0f);
+
+    for (size_t v = 0; v < numVecs; ++v)
     {
-        if (envelopesAtRest && decodedCellClear)
-        {
-            // No defect under the head and none fading out: every band's gain is exactly 1.
-            sum = bandFilters.processAllOpen (x) * 0.5f;
-        }
-        else
-        {
-            // Per lane: the envelope follows the defect amount, and the band's gain falls
-            // with it, tilted by the wander so that worn bands flicker.
-            alignas (16) static const float tilts[TapeBandFilterBank::numBands] = {0.2f, -0.2f, 0.2f, -0.2f,
-                                                                                   0.2f, -0.2f, 0.2f, -0.2f};
-            const auto wanderVec = Vec::expand (wander);
-            const auto zero = Vec::expand (0.0f), one = Vec::expand (1.0f), tiny = Vec::expand (1.0e-30f);
-            const auto absolute = [zero] (Vec value) { return value - ((value & Vec::lessThan (value, zero)) * 2.0f); };
-            Vec gains[numVecs];
-            auto active = Vec::expand (0.0f);
+        auto e = Vec::fromRawArray (laneAmounts.data() + v * lanesPerVec) * 0.02f +
+                 Vec::fromRawArray (laneEnvelope.data() + v * lanesPerVec) * 0.98f;
+        e = e & Vec::greaterThan (absolute (e), tiny); // no denormal tails
+        e.copyToRawArray (laneEnvelope.data() + v * lanesPerVec);
+        active += absolute (e);
 
-            for (size_t v = 0; v < numVecs; ++v)
-            {
-                auto e = Vec::fromRawArray (laneAmounts.data() + v * lanesPerVec) * 0.02f +
-                         Vec::fromRawArray (laneEnvelope.data() + v * lanesPerVec) * 0.98f;
-                e = e & Vec::greaterThan (absolute (e), tiny); // no denormal tails
-                e.copyToRawArray (laneEnvelope.data() + v * lanesPerVec);
-                active += absolute (e);
-
-                const auto tilted = wanderVec + Vec::fromRawArray (tilts + v * lanesPerVec);
-                gains[v] = Vec::max (zero, (one - e) - absolute (tilted) * e * 2.0f);
-            }
-
-            envelopesAtRest = active.sum() == 0.0f;
-            sum = bandFilters.process (x, gains) * 0.5f;
-        }
+        const auto tilted = wanderVec + Vec::fromRawArray (tilts + v * lanesPerVec);
+        gains[v] = Vec::max (zero, (one - e) - absolute (tilted) * e * 2.0f);
     }
 
-    auto y = deEmphasisFilter.process (sum);
+    envelopesAtRest = active.sum() == 0.0f;
+    return bandFilters.process (x, gains) * 0.5f;
+}
+
+void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double* readPositions,
+                             const double* positionSeconds, const double* speeds, const float* wanderNoise,
+                             int recordedLength, float* bandSums, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto offset = advanceDefects (positionSeconds[i], speeds[i]);
+        bandSums[i] = filterBands (readTape (tape, readPositions[i], offset), wanderNoise[i], recordedLength);
+    }
+}
+
+float TapeHeadModel::finishSample (float bandSum, float hissTerm) noexcept
+{
+    auto y = deEmphasisFilter.process (bandSum);
     y = headBumpFilter.process (y);
     y = formatLowShelf.process (y);
     y = formatPeak.process (y);
     y = formatHighShelf.process (y);
+    return finishAfterChain (y, hissTerm);
+}
 
+void TapeHeadModel::filterChain (float* samples, int numSamples) noexcept
+{
+    // All five sections in one loop, so that the sections of neighbouring samples overlap
+    // instead of each section waiting on its own previous output.
+    auto& f1 = deEmphasisFilter;
+    auto& f2 = headBumpFilter;
+    auto& f3 = formatLowShelf;
+    auto& f4 = formatPeak;
+    auto& f5 = formatHighShelf;
+
+    if (f1.identity || f2.identity || f3.identity || f4.identity || f5.identity)
+    {
+        f1.processBlock (samples, numSamples);
+        f2.processBlock (samples, numSamples);
+        f3.processBlock (samples, numSamples);
+        f4.processBlock (samples, numSamples);
+        f5.processBlock (samples, numSamples);
+        return;
+    }
+
+    TapeBiquad::Section s1 (f1), s2 (f2), s3 (f3), s4 (f4), s5 (f5);
+
+    for (int i = 0; i < numSamples; ++i)
+        samples[i] = s5.process (s4.process (s3.process (s2.process (s1.process (samples[i])))));
+
+    s1.storeTo (f1);
+    s2.storeTo (f2);
+    s3.storeTo (f3);
+    s4.storeTo (f4);
+    s5.storeTo (f5);
+}
+
+void TapeHeadModel::finishRun (float* samples, const float* hissTerms, const bool* thumpAt, int numSamples) noexcept
+{
+    auto& f1 = deEmphasisFilter;
+    auto& f2 = headBumpFilter;
+    auto& f3 = formatLowShelf;
+    auto& f4 = formatPeak;
+    auto& f5 = formatHighShelf;
+
+    if (f1.identity || f2.identity || f3.identity || f4.identity || f5.identity || bandwidth.isSmoothing())
+    {
+        filterChain (samples, numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            if (thumpAt[i])
+                spliceThump = 1.0f;
+
+            samples[i] = finishAfterChain (samples[i], hissTerms[i]);
+        }
+
+        return;
+    }
+
+    // The usual case in one loop: the five sections, the bandwidth low-pass and the hiss.
+    TapeBiquad::Section s1 (f1), s2 (f2), s3 (f3), s4 (f4), s5 (f5);
+    const auto coefficient = getBandwidthCoefficient (bandwidth.getNextValue());
+    auto state = bandwidthState;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto y = s5.process (s4.process (s3.process (s2.process (s1.process (samples[i])))));
+        state += coefficient * (y - state);
+        state = std::abs (state) < 1.0e-30f ? 0.0f : state;
+        auto out = state + hissTerms[i];
+
+        if (thumpAt[i])
+            spliceThump = 1.0f;
+
+        if (spliceThump > 0.001f)
+        {
+            out = juce::jmax (0.0f, 1.0f - spliceThump * spliceThump * spliceThump) * out +
+                  std::sin (spliceThump * 3.14159f) * 0.05f;
+            spliceThump *= 0.992f;
+        }
+
+        samples[i] = out;
+    }
+
+    // The ramp stood still: one step or many leave it where it is.
+    for (int i = 1; i < numSamples; ++i)
+        bandwidth.getNextValue();
+
+    bandwidthState = state;
+    s1.storeTo (f1);
+    s2.storeTo (f2);
+    s3.storeTo (f3);
+    s4.storeTo (f4);
+    s5.storeTo (f5);
+}
+
+float TapeHeadModel::finishAfterChain (float y, float hissTerm) noexcept
+{
     const auto coefficient = getBandwidthCoefficient (bandwidth.getNextValue());
     bandwidthState += coefficient * (y - bandwidthState);
     bandwidthState = std::abs (bandwidthState) < 1.0e-30f ? 0.0f : bandwidthState;
 
-    // The record chain advances the hiss ramp while noise printing is on.
-    const auto hiss = noisePrintEnabled ? hissLevel.getCurrentValue() : hissLevel.getNextValue();
-    auto out = bandwidthState +
-               juce::jmin (1.0f, (float)std::abs (speed)) * (2.0f * random.nextFloat() - 1.0f) * hiss * 0.0004f;
+    auto out = bandwidthState + hissTerm;
 
     if (spliceThump > 0.001f)
     {

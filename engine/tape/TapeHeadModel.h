@@ -8,6 +8,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 /** The record/play head of one track: what colours the signal on its way onto the tape
@@ -67,13 +68,50 @@ public:
         not fading out a recording): advances the hiss ramp only. The next recordSample starts
         the chain from the state it settles into on silence, so that arming a track later
         writes no thump. */
-    void skipRecordSample() noexcept;
+    void skipRecordSample() noexcept
+    {
+        hissLevel.getNextValue();
+        recordChainIdle = true;
+    }
 
     /** One sample through the playback chain, reading the tape at readPosition (samples)
         with the defects of the cell under positionSeconds. A track never written
         (recordedLength < 1) plays only hiss. */
     float playbackSample (const juce::AudioBuffer<float>& tape, double readPosition, double positionSeconds,
                           double speed, int recordedLength) noexcept;
+
+    //==============================================================================
+    // playbackSample in its steps, for the block path of TapeTrack, which runs the steps
+    // over many samples in turn. Called in this order per sample they give exactly
+    // playbackSample, with its two noise draws passed in (wander first, then hiss).
+
+    /** Decodes the cell under the head and moves the defect-driven offsets; returns the read
+        offset in samples. */
+    double advanceDefects (double positionSeconds, double speed) noexcept;
+    /** The tape at the read position (interpolated, wrapped around the tape). */
+    float readTape (const juce::AudioBuffer<float>& tape, double readPosition, double offset) const noexcept;
+    /** Moves the wander and runs the band bank with the lanes' gains; 0 when unrecorded. */
+    float filterBands (float x, float wanderNoise, int recordedLength) noexcept;
+    /** advanceDefects, readTape and filterBands for a run of samples of a tape that is not
+        empty: the band sums of the run. */
+    void readRun (const juce::AudioBuffer<float>& tape, const double* readPositions, const double* positionSeconds,
+                  const double* speeds, const float* wanderNoise, int recordedLength, float* bandSums,
+                  int numSamples) noexcept;
+    /** The hiss added to one sample. */
+    static float getHissTerm (double speed, float hiss, float hissNoise) noexcept
+    {
+        // Hiss fades with the tape speed.
+        return juce::jmin (1.0f, (float)std::abs (speed)) * (2.0f * hissNoise - 1.0f) * hiss * 0.0004f;
+    }
+    /** De-emphasis, head bump and format equaliser, then finishAfterChain. */
+    float finishSample (float bandSum, float hissTerm) noexcept;
+    /** The de-emphasis, head bump and format equaliser over a run of band sums, in place. */
+    void filterChain (float* samples, int numSamples) noexcept;
+    /** filterChain and finishAfterChain over a run of band sums, in place; the splice
+        thump starts again at the samples marked in thumpAt. */
+    void finishRun (float* samples, const float* hissTerms, const bool* thumpAt, int numSamples) noexcept;
+    /** Bandwidth low-pass, hiss and splice thump of one sample after the chain. */
+    float finishAfterChain (float y, float hissTerm) noexcept;
 
     //==============================================================================
     int formatCache = -1;

@@ -369,6 +369,200 @@ float TapeTrack::applyConsoleEq (float x) noexcept
     return eqLow.process (eqMid.process (eqHigh.process (x)));
 }
 
+//==============================================================================
+void TapeTrack::processBlock (const float* input, const double* speeds, float* output, int numSamples,
+                              const RunSettings& settings) noexcept
+{
+    for (int start = 0; start < numSamples;)
+    {
+        const auto n = juce::jmin (maxChunk, numSamples - start);
+        const bool writes =
+            (settings.recording && armed) || recordGate.getCurrentValue() > 0.0f || recordGate.getTargetValue() > 0.0f;
+
+        if (writes || audio.getNumSamples() <= 0 || audio.getNumChannels() < 1)
+        {
+            // The write moves the tape under the head while it plays: sample by sample.
+            for (int i = start; i < start + n; ++i)
+                output[i] = process (input[i], speeds[i], settings.headGapMs, settings.recording, settings.monitorMode,
+                                     settings.recordOffsetSamples, settings.muteInputMonitor, settings.elasticWrite,
+                                     settings.eqBeforeTape, settings.soundOnSound);
+        }
+        else
+        {
+            playChunk (input + start, speeds + start, output + start, n, settings);
+        }
+
+        start += n;
+    }
+}
+
+void TapeTrack::playChunk (const float* input, const double* speeds, float* output, int numSamples,
+                           const RunSettings& settings) noexcept
+{
+    // The steps of process() for a run in which nothing is written (the record gate is shut
+    // and stays shut), each step over the whole run before the next: every filter then runs
+    // in a tight loop. The noise is drawn in the first pass, in process()'s order.
+    float gains[maxChunk], drives[maxChunk], inputs[maxChunk], wanderNoise[maxChunk] = {};
+    float hissTerms[maxChunk] = {};
+    float playing[maxChunk];
+    double playPoints[maxChunk], readPoints[maxChunk] = {}, readSeconds[maxChunk] = {}, readSpeeds[maxChunk] = {};
+    bool inRange[maxChunk], wrapped[maxChunk] = {};
+    int numInRange = 0;
+
+    const auto length = audio.getNumSamples();
+    static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
+
+    // 1. Controls, input, record chain, tape motion and the play head's position.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto speed = speeds[i];
+        headGapMs.setTargetValue (settings.headGapMs);
+        const auto gapMs = headGapMs.getNextValue();
+        gains[i] = outputGain.getNextValue();
+        drives[i] = drive.getNextValue();
+
+        auto in = input[i] * trim;
+
+        if (settings.eqBeforeTape)
+            in = applyConsoleEq (in);
+
+        inputs[i] = in;
+
+        if (armed)
+            head.recordSample (in, drives[i], 0.0f);
+        else
+            head.skipRecordSample();
+
+        recordGate.setTargetValue (0.0f);
+        recordGate.getNextValue();
+
+        position += speed;
+        wrapped[i] = wrapLoopPosition();
+
+        if (speed != lastSpeed)
+        {
+            lastSpeed = speed;
+            lastInverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
+        }
+
+        const auto direction = speed >= 0.0 ? 1.0 : -1.0;
+        const auto playPoint = position - (gapMs * 0.001) * sampleRate * lastInverseSpeed * direction;
+        playPoints[i] = playPoint;
+        inRange[i] = playPoint >= 0.0 && playPoint < (double)length;
+
+        if (inRange[i])
+        {
+            readPoints[numInRange] = playPoint;
+            readSeconds[numInRange] = playPoint * inverseSampleRate;
+            readSpeeds[numInRange] = speed;
+            wanderNoise[numInRange] = head.random.nextFloat();
+            ++numInRange;
+            const auto hiss = head.noisePrintEnabled ? head.hissLevel.getCurrentValue() : head.hissLevel.getNextValue();
+            hissTerms[i] = TapeHeadModel::getHissTerm (speed, hiss, head.random.nextFloat());
+        }
+    }
+
+    // 2. The head: defects, tape and band bank per sample, then its filter chain over the run.
+    float bandSums[maxChunk];
+
+    head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise, recordedLength, bandSums, numInRange);
+
+    const auto fadeSamples = 0.05 * sampleRate;
+
+    if (numInRange == numSamples)
+    {
+        head.finishRun (bandSums, hissTerms, wrapped, numSamples);
+
+        for (int i = 0; i < numSamples; ++i)
+            playing[i] = bandSums[i];
+    }
+    else
+    {
+        head.filterChain (bandSums, numInRange);
+
+        for (int i = 0, k = 0; i < numSamples; ++i)
+        {
+            if (wrapped[i])
+                head.spliceThump = 1.0f;
+
+            playing[i] = inRange[i] ? head.finishAfterChain (bandSums[k++], hissTerms[i]) : 0.0f;
+        }
+    }
+
+    // Fade at both ends of the tape.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto playPoint = playPoints[i];
+
+        if (! inRange[i])
+            continue;
+
+        if (playPoint < fadeSamples)
+            playing[i] *= (float)(playPoint / fadeSamples);
+
+        if ((double)length - playPoint < fadeSamples)
+            playing[i] *= (float)(((double)length - playPoint) / fadeSamples);
+    }
+
+    // 3. Monitoring, the console EQ after the tape, meter, gain and the splice crossfade, in
+    // one loop so that the EQ's and the meter's recurrences overlap.
+    const bool flatEq = eqHigh.identity && eqMid.identity && eqLow.identity;
+    const bool fullEq = ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
+    TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
+        const auto tapeShare = monitorTape.getNextValue();
+        auto out = drives[i] * inputs[i] * (1.0f - tapeShare) + tapeShare * playing[i];
+
+        // With the EQ before the tape it ran on the input in the first pass.
+        if (! settings.eqBeforeTape)
+        {
+            if (flatEq)
+                out = (out < -1.0e-8f || out > 1.0e-8f) ? out : 0.0f;
+            else if (fullEq)
+                out = low.process (mid.process (high.process (out)));
+            else
+                out = applyConsoleEq (out);
+        }
+
+        meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
+
+        if (settings.muteInputMonitor)
+            out *= tapeShare;
+
+        out *= gains[i];
+
+        if (wrapped[i])
+        {
+            spliceFadeFrom = lastOutput;
+            spliceFadeActive = true;
+            spliceFadeCount = 0;
+        }
+
+        if (spliceFadeActive)
+        {
+            const auto n = spliceFadeCount++;
+            const auto ratio = (float)n / (float)spliceFadeLength;
+            out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
+
+            if (spliceFadeCount >= spliceFadeLength)
+                spliceFadeActive = false;
+        }
+
+        lastOutput = out;
+        output[i] = out;
+    }
+
+    if (fullEq && ! settings.eqBeforeTape)
+    {
+        high.storeTo (eqHigh);
+        mid.storeTo (eqMid);
+        low.storeTo (eqLow);
+    }
+}
+
 void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept
 {
     const auto length = audio.getNumSamples();
@@ -429,10 +623,10 @@ void TapeTrack::writeDirect (double writePoint, float value, float gate, bool so
     recordedLength = juce::jmax (recordedLength, index);
 }
 
-void TapeTrack::wrapLoop() noexcept
+bool TapeTrack::wrapLoopPosition() noexcept
 {
     if (! loopEnabled || loopStart >= loopEnd)
-        return;
+        return false;
 
     const auto loopLength = loopEnd - loopStart;
 
@@ -441,6 +635,14 @@ void TapeTrack::wrapLoop() noexcept
     else if (position < loopStart)
         position = loopEnd - std::fmod (loopStart - position, loopLength);
     else
+        return false;
+
+    return true;
+}
+
+void TapeTrack::wrapLoop() noexcept
+{
+    if (! wrapLoopPosition())
         return;
 
     // A wrap is a splice: crossfade from the last output and let the head thump.

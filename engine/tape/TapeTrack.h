@@ -54,6 +54,26 @@ public:
                    int recordOffsetSamples, bool muteInputMonitor, bool elasticWrite, bool eqBeforeTape,
                    bool soundOnSound) noexcept;
 
+    /** The settings of process() that stay the same over a run of samples. */
+    struct RunSettings
+    {
+        float headGapMs = 0.0f;
+        bool recording = false;
+        int monitorMode = 0;
+        int recordOffsetSamples = 0;
+        bool muteInputMonitor = false;
+        bool elasticWrite = true;
+        bool eqBeforeTape = false;
+        bool soundOnSound = false;
+    };
+
+    /** process() for a run of samples, each with its own speed: gives exactly what calling
+        process() sample by sample would. While nothing is written to the tape it runs the
+        head's filters stage by stage over the run, which is much faster; while the track
+        records (or fades a recording out) it goes sample by sample. */
+    void processBlock (const float* input, const double* speeds, float* output, int numSamples,
+                       const RunSettings& settings) noexcept;
+
     double getPositionSeconds() const noexcept { return position / sampleRate; }
     void setPositionSeconds (double seconds) noexcept { position = seconds * sampleRate; }
 
@@ -98,7 +118,12 @@ private:
 
     void copyStateFrom (const TapeTrack& other);
     float applyConsoleEq (float x) noexcept;
+    void playChunk (const float* input, const double* speeds, float* output, int numSamples,
+                    const RunSettings& settings) noexcept;
     void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
     void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;
     void wrapLoop() noexcept;
+    bool wrapLoopPosition() noexcept;
+
+    static constexpr int maxChunk = 256;
 };

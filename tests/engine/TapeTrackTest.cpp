@@ -335,3 +335,89 @@ TEST (TapeTrackMemory, ATapeThatDoesNotFitIsReportedAndLeavesAWorkingShortTape)
         },
         ::testing::ExitedWithCode (0), "");
 }
+
+//==============================================================================
+TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
+{
+    struct Case
+    {
+        const char* name;
+        float age;
+        bool loop, eqOn, eqBefore, mute, armed, recordInMiddle;
+        int monitorMode;
+    };
+
+    const Case cases[] = {
+        {"plain playback", 0.0f, false, false, false, false, false, false, 1},
+        {"aged tape with painted defects and a loop", 0.7f, true, true, false, false, false, false, 1},
+        {"input monitoring, EQ before the tape, muted input", 0.3f, false, true, true, true, false, false, 0},
+        {"armed track, recording in the middle", 0.5f, true, false, false, false, true, true, 1},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        auto reference = makeTrack (2.0);
+        applyBlockSettings (reference, 3, 2.5f, 1.0f);
+
+        if (c.eqOn)
+            reference.setEq (rate, 1.5f, 0.7f, 800.0f, 1.3f);
+
+        reference.getHead().setNoiseAndAge (1.0f, c.age, 14000.0f, true);
+        reference.getHead().paintSpot (0.3 * rate, 2, TapeDefectKind::flutter, 0.05f, 0.8f);
+        reference.getHead().paintSpot (0.5 * rate, 5, TapeDefectKind::crinkle, 0.05f, 0.8f);
+        reference.getHead().paintSpot (0.7 * rate, 0, TapeDefectKind::drag, 0.02f, 1.0f);
+        reference.setLoop (0.25, 0.6, c.loop);
+        reference.setArmed (c.armed);
+
+        auto* tape = reference.getAudio().getWritePointer (0);
+        juce::Random random (3);
+
+        for (int i = 0; i < reference.getAudio().getNumSamples(); ++i)
+            tape[i] = 0.3f * (2.0f * random.nextFloat() - 1.0f);
+
+        reference.recordedLength = reference.getAudio().getNumSamples() - 1;
+        auto blockwise = reference;
+
+        const auto n = (int)(0.9 * rate);
+        const auto input = makeNoise (1, n, 0.2f, 11);
+        std::vector<double> speeds ((size_t)n);
+
+        for (int i = 0; i < n; ++i)
+            speeds[(size_t)i] = 1.0 + 0.3 * std::sin (i * 0.0003) + (i > n / 2 ? -0.5 : 0.0);
+
+        std::vector<float> expected ((size_t)n), actual ((size_t)n);
+
+        // Runs of uneven length, with the head gap and the recording changing between runs.
+        for (int start = 0, run = 0; start < n; ++run)
+        {
+            const auto length = std::min (n - start, 300 + 137 * (run % 5));
+            TapeTrack::RunSettings settings;
+            settings.headGapMs = run % 2 == 0 ? 40.0f : 120.0f;
+            settings.recording = c.recordInMiddle && run >= 20 && run < 25;
+            settings.monitorMode = c.monitorMode;
+            settings.muteInputMonitor = c.mute;
+            settings.eqBeforeTape = c.eqBefore;
+
+            for (int i = start; i < start + length; ++i)
+                expected[(size_t)i] = reference.process (input.getSample (0, i), speeds[(size_t)i], settings.headGapMs,
+                                                         settings.recording, settings.monitorMode, 0,
+                                                         settings.muteInputMonitor, true, settings.eqBeforeTape, false);
+
+            blockwise.processBlock (input.getReadPointer (0, start), speeds.data() + start, actual.data() + start,
+                                    length, settings);
+            start += length;
+        }
+
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ (expected[(size_t)i], actual[(size_t)i]) << "sample " << i;
+
+        EXPECT_EQ (reference.position, blockwise.position);
+        EXPECT_EQ (reference.lastOutput, blockwise.lastOutput);
+        EXPECT_EQ (reference.meterLevel, blockwise.meterLevel);
+        EXPECT_EQ (reference.getHead().wander, blockwise.getHead().wander);
+        EXPECT_EQ (reference.getHead().random.getSeed(), blockwise.getHead().random.getSeed());
+        EXPECT_EQ (reference.recordedLength, blockwise.recordedLength);
+        EXPECT_GT (rms (input, 0), 0.0);
+    }
+}

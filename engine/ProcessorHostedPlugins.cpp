@@ -1,0 +1,420 @@
+// Hosted plug-in slots: asynchronous creation of plug-ins into the insert chains, the aux returns
+// and the instrument slots, built-in instrument slots, removal and the slots' settings.
+
+#include "engine/TavrelDelayAudioProcessor.h"
+
+#include "instruments/BuiltInInstruments.h"
+
+#include <optional>
+
+namespace
+{
+using Processor = TavrelDelayAudioProcessor;
+
+/** Every change of what the audio thread reads: processing suspended, then the audio lock, the
+    change, the lock released, processing resumed (in the order the locks are always taken).
+    A change made while processing is already held (a reel being restored) leaves it held. */
+template <typename Change> void changeSlots (Processor& processor, Change&& change)
+{
+    const bool wasSuspended = processor.isSuspended();
+    processor.suspendProcessing (true);
+
+    {
+        const juce::ScopedLock lock (processor.audioLock);
+        change();
+    }
+
+    processor.suspendProcessing (wasSuspended);
+}
+
+/** The last reference of a removed slot goes to a posted message: the slot, its plug-in or its
+    engine is destroyed on the message thread once the handler that removed it has returned (a
+    window of the slot may still be on its way out in that handler). */
+template <typename Slot> void releaseLater (std::shared_ptr<Slot> slot)
+{
+    juce::MessageManager::callAsync ([slot = std::move (slot)] { juce::ignoreUnused (slot); });
+}
+
+template <typename Slot> void removeSlot (Processor& processor, std::vector<std::shared_ptr<Slot>>& list, int index)
+{
+    if (index < 0 || index >= (int)list.size())
+        return;
+
+    std::shared_ptr<Slot> removed;
+
+    changeSlots (processor,
+                 [&]
+                 {
+                     removed = list[(size_t)index];
+                     list.erase (list.begin() + index);
+                 });
+
+    processor.unsavedChanges = true;
+    releaseLater (std::move (removed));
+}
+
+template <typename Slot> Slot* slotAt (std::vector<std::shared_ptr<Slot>>& list, int index)
+{
+    return index >= 0 && index < (int)list.size() ? list[(size_t)index].get() : nullptr;
+}
+
+double currentRate (const Processor& processor)
+{
+    return processor.getSampleRate() > 0.0 ? processor.getSampleRate() : 44100.0;
+}
+
+int currentBlockSize (const Processor& processor)
+{
+    return processor.getBlockSize() > 0 ? processor.getBlockSize() : 512;
+}
+
+/** The description of the plug-in in the file at path: the one of the same plug-in as wanted
+    when the file holds several, else the first. Loads the file (only called for files that may
+    be loaded). */
+std::optional<juce::PluginDescription> describePluginFile (juce::AudioPluginFormatManager& formats,
+                                                           const juce::String& path,
+                                                           const juce::PluginDescription& wanted)
+{
+    for (int i = 0; i < formats.getNumFormats(); ++i)
+    {
+        auto* format = formats.getFormat (i);
+
+        if (! format->fileMightContainThisPluginType (path))
+            continue;
+
+        juce::OwnedArray<juce::PluginDescription> found;
+        format->findAllTypesForFile (found, path);
+
+        if (found.isEmpty())
+            continue;
+
+        for (auto* description : found)
+            if (description->uniqueId == wanted.uniqueId && description->name == wanted.name)
+                return *description;
+
+        return *found.getFirst();
+    }
+
+    return std::nullopt;
+}
+
+/** Aux index 0 is the first return; any other index the second. */
+struct AuxMembers
+{
+    std::unique_ptr<juce::AudioPluginInstance>& plugin;
+    juce::String& path;
+    std::shared_ptr<const juce::XmlElement>& storedXml;
+};
+
+AuxMembers auxMembers (Processor& processor, int aux)
+{
+    if (aux == 0)
+        return {processor.aux1Plugin, processor.aux1CustomPath, processor.aux1StoredPluginXml};
+
+    return {processor.aux2Plugin, processor.aux2CustomPath, processor.aux2StoredPluginXml};
+}
+
+/** Where a plug-in asked for by the user goes once created. */
+void addCreatedPlugin (Processor& processor, Processor::HostedSlotKind kind, int index,
+                       std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+{
+    using Kind = Processor::HostedSlotKind;
+
+    if (kind == Kind::auxReturn)
+    {
+        processor.installAuxPluginInstance (index, std::move (instance), path);
+    }
+    else if (kind == Kind::instrument)
+    {
+        auto slot = makeInstrumentPlugin();
+        slot->name = instance->getName();
+        slot->customPath = path;
+        slot->instance = std::move (instance);
+        changeSlots (processor, [&] { processor.instruments.push_back (slot); });
+    }
+    else
+    {
+        auto slot = makeInsertPlugin();
+        slot->targetTrack = kind == Kind::trackInsert ? index : -1;
+        slot->name = instance->getName();
+        slot->customPath = path;
+        slot->instance = std::move (instance);
+
+        auto& chain = kind == Kind::inputInsert   ? processor.inputInserts
+                      : kind == Kind::trackInsert ? processor.trackInserts
+                                                  : processor.masterInserts;
+
+        changeSlots (processor, [&] { chain.push_back (slot); });
+    }
+
+    processor.unsavedChanges = true;
+}
+} // namespace
+
+//==============================================================================
+void TavrelDelayAudioProcessor::addInputInsertPlugin (const juce::PluginDescription& description)
+{
+    createHostedPluginAsync (description, HostedSlotKind::inputInsert, description.fileOrIdentifier, {},
+                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
+                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                             {
+                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                     addCreatedPlugin (*self, HostedSlotKind::inputInsert, -1, std::move (instance),
+                                                       path);
+                             });
+}
+
+void TavrelDelayAudioProcessor::addTrackInsertPlugin (const juce::PluginDescription& description, int track)
+{
+    if (track < 0 || track >= maxTracks)
+        return;
+
+    createHostedPluginAsync (description, HostedSlotKind::trackInsert, description.fileOrIdentifier, {},
+                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
+                              track] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                             {
+                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                     addCreatedPlugin (*self, HostedSlotKind::trackInsert, track, std::move (instance),
+                                                       path);
+                             });
+}
+
+void TavrelDelayAudioProcessor::addMasterInsertPlugin (const juce::PluginDescription& description)
+{
+    createHostedPluginAsync (description, HostedSlotKind::masterInsert, description.fileOrIdentifier, {},
+                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
+                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                             {
+                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                     addCreatedPlugin (*self, HostedSlotKind::masterInsert, -1, std::move (instance),
+                                                       path);
+                             });
+}
+
+void TavrelDelayAudioProcessor::loadAuxPlugin (int aux, const juce::PluginDescription& description)
+{
+    const int index = aux == 0 ? 0 : 1;
+
+    createHostedPluginAsync (description, HostedSlotKind::auxReturn, description.fileOrIdentifier, {},
+                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
+                              index] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                             {
+                                 // A failed creation leaves the return as it was, path included.
+                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                     addCreatedPlugin (*self, HostedSlotKind::auxReturn, index, std::move (instance),
+                                                       path);
+                             });
+}
+
+void TavrelDelayAudioProcessor::addInstrumentPlugin (const juce::PluginDescription& description)
+{
+    createHostedPluginAsync (description, HostedSlotKind::instrument, description.fileOrIdentifier, {},
+                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
+                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                             {
+                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                     addCreatedPlugin (*self, HostedSlotKind::instrument, -1, std::move (instance),
+                                                       path);
+                             });
+}
+
+void TavrelDelayAudioProcessor::addBuiltInInstrument (int type)
+{
+    auto slot = makeInstrumentPlugin();
+    slot->builtInType = type;
+    slot->name = BuiltInInstruments::getDeviceName (type);
+    slot->createEngine (getSampleRate());
+
+    changeSlots (*this, [&] { instruments.push_back (slot); });
+    unsavedChanges = true;
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::removeInputInsert (int index)
+{
+    removeSlot (*this, inputInserts, index);
+}
+
+void TavrelDelayAudioProcessor::removeTrackInsert (int index)
+{
+    removeSlot (*this, trackInserts, index);
+}
+
+void TavrelDelayAudioProcessor::removeMasterInsert (int index)
+{
+    removeSlot (*this, masterInserts, index);
+}
+
+void TavrelDelayAudioProcessor::removeInstrument (int index)
+{
+    removeSlot (*this, instruments, index);
+}
+
+void TavrelDelayAudioProcessor::setInputInsertTarget (int index, int track)
+{
+    if (auto* slot = slotAt (inputInserts, index))
+    {
+        slot->targetTrack = track;
+        unsavedChanges = true;
+    }
+}
+
+void TavrelDelayAudioProcessor::setTrackInsertBypass (int index, bool shouldBypass)
+{
+    if (auto* slot = slotAt (trackInserts, index))
+    {
+        slot->bypass = shouldBypass;
+        unsavedChanges = true;
+    }
+}
+
+void TavrelDelayAudioProcessor::setMasterInsertBypass (int index, bool shouldBypass)
+{
+    if (auto* slot = slotAt (masterInserts, index))
+    {
+        slot->bypass = shouldBypass;
+        unsavedChanges = true;
+    }
+}
+
+void TavrelDelayAudioProcessor::setInstrumentMidiChannel (int index, int channel)
+{
+    if (auto* slot = slotAt (instruments, index))
+    {
+        slot->midiChannel = juce::jlimit (0, 16, channel);
+        unsavedChanges = true;
+    }
+}
+
+//==============================================================================
+bool TavrelDelayAudioProcessor::isPluginPathAllowed (const juce::String& path) const
+{
+    return pluginLoadPolicy.isPathAllowed (path, knownPluginList);
+}
+
+void TavrelDelayAudioProcessor::createHostedPluginAsync (const juce::PluginDescription& requested, HostedSlotKind kind,
+                                                         const juce::String& path, const juce::MemoryBlock& state,
+                                                         juce::AudioPluginFormat::PluginCreationCallback onCreated)
+{
+    // A restore running on another thread hands the request over: plug-in files are read and
+    // plug-ins created on the message thread only. It counts as pending from now on.
+    if (! juce::MessageManager::getInstance()->isThisTheMessageThread())
+    {
+        ++pendingPluginCreations;
+        juce::MessageManager::callAsync (
+            [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this), requested, kind, path, state, onCreated]
+            {
+                if (auto* self = weak.get())
+                {
+                    self->createHostedPluginAsync (requested, kind, path, state, onCreated);
+                    --self->pendingPluginCreations;
+                }
+            });
+        return;
+    }
+
+    auto description = requested;
+    const auto resolvedPath = path.isNotEmpty() ? path : description.fileOrIdentifier;
+
+    // The slot names another file than its description: the plug-in was moved (or the reel was
+    // made elsewhere). Its own file then describes it, when that file may be loaded at all.
+    if (resolvedPath != description.fileOrIdentifier && isPluginPathAllowed (resolvedPath) &&
+        juce::File (resolvedPath).exists())
+    {
+        if (auto found = describePluginFile (pluginFormatManager, resolvedPath, description))
+            description = *found;
+    }
+
+    ++pendingPluginCreations;
+
+    auto complete = [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this), kind, state, resolvedPath,
+                     onCreated] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String&)
+    {
+        // With the processor gone the instance is simply destroyed, here on the message thread.
+        auto* self = weak.get();
+
+        if (self == nullptr)
+            return;
+
+        --self->pendingPluginCreations;
+
+        if (instance != nullptr)
+            PluginSlotLoader::prepareForSlot (*instance, kind, self, state, currentRate (*self),
+                                              currentBlockSize (*self));
+
+        if (onCreated != nullptr)
+            onCreated (std::move (instance), resolvedPath);
+    };
+
+    // A file that may not be loaded is never opened; the answer still comes later, as every
+    // answer does, so callers need no second path.
+    if (! isPluginPathAllowed (description.fileOrIdentifier))
+    {
+        juce::MessageManager::callAsync ([complete] { complete (nullptr, {}); });
+        return;
+    }
+
+    pluginFormatManager.createPluginInstanceAsync (description, currentRate (*this), currentBlockSize (*this),
+                                                   std::move (complete));
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::installInsertPluginInstance (const std::shared_ptr<InsertPlugin>& slot,
+                                                             std::unique_ptr<juce::AudioPluginInstance> instance,
+                                                             const juce::String& path)
+{
+    if (slot == nullptr || instance == nullptr)
+        return;
+
+    const auto name = instance->getName();
+
+    changeSlots (*this,
+                 [&]
+                 {
+                     std::swap (slot->instance, instance);
+                     slot->name = name;
+                     slot->customPath = path;
+                 });
+
+    // instance now holds the plug-in replaced, if any: destroyed here, out of the lock.
+}
+
+void TavrelDelayAudioProcessor::installInstrumentPluginInstance (const std::shared_ptr<InstrumentPlugin>& slot,
+                                                                 std::unique_ptr<juce::AudioPluginInstance> instance,
+                                                                 const juce::String& path)
+{
+    if (slot == nullptr || instance == nullptr)
+        return;
+
+    const auto name = instance->getName();
+
+    changeSlots (*this,
+                 [&]
+                 {
+                     std::swap (slot->instance, instance);
+                     slot->name = name;
+                     slot->customPath = path;
+                 });
+}
+
+void TavrelDelayAudioProcessor::installAuxPluginInstance (int aux, std::unique_ptr<juce::AudioPluginInstance> instance,
+                                                          const juce::String& path)
+{
+    auto members = auxMembers (*this, aux);
+
+    if (instance == nullptr)
+    {
+        members.path = {};
+        return;
+    }
+
+    changeSlots (*this,
+                 [&]
+                 {
+                     std::swap (members.plugin, instance);
+                     members.path = path;
+                     members.storedXml.reset();
+                 });
+
+    // The plug-in this one replaced goes at once (its editor window was closed by the caller).
+}
