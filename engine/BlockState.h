@@ -46,6 +46,13 @@ struct BlockState
     // The speed the tape heads for in this block, a signed factor of nominal speed.
     double speedTarget = 0.0;
 
+    // The tracks run over stretches of at most chunkLength samples: the tape speed and the
+    // tape-monitor gain of each sample of the stretch, and silence for tracks without input.
+    static constexpr int chunkLength = 256;
+    std::array<double, chunkLength> chunkSpeeds{};
+    std::array<float, chunkLength> chunkMonitorGains{};
+    std::array<float, chunkLength> silence{};
+
     juce::MidiBuffer filteredMidi; // the device MIDI without controller messages
     juce::MidiBuffer keyboardMidi; // notes of the on-screen and computer keyboards
     juce::MidiBuffer slotMidi;     // one instrument slot's MIDI

@@ -10,6 +10,7 @@
 #include "instruments/StageKeyboardEngine.h"
 #include "instruments/TannerinEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -310,7 +311,10 @@ void TavrelDelayAudioProcessor::runTapeLoop (juce::AudioBuffer<float>& buffer) n
     const auto wanderGain = b.age * 0.95f + (b.autoWear ? 0.05f : 0.0f);
     const bool scrubbing = state == transportScrub;
 
-    for (int s = 0; s < n; ++s)
+    // Everything of one sample that comes before the tracks: the latency burst, the tension
+    // jerk, the speed law, the mechanics and automatic wear. Returns the tape speed; wear, when
+    // due, runs through wearDue so that the caller can finish the tracks up to it first.
+    const auto controlSample = [&] (int s, const auto& wearDue)
     {
         // Driver-latency measurement: a noise burst, then listening on track 1 for its echo.
         if (latencyMeasureActive.load (std::memory_order_acquire))
@@ -385,72 +389,190 @@ void TavrelDelayAudioProcessor::runTapeLoop (juce::AudioBuffer<float>& buffer) n
         tapeMechanics.targetSpeed = commanded;
         tapeMechanics.advance (b.armGrabbed, b.armAngle, b.wow, b.flutter, b.format, speedWander, syncLock);
         const auto speed = tapeMechanics.getSpeed();
-        const auto magnitude = std::abs (speed);
 
-        if (b.autoWear && magnitude > 0.1 && ++wearTickCounter > wearInterval)
+        if (b.autoWear && std::abs (speed) > 0.1 && ++wearTickCounter > wearInterval)
         {
+            wearDue (s);
             generateRandomDefects (b.wearRate);
             wearTickCounter = 0;
         }
 
-        // Tape monitoring follows the tape's speed: full while playing, faint while winding.
-        auto tapeMonitorGain = 1.0f;
+        return speed;
+    };
+
+    // Tape monitoring follows the tape's speed: full while playing, faint while winding.
+    const auto tapeMonitorGain = [rolling, scrubbing] (double speed)
+    {
+        const auto magnitude = std::abs (speed);
 
         if (rolling)
-            tapeMonitorGain = (float)juce::jmin (magnitude, 1.0);
-        else if (! scrubbing)
-            tapeMonitorGain = magnitude >= 1.0 ? 0.3f : (float)magnitude * 0.3f;
+            return (float)juce::jmin (magnitude, 1.0);
 
-        const auto headGap = BlockParameters::isOn (p.punchIn) ? 0.0f : b.headGap;
+        if (scrubbing)
+            return 1.0f;
 
-        for (int i = 0; i < activeTracks; ++i)
+        return magnitude >= 1.0 ? 0.3f : (float)magnitude * 0.3f;
+    };
+
+    const auto headGapFor = [&b, recording] (const TapeTrack& track, bool punchIn)
+    {
+        const auto gap = punchIn ? 0.0f : b.headGap;
+
+        if (recording)
+            return track.isArmed() ? juce::jmax (2.5f, gap) : 0.0f;
+
+        return gap;
+    };
+
+    const auto sampleOf = [&] (int i, int s)
+    {
+        const auto& source = sources[(size_t)i];
+
+        switch (source.kind)
         {
-            const auto& source = sources[(size_t)i];
-            auto x = 0.0f;
+            case sourceInputBuffer:
+            case sourceAux:
+                return source.samples[s];
+            case sourceTrack:
+                return tracks[(size_t)source.otherTrack].lastOutput;
+            case sourceSilence:
+            default:
+                return 0.0f;
+        }
+    };
 
-            switch (source.kind)
+    const auto finishSample = [&] (int i, float y, float monitorGain)
+    {
+        const auto t = (size_t)i;
+
+        if (b.phase[t])
+            y = -y;
+
+        return b.monitor[t] == 1 ? y * monitorGain : y;
+    };
+
+    const auto processTrackSample = [&] (int i, int s, double speed, bool punchIn, float monitorGain)
+    {
+        const auto t = (size_t)i;
+        auto& track = tracks[t];
+        const auto& source = sources[t];
+        const auto y = track.process (sampleOf (i, s), speed, headGapFor (track, punchIn), recording, b.monitor[t],
+                                      source.recordOffset, source.muteInputMonitor, b.elasticWrite, b.eqBeforeTape[t],
+                                      b.soundOnSound);
+        outputs[t][s] = finishSample (i, y, monitorGain);
+    };
+
+    const auto clickSample = [&] (int s, double speed, bool punchIn)
+    {
+        if (clickTrack == nullptr)
+            return;
+
+        const auto clickGap = recording || punchIn ? 0.0f : b.headGap;
+        const auto click =
+            clickTrack->process (0.0f, speed, clickGap, false, 1, 0, false, b.elasticWrite, false, false) *
+            BlockParameters::read (p.clickVol, 0.0f);
+        left[s] += click;
+
+        if (right != nullptr)
+            right[s] += click;
+    };
+
+    // A track that listens to another track needs every track sample by sample.
+    const bool tracksListenToTracks =
+        std::any_of (sources.begin(), sources.begin() + activeTracks,
+                     [] (const TrackSource& source) { return source.kind == sourceTrack; });
+
+    if (tracksListenToTracks)
+    {
+        for (int s = 0; s < n; ++s)
+        {
+            const auto speed = controlSample (s, [] (int) {});
+            const bool punchIn = BlockParameters::isOn (p.punchIn);
+            const auto monitorGain = tapeMonitorGain (speed);
+
+            for (int i = 0; i < activeTracks; ++i)
+                processTrackSample (i, s, speed, punchIn, monitorGain);
+
+            clickSample (s, speed, punchIn);
+        }
+    }
+    else
+    {
+        // Track 1 runs with the mechanics, sample by sample, since its drag defects jerk the
+        // tension arm. The other tracks follow in runs over the speeds of a stretch of samples,
+        // which is exactly what they would give sample by sample but runs their filters in
+        // tight loops. A stretch ends early where automatic wear paints new defects or the
+        // punch-in switch changes, so that every track meets them at the same sample.
+        auto& speeds = b.chunkSpeeds;
+        auto& monitorGains = b.chunkMonitorGains;
+
+        for (int chunkStart = 0; chunkStart < n; chunkStart += BlockState::chunkLength)
+        {
+            const auto chunkEnd = juce::jmin (n, chunkStart + BlockState::chunkLength);
+            auto runStart = chunkStart;
+            auto runPunchIn = BlockParameters::isOn (p.punchIn);
+
+            const auto runOtherTracks = [&] (int runEnd)
             {
-                case sourceInputBuffer:
-                case sourceAux:
-                    x = source.samples[s];
-                    break;
-                case sourceTrack:
-                    x = tracks[(size_t)source.otherTrack].lastOutput;
-                    break;
-                case sourceSilence:
-                default:
-                    break;
+                const auto length = runEnd - runStart;
+
+                if (length <= 0)
+                    return;
+
+                const auto* runSpeeds = speeds.data() + (runStart - chunkStart);
+                const auto* runGains = monitorGains.data() + (runStart - chunkStart);
+
+                for (int i = 1; i < activeTracks; ++i)
+                {
+                    const auto t = (size_t)i;
+                    auto& track = tracks[t];
+                    const auto& source = sources[t];
+                    const auto* input = source.samples != nullptr ? source.samples + runStart : b.silence.data();
+                    auto* output = outputs[t] + runStart;
+
+                    TapeTrack::RunSettings settings;
+                    settings.headGapMs = headGapFor (track, runPunchIn);
+                    settings.recording = recording;
+                    settings.monitorMode = b.monitor[t];
+                    settings.recordOffsetSamples = source.recordOffset;
+                    settings.muteInputMonitor = source.muteInputMonitor;
+                    settings.elasticWrite = b.elasticWrite;
+                    settings.eqBeforeTape = b.eqBeforeTape[t];
+                    settings.soundOnSound = b.soundOnSound;
+                    track.processBlock (input, runSpeeds, output, length, settings);
+
+                    if (b.phase[t])
+                        juce::FloatVectorOperations::negate (output, output, length);
+
+                    if (b.monitor[t] == 1)
+                        juce::FloatVectorOperations::multiply (output, runGains, length);
+                }
+
+                runStart = runEnd;
+            };
+
+            for (int s = chunkStart; s < chunkEnd; ++s)
+            {
+                const auto speed = controlSample (s, runOtherTracks);
+                const bool punchIn = BlockParameters::isOn (p.punchIn);
+
+                if (punchIn != runPunchIn)
+                {
+                    runOtherTracks (s);
+                    runPunchIn = punchIn;
+                }
+
+                const auto monitorGain = tapeMonitorGain (speed);
+                speeds[(size_t)(s - chunkStart)] = speed;
+                monitorGains[(size_t)(s - chunkStart)] = monitorGain;
+
+                if (activeTracks > 0)
+                    processTrackSample (0, s, speed, punchIn, monitorGain);
+
+                clickSample (s, speed, punchIn);
             }
 
-            auto& track = tracks[(size_t)i];
-            auto gap = headGap;
-
-            if (recording)
-                gap = track.isArmed() ? juce::jmax (2.5f, headGap) : 0.0f;
-
-            const auto t = (size_t)i;
-            auto y = track.process (x, speed, gap, recording, b.monitor[t], source.recordOffset,
-                                    source.muteInputMonitor, b.elasticWrite, b.eqBeforeTape[t], b.soundOnSound);
-
-            if (b.phase[t])
-                y = -y;
-
-            if (b.monitor[t] == 1)
-                y *= tapeMonitorGain;
-
-            outputs[t][s] = y;
-        }
-
-        if (clickTrack != nullptr)
-        {
-            const auto clickGap = recording || BlockParameters::isOn (p.punchIn) ? 0.0f : b.headGap;
-            const auto click =
-                clickTrack->process (0.0f, speed, clickGap, false, 1, 0, false, b.elasticWrite, false, false) *
-                BlockParameters::read (p.clickVol, 0.0f);
-            left[s] += click;
-
-            if (right != nullptr)
-                right[s] += click;
+            runOtherTracks (chunkEnd);
         }
     }
 

@@ -7,6 +7,7 @@
 
 #include "effects/BuiltInEffects.h"
 #include "effects/EqualizerEngine.h"
+#include "engine/tape/TapeNoise.h"
 #include "instruments/BuiltInInstruments.h"
 
 #include <cmath>
@@ -136,6 +137,67 @@ TEST_F (SourcesTest, TracksHearOtherTracksThisSampleOrOneSampleLate)
     EXPECT_FLOAT_EQ (track4[100], 1.0f);
     EXPECT_FLOAT_EQ (track2[100], 0.0f);
     EXPECT_FLOAT_EQ (track2[101], 1.0f);
+}
+
+TEST (TapeRuns, TracksRunInStretchesGiveExactlyWhatTheyGiveSampleBySample)
+{
+    // Two identical reels, except that in one a muted track listens to another track, which
+    // makes every track run sample by sample. Aged tape with wear painting new defects, wow and
+    // flutter, the tape starting up, a recording track, and the punch-in switch flipped.
+    BlockRig stretches, samples;
+
+    for (auto* rig : {&stretches, &samples})
+    {
+        auto& p = rig->p;
+        rig->set (AGE, 0.6f);
+        rig->set (DEGRADE_ON, 1.0f);
+        rig->set (DEGRADE_RATE, 1.0f);
+        rig->prepare();
+        p.wearRandom.setSeed (7);
+        juce::Random tapeNoise (3);
+
+        for (int i = 0; i < p.numTracks; ++i)
+        {
+            auto& track = p.tracks[(size_t)i];
+            track.getHead().random = TapeNoise (100 + i);
+            auto* tape = track.getAudio().getWritePointer (0);
+
+            for (int k = 0; k < (int)rig->rate * 4; ++k)
+                tape[k] = 0.3f * (tapeNoise.nextFloat() * 2.0f - 1.0f);
+
+            track.recordedLength = (int)rig->rate * 4;
+            track.setPositionSeconds (1.0);
+            rig->setTrack (MON_, i + 1, i == 2 ? 0.0f : 1.0f);
+        }
+
+        p.trackInputSources[1] = 0; // recording
+        p.trackInputSources[2] = 1; // monitoring its input
+        p.tracks[1].setArmed (true);
+        rig->setTrack (MUTE_, 8, 1.0f);
+        p.trackInputSources[7] = rig == &samples ? 206 : -1;
+        p.transportState = TavrelDelayAudioProcessor::transportRecord;
+    }
+
+    const auto input = [] (int ch, juce::int64 sample)
+    { return ch <= 1 ? 0.2f * (float)std::sin (0.01 * (double)sample) : 0.0f; };
+
+    for (int b = 0; b < 120; ++b)
+    {
+        SCOPED_TRACE (b);
+
+        if (b % 20 == 10)
+            for (auto* rig : {&stretches, &samples})
+                rig->set (PUNCH_IN, b % 40 == 10 ? 1.0f : 0.0f);
+
+        const auto a = stretches.run (512, input);
+        const auto c = samples.run (512, input);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int k = 0; k < 512; ++k)
+                ASSERT_EQ (a.getSample (ch, k), c.getSample (ch, k)) << ch << " " << k;
+    }
+
+    EXPECT_GT (stretches.p.tracks[1].recordedLength, 0);
 }
 
 TEST_F (SourcesTest, SourceCodesOutsideTheListedRangesGiveSilence)
