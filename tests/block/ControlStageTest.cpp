@@ -144,14 +144,38 @@ TEST_F (ControlTest, LatchKeepsWritingAfterReleaseUntilTheTapeStops)
     EXPECT_FLOAT_EQ (takePending (0), 0.2f); // reading again
 }
 
-TEST_F (ControlTest, TouchModeStoppedAndUntouchedNeitherReadsNorWrites)
+TEST_F (ControlTest, TouchModeWritesWhileHeldAndReadsOtherwiseAndOffDoesNeither)
 {
     setFader (0, 0.6f);
     fillLane (0, 0.2f);
     p.automationModes[0] = Processor::automationTouch;
+
+    // Stopped and untouched: nothing read, nothing written.
     run (blockSize * 3);
     EXPECT_EQ (takePending (0), -1.0f);
     EXPECT_FLOAT_EQ (p.automationData.getSample (0, 0), 0.2f);
+
+    rollAt (1.0f);
+    EXPECT_FLOAT_EQ (takePending (0), 0.2f);
+
+    p.faderTouched[0] = true;
+    run (blockSize);
+    EXPECT_EQ (takePending (0), -1.0f);
+    EXPECT_FLOAT_EQ (p.automationData.getSample (0, currentRow() - 1), 0.6f);
+
+    // Released: the lane drives the fader again (no latch in touch mode).
+    p.faderTouched[0] = false;
+    fillLane (0, 0.2f);
+    run (blockSize);
+    EXPECT_FLOAT_EQ (takePending (0), 0.2f);
+
+    p.automationModes[0] = Processor::automationOff;
+    p.faderTouched[0] = true;
+    run (blockSize);
+    p.faderTouched[0] = false;
+    run (blockSize);
+    EXPECT_EQ (takePending (0), -1.0f);
+    EXPECT_FLOAT_EQ (p.automationData.getSample (0, currentRow()), 0.2f);
 }
 
 TEST_F (ControlTest, ABusyAutomationLockSkipsGroupsAndAutomationButNotTheAudio)
