@@ -148,43 +148,19 @@ void MonoSynthEngine::stopNote (int note) noexcept
 
 void MonoSynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
-            startNote (event.number, event.value);
-            break;
-
-        case MidiEvent::noteOff:
-            stopNote (event.number);
-            break;
-
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
-            {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal && noteCount == 0)
-                    releaseEnvelopes();
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                noteCount = 0;
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal, [this] (int note, int velocity127) { startNote (note, velocity127); },
+        [this] (int note) { stopNote (note); },
+        [this]
+        {
+            if (noteCount == 0)
                 releaseEnvelopes();
-            }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+        },
+        [this]
+        {
+            noteCount = 0;
+            releaseEnvelopes();
+        });
 }
 
 void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
@@ -195,8 +171,7 @@ void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
     const float sr = (float)sampleRate;
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
-    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+    setEnvelopesFromSettings (ampEnvelope, filterEnvelope, s);
 
     for (const auto metadata : midi)
         handleMidiEvent (decodeMidi (metadata.data, metadata.numBytes));

@@ -203,58 +203,31 @@ void PolySynthEngine::stopNote (int note) noexcept
 
 void PolySynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
-            startNote (event.number, event.value);
-            break;
-
-        case MidiEvent::noteOff:
-            stopNote (event.number);
-            break;
-
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal, [this] (int note, int velocity127) { startNote (note, velocity127); },
+        [this] (int note) { stopNote (note); },
+        [this]
+        {
+            for (auto& voice : voices)
             {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal)
-                {
-                    for (auto& voice : voices)
-                    {
-                        if (! voice.held && ! voice.isFree())
-                        {
-                            voice.note = -1;
-                            voice.ampEnvelope.noteOff();
-                            voice.filterEnvelope.noteOff();
-                        }
-                    }
-                }
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                for (auto& voice : voices)
+                if (! voice.held && ! voice.isFree())
                 {
                     voice.note = -1;
-                    voice.held = false;
                     voice.ampEnvelope.noteOff();
                     voice.filterEnvelope.noteOff();
                 }
             }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+        },
+        [this]
+        {
+            for (auto& voice : voices)
+            {
+                voice.note = -1;
+                voice.held = false;
+                voice.ampEnvelope.noteOff();
+                voice.filterEnvelope.noteOff();
+            }
+        });
 }
 
 template <int NumGroups>
@@ -405,6 +378,19 @@ VOICE_LANES_INLINE void PolySynthEngine::renderVoiceGroups (const int* voiceIndi
 
 static_assert (PolySynthEngine::numVoices <= 3 * VoiceLanes::width, "three groups of lanes hold every voice");
 
+// Inlined into both the baseline and the wide-target caller, so each compiles the groups
+// with its own instruction set.
+VOICE_LANES_INLINE void PolySynthEngine::renderInGroups (const int* voiceIndices, int numSounding, const Settings& s,
+                                                         int count) noexcept
+{
+    if (numSounding > 2 * VoiceLanes::width)
+        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
+    else if (numSounding > VoiceLanes::width)
+        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
+    else if (numSounding > 0)
+        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+}
+
 void PolySynthEngine::renderSoundingVoices (const int* voiceIndices, int numSounding, const Settings& s,
                                             int count) noexcept
 {
@@ -416,24 +402,14 @@ void PolySynthEngine::renderSoundingVoices (const int* voiceIndices, int numSoun
     }
 #endif
 
-    if (numSounding > 2 * VoiceLanes::width)
-        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
-    else if (numSounding > VoiceLanes::width)
-        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
-    else if (numSounding > 0)
-        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+    renderInGroups (voiceIndices, numSounding, s, count);
 }
 
 #if VOICE_LANES_HAS_WIDE_TARGET
 VOICE_LANES_WIDE_TARGET void PolySynthEngine::renderSoundingVoicesWide (const int* voiceIndices, int numSounding,
                                                                         const Settings& s, int count) noexcept
 {
-    if (numSounding > 2 * VoiceLanes::width)
-        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
-    else if (numSounding > VoiceLanes::width)
-        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
-    else if (numSounding > 0)
-        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+    renderInGroups (voiceIndices, numSounding, s, count);
 }
 #endif
 
@@ -445,10 +421,7 @@ void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
     for (auto& voice : voices)
-    {
-        setEnvelopeFromMilliseconds (voice.ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-        setEnvelopeFromMilliseconds (voice.filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
-    }
+        setEnvelopesFromSettings (voice.ampEnvelope, voice.filterEnvelope, s);
 
     for (const auto metadata : midi)
         handleMidiEvent (decodeMidi (metadata.data, metadata.numBytes));

@@ -129,16 +129,18 @@ void TannerinEngine::gateOff() noexcept
 
 void TannerinEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
+    // Notes only count keys and open or close the gate.
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal,
+        [this] (int, int)
+        {
             ++heldNoteCount;
 
             if (! gateLatch)
                 openGate();
-            break;
-
-        case MidiEvent::noteOff:
+        },
+        [this] (int)
+        {
             if (--heldNoteCount <= 0)
             {
                 heldNoteCount = 0;
@@ -146,37 +148,19 @@ void TannerinEngine::handleMidiEvent (const MidiEvent& event) noexcept
                 if (! gateLatch && ! sustainPedal)
                     closeGate();
             }
-            break;
+        },
+        [this]
+        {
+            if (heldNoteCount <= 0 && ! gateLatch)
+                closeGate();
+        },
+        [this]
+        {
+            heldNoteCount = 0;
 
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
-            {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal && heldNoteCount <= 0 && ! gateLatch)
-                    closeGate();
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                heldNoteCount = 0;
-
-                if (! gateLatch)
-                    closeGate();
-            }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+            if (! gateLatch)
+                closeGate();
+        });
 }
 
 void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
@@ -186,8 +170,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const auto s = readSettings();
     const float sr = (float)sampleRate;
 
-    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+    setEnvelopesFromSettings (ampEnvelope, filterEnvelope, s);
 
     // Editor gate requests first, then MIDI.
     if (const auto request = gateRequest.load (std::memory_order_acquire); request != appliedGateRequest)

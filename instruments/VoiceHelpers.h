@@ -265,6 +265,14 @@ inline void setEnvelopeFromMilliseconds (juce::ADSR& envelope, float attackMs, f
         envelope.setParameters (p);
 }
 
+/** Sets an amplitude and a filter envelope from settings holding aEnvA..aEnvR and fEnvA..fEnvR. */
+template <typename Settings>
+inline void setEnvelopesFromSettings (juce::ADSR& ampEnvelope, juce::ADSR& filterEnvelope, const Settings& s) noexcept
+{
+    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
+    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+}
+
 /** Clamps a setting into [low, high]; a non-finite value becomes fallback. */
 template <typename T> inline T clampSetting (T value, T low, T high, T fallback) noexcept
 {
@@ -359,6 +367,52 @@ enum Controller : int
     allSoundOffController = 120,
     allNotesOffController = 123
 };
+
+/** The part of MIDI handling every engine shares: pitch bend, the mod wheel and the sustain
+    pedal land in the engine's fields; notes and the rest go to the engine's own reactions.
+    pedalUp runs on every pedal-up message (sustainPedal already false); allNotesOff on
+    all-sound-off and all-notes-off. */
+template <typename NoteOn, typename NoteOff, typename PedalUp, typename AllNotesOff>
+inline void applyMidiEvent (const MidiEvent& event, float& pitchBend, float& modWheel, bool& sustainPedal,
+                            NoteOn&& noteOn, NoteOff&& noteOff, PedalUp&& pedalUp, AllNotesOff&& allNotesOff) noexcept
+{
+    switch (event.kind)
+    {
+        case MidiEvent::noteOn:
+            noteOn (event.number, event.value);
+            break;
+
+        case MidiEvent::noteOff:
+            noteOff (event.number);
+            break;
+
+        case MidiEvent::pitchBend:
+            pitchBend = pitchBendSemitones (event.value);
+            break;
+
+        case MidiEvent::controller:
+            if (event.number == modWheelController)
+            {
+                modWheel = (float)event.value / 127.0f;
+            }
+            else if (event.number == sustainController)
+            {
+                sustainPedal = event.value >= 64;
+
+                if (! sustainPedal)
+                    pedalUp();
+            }
+            else if (event.number == allSoundOffController || event.number == allNotesOffController)
+            {
+                allNotesOff();
+            }
+            break;
+
+        case MidiEvent::other:
+        default:
+            break;
+    }
+}
 
 /** Adds one mono block to channel 0 and, when present, channel 1. */
 inline void addMonoToBuffer (juce::AudioBuffer<float>& buffer, int startSample, const float* mono,
