@@ -9,7 +9,8 @@ struct PolySynthEngine::Settings
     float osc1PW, osc2PW, osc2Fine, osc1Mix, osc2Mix, noiseMix;
     bool syncMode, osc2LfoMode, osc2KeyTrack;
     float synthCutoff, synthRes, synthEnvMod, velSens, filterKeyTrack;
-    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR, lfoRate, lfoAmt;
+    float lfoRate, lfoAmt;
+    EnvelopeSettings envelopes;
     int lfoTarget, lfoWave;
 };
 
@@ -23,6 +24,9 @@ std::unique_ptr<PolySynthEngine> makePolySynthEngine()
 {
     return std::make_unique<PolySynthEngine>();
 }
+
+// Also the fallbacks for non-finite values.
+constexpr EnvelopeSettings envelopeDefaults{5.0f, 500.0f, 0.2f, 500.0f, 5.0f, 500.0f, 1.0f, 500.0f};
 
 PolySynthEngine::Settings PolySynthEngine::readSettings() const noexcept
 {
@@ -52,14 +56,7 @@ PolySynthEngine::Settings PolySynthEngine::readSettings() const noexcept
     s.synthEnvMod = clampSetting (synthEnvMod, 0.0f, 10000.0f, 4000.0f);
     s.velSens = clampSetting (velSens, 0.0f, 1.0f, 0.5f);
     s.filterKeyTrack = clampSetting (filterKeyTrack, 0.0f, 1.0f, 0.5f);
-    s.fEnvA = clampSetting (fEnvA, 1.0f, 5000.0f, 5.0f);
-    s.fEnvD = clampSetting (fEnvD, 10.0f, 5000.0f, 500.0f);
-    s.fEnvS = clampSetting (fEnvS, 0.0f, 1.0f, 0.2f);
-    s.fEnvR = clampSetting (fEnvR, 10.0f, 5000.0f, 500.0f);
-    s.aEnvA = clampSetting (aEnvA, 2.0f, 5000.0f, 5.0f);
-    s.aEnvD = clampSetting (aEnvD, 10.0f, 5000.0f, 500.0f);
-    s.aEnvS = clampSetting (aEnvS, 0.0f, 1.0f, 1.0f);
-    s.aEnvR = clampSetting (aEnvR, 10.0f, 5000.0f, 500.0f);
+    s.envelopes = readEnvelopeSettings (*this, 5000.0f, envelopeDefaults);
     s.lfoRate = clampSetting (lfoRate, 0.01f, 50.0f, 5.0f);
     s.lfoAmt = clampSetting (lfoAmt, 0.0f, 1.0f, 0.0f);
     s.lfoTarget = clampSetting (lfoTarget, 0, 2, 0);
@@ -92,14 +89,7 @@ void PolySynthEngine::clampSettings() noexcept
     synthEnvMod = s.synthEnvMod;
     velSens = s.velSens;
     filterKeyTrack = s.filterKeyTrack;
-    fEnvA = s.fEnvA;
-    fEnvD = s.fEnvD;
-    fEnvS = s.fEnvS;
-    fEnvR = s.fEnvR;
-    aEnvA = s.aEnvA;
-    aEnvD = s.aEnvD;
-    aEnvS = s.aEnvS;
-    aEnvR = s.aEnvR;
+    writeEnvelopeSettings (*this, s.envelopes);
     lfoRate = s.lfoRate;
     lfoAmt = s.lfoAmt;
     lfoTarget = s.lfoTarget;
@@ -421,7 +411,7 @@ void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
     for (auto& voice : voices)
-        setEnvelopesFromSettings (voice.ampEnvelope, voice.filterEnvelope, s);
+        setEnvelopesFromSettings (voice.ampEnvelope, voice.filterEnvelope, s.envelopes);
 
     for (const auto metadata : midi)
         handleMidiEvent (decodeMidi (metadata.data, metadata.numBytes));

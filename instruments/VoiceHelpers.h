@@ -265,14 +265,6 @@ inline void setEnvelopeFromMilliseconds (juce::ADSR& envelope, float attackMs, f
         envelope.setParameters (p);
 }
 
-/** Sets an amplitude and a filter envelope from settings holding aEnvA..aEnvR and fEnvA..fEnvR. */
-template <typename Settings>
-inline void setEnvelopesFromSettings (juce::ADSR& ampEnvelope, juce::ADSR& filterEnvelope, const Settings& s) noexcept
-{
-    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
-}
-
 /** Clamps a setting into [low, high]; a non-finite value becomes fallback. */
 template <typename T> inline T clampSetting (T value, T low, T high, T fallback) noexcept
 {
@@ -281,6 +273,50 @@ template <typename T> inline T clampSetting (T value, T low, T high, T fallback)
             return fallback;
 
     return juce::jlimit (low, high, value);
+}
+
+/** The filter and amplitude envelope settings of the synth engines: times in ms, sustain 0..1. */
+struct EnvelopeSettings
+{
+    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR;
+};
+
+/** An engine's envelope fields, clamped: attacks from 1 ms (filter) and 2 ms (amplitude),
+    decays and releases from 10 ms, all times up to maxMs; a non-finite value takes its default. */
+template <typename Engine>
+inline EnvelopeSettings readEnvelopeSettings (const Engine& e, float maxMs, const EnvelopeSettings& defaults) noexcept
+{
+    EnvelopeSettings s;
+    s.fEnvA = clampSetting (e.fEnvA, 1.0f, maxMs, defaults.fEnvA);
+    s.fEnvD = clampSetting (e.fEnvD, 10.0f, maxMs, defaults.fEnvD);
+    s.fEnvS = clampSetting (e.fEnvS, 0.0f, 1.0f, defaults.fEnvS);
+    s.fEnvR = clampSetting (e.fEnvR, 10.0f, maxMs, defaults.fEnvR);
+    s.aEnvA = clampSetting (e.aEnvA, 2.0f, maxMs, defaults.aEnvA);
+    s.aEnvD = clampSetting (e.aEnvD, 10.0f, maxMs, defaults.aEnvD);
+    s.aEnvS = clampSetting (e.aEnvS, 0.0f, 1.0f, defaults.aEnvS);
+    s.aEnvR = clampSetting (e.aEnvR, 10.0f, maxMs, defaults.aEnvR);
+    return s;
+}
+
+/** Writes clamped envelope settings back into an engine's fields. */
+template <typename Engine> inline void writeEnvelopeSettings (Engine& e, const EnvelopeSettings& s) noexcept
+{
+    e.fEnvA = s.fEnvA;
+    e.fEnvD = s.fEnvD;
+    e.fEnvS = s.fEnvS;
+    e.fEnvR = s.fEnvR;
+    e.aEnvA = s.aEnvA;
+    e.aEnvD = s.aEnvD;
+    e.aEnvS = s.aEnvS;
+    e.aEnvR = s.aEnvR;
+}
+
+/** Sets an amplitude and a filter envelope from their settings. */
+inline void setEnvelopesFromSettings (juce::ADSR& ampEnvelope, juce::ADSR& filterEnvelope,
+                                      const EnvelopeSettings& s) noexcept
+{
+    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
+    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
 }
 
 //==============================================================================
