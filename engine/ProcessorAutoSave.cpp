@@ -1,11 +1,93 @@
-// The auto-save thread's loop.
+// The auto-save thread: every tick a recovery copy of anything unsaved, and at the chosen
+// interval the auto-save copy; nothing while the transport records.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
+#include "engine/ParameterIds.h"
+#include "storage/ReelFolderFormat.h"
+
+namespace
+{
+/** Ticks of 20 s in a minute: the interval choices are minutes. */
+constexpr int ticksPerMinute = 3;
+
+/** Minutes between auto-save copies for the AUTO_SAVE_INTERVAL choice; 0 for "Off". */
+int intervalMinutes (int choice)
+{
+    switch (choice)
+    {
+        case 1:
+            return 5;
+        case 2:
+            return 10;
+        case 3:
+            return 15;
+        case 4:
+            return 30;
+        default:
+            return 0;
+    }
+}
+} // namespace
+
 void TavrelDelayAudioProcessor::AutoSaveThread::run()
 {
-    // The recovery and auto-save ticks arrive with reel saving; until then the thread only
-    // waits for the processor to stop it.
+    int tick = 0;
+    int lastSlotTick = 0;
+
     while (! threadShouldExit())
-        wait (20000);
+    {
+        // One tick, waited out in short steps so that a stop is seen at once.
+        for (int waited = 0;;)
+        {
+            const auto remaining = processor->autoSaveTickMilliseconds.load() - waited;
+
+            if (threadShouldExit())
+                return;
+
+            if (remaining <= 0)
+                break;
+
+            const auto step = juce::jmin (1000, remaining);
+            wait (step);
+            waited += step;
+        }
+
+        if (threadShouldExit())
+            return;
+
+        processor->runAutoSaveTick (++tick, lastSlotTick);
+    }
+}
+
+void TavrelDelayAudioProcessor::runAutoSaveTick (int tick, int& lastSlotTick)
+{
+    // The flag scan reads the track list, which a load may be resizing.
+    const auto anythingUnsaved = [this]
+    {
+        const juce::ScopedLock saveGuard (saveLock);
+        return hasUnsavedChanges();
+    };
+
+    if (transportState == transportRecord)
+        return;
+
+    if (anythingUnsaved())
+        saveReel (ReelFolderFormat::recoverySlot);
+
+    int minutes = 10;
+
+    if (auto* interval = parameters.getRawParameterValue (ParameterIds::AUTO_SAVE_INTERVAL))
+        minutes = intervalMinutes ((int)interval->load());
+
+    if (minutes <= 0)
+        return;
+
+    if (tick - lastSlotTick >= minutes * ticksPerMinute)
+    {
+        if (transportState != transportRecord && anythingUnsaved())
+            saveReel (ReelFolderFormat::autoSaveSlot);
+
+        lastSlotTick = tick;
+    }
 }

@@ -165,6 +165,9 @@ void prepareInstrumentForPlayback (TavrelDelayAudioProcessor::InstrumentPlugin& 
 
 void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
 {
+    // May close the reel and resize the tapes: not while a save reads them.
+    const juce::ScopedLock saveGuard (saveLock);
+
     // The output fades in again after every device start.
     fadeInGain = 0.0f;
 
@@ -295,6 +298,7 @@ juce::Result TavrelDelayAudioProcessor::prepareReel (int trackCount, double tape
         return check;
     }
 
+    const juce::ScopedLock saveGuard (saveLock); // a background save reads the tapes
     const juce::ScopedLock lock (audioLock);
 
     tracks.resize ((size_t)trackCount);

@@ -1,20 +1,317 @@
-// Saving and loading reels. Not built yet: the operations change nothing.
+// Saving, loading and ejecting the open reel.
+//
+// Every save and load holds saveLock from start to end, and so does every path that resizes
+// the tracks or renames the open reel: a background save on the auto-save thread then never
+// reads a tape that is being reallocated, nor a name that is being changed.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
-void TavrelDelayAudioProcessor::saveReel (int slot)
+#include "engine/ParameterIds.h"
+#include "storage/ReelFolderFormat.h"
+#include "storage/ReelNames.h"
+#include "storage/StateXmlIds.h"
+#include "storage/StorageIds.h"
+
+#include <cmath>
+
+namespace
 {
-    juce::ignoreUnused (slot);
+constexpr const char* recoveredSuffixWithSpace = " (Recovered)";
+
+/** Row of backgroundCopyStale for a background slot. */
+int staleRow (int slot)
+{
+    return slot == ReelFolderFormat::recoverySlot ? 0 : 1;
 }
 
-void TavrelDelayAudioProcessor::saveReelAs (const juce::String& newName)
+/** Resumes processing when it goes, if it was suspended for the scope. */
+struct ScopedSuspension
 {
-    juce::ignoreUnused (newName);
+    ScopedSuspension (juce::AudioProcessor& p, bool shouldSuspend) : processor (p), active (shouldSuspend)
+    {
+        if (active)
+            processor.suspendProcessing (true);
+    }
+
+    ~ScopedSuspension()
+    {
+        if (active)
+            processor.suspendProcessing (false);
+    }
+
+    juce::AudioProcessor& processor;
+    const bool active;
+};
+} // namespace
+
+juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
+{
+    if (slot == ReelFolderFormat::mainSlot)
+        currentSlot = 0;
+    else if (slot >= 2 && slot <= 4)
+        currentSlot = slot;
+
+    const bool background = slot == ReelFolderFormat::recoverySlot || slot == ReelFolderFormat::autoSaveSlot;
+    const juce::ScopedLock saveGuard (saveLock);
+
+    if (reelName.isEmpty())
+        return juce::Result::fail ("The tape has no name.");
+
+    if (slot == ReelFolderFormat::mainSlot)
+    {
+        // The recovered copy of a reel, saved, becomes that reel again.
+        if (reelName.endsWithIgnoreCase (StorageIds::recoveredSuffix))
+            return saveReelUnderName (reelName.dropLastCharacters ((int)std::strlen (recoveredSuffixWithSpace)), true);
+
+        if (reelName == StorageIds::untitledReelName)
+            return juce::Result::fail ("Please give the tape a name first.");
+    }
+
+    const ScopedSuspension suspension (*this, ! background);
+
+    if (! background)
+        juce::Thread::sleep (20); // lets a block that is running finish
+
+    const auto& reference = tracks.front();
+    const auto tapePosition = reference.sampleRate > 0.0 ? reference.position / reference.sampleRate : 0.0;
+    const auto rack = createRackStateXml();
+    const auto automation = createAutomationXml();
+    const auto rate = tracks.empty() ? getSampleRate() : reference.sampleRate;
+    const auto folderName = reelName.replace (recoveredSuffixWithSpace, "");
+
+    // A track that changed since a background copy was written must reach that copy even once
+    // a main save has cleared its dirty flag.
+    for (size_t i = 0; i < tracks.size() && i < (size_t)maxTracks; ++i)
+        if (tracks[i].dirty)
+            for (auto& row : backgroundCopyStale)
+                row[i] = true;
+
+    std::vector<bool> alsoWrite;
+
+    if (background)
+        alsoWrite.assign (backgroundCopyStale[(size_t)staleRow (slot)].begin(),
+                          backgroundCopyStale[(size_t)staleRow (slot)].end());
+
+    saveProgress = 0.0;
+    auto result = reelLibrary.writeReel (folderName, tracks, parameters, tapePosition, zeroOffset.load(), rate,
+                                         rack.get(), automation.get(), slot, alsoWrite, &saveProgress);
+
+    if (result.wasOk())
+    {
+        if (background)
+            backgroundCopyStale[(size_t)staleRow (slot)].fill (false);
+
+        if (slot == ReelFolderFormat::mainSlot)
+        {
+            clearUnsavedChanges();
+            reelLibrary.deleteRecoveryFolder (reelName);
+        }
+    }
+
+    if (background)
+    {
+        backgroundSaveError = result.failed() ? result.getErrorMessage() : juce::String();
+        backgroundSaveFailed = result.failed();
+    }
+
+    return result;
 }
 
-void TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
+juce::Result TavrelDelayAudioProcessor::saveReelAs (const juce::String& newName)
 {
-    juce::ignoreUnused (name, slot);
+    return saveReelUnderName (newName, false);
 }
 
-void TavrelDelayAudioProcessor::ejectReel() {}
+juce::Result TavrelDelayAudioProcessor::saveReelUnderName (const juce::String& newName, bool mayReplaceExisting)
+{
+    const juce::ScopedLock saveGuard (saveLock);
+
+    // Save-as under the open reel's own name is a plain save; any other name must be free.
+    const auto valid = mayReplaceExisting || newName == reelName
+                           ? ReelNames::checkFolderName (newName)
+                           : ReelNames::checkNewReelName (newName, reelLibrary.getLibraryRoot());
+
+    if (valid.failed())
+        return valid;
+
+    const auto oldName = reelName;
+    const bool leaveScratch = ReelNames::isScratchReelName (oldName);
+
+    reelName = newName;
+
+    for (auto& track : tracks)
+        track.dirty = true;
+
+    unsavedChanges = true;
+
+    for (auto& row : backgroundCopyStale)
+        row.fill (true);
+
+    auto result = saveReel (ReelFolderFormat::mainSlot);
+
+    if (result.failed())
+    {
+        reelName = oldName; // the open reel stays what it was; its changes stay unsaved
+        return result;
+    }
+
+    if (leaveScratch && oldName != newName)
+        reelLibrary.deleteReelFolder (oldName);
+
+    return result;
+}
+
+bool TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
+{
+    fadeInGain = 0.0f;
+
+    const juce::ScopedLock saveGuard (saveLock);
+    const ScopedSuspension suspension (*this, true);
+    const juce::ScopedLock audioGuard (audioLock);
+
+    double deviceRate = StorageIds::defaultSampleRate;
+
+    if (deviceManager != nullptr)
+    {
+        // The reel plays at its own rate: the device follows it when it can (restarting the
+        // device prepares the processor again, on this thread).
+        const auto reelRate = reelLibrary.readReelSampleRate (name);
+        auto setup = deviceManager->getAudioDeviceSetup();
+
+        if (reelRate > 0.0 && std::abs (reelRate - setup.sampleRate) > 1.0)
+        {
+            setup.sampleRate = reelRate;
+            deviceManager->setAudioDeviceSetup (setup, true); // a refused rate keeps the old one
+        }
+
+        deviceRate = deviceManager->getAudioDeviceSetup().sampleRate;
+    }
+
+    double tapePosition = 0.0, storedZero = 0.0;
+    std::unique_ptr<juce::XmlElement> rack, automation;
+    juce::String problem;
+
+    if (! reelLibrary.readReel (name, tracks, parameters, deviceRate, tapePosition, storedZero, rack, automation, slot,
+                                &problem))
+        return false;
+
+    reelLoadWarning = problem;
+    numTracks = (int)tracks.size();
+
+    loadGlobalSettings(); // the app-wide switches override what the reel stored
+
+    const auto& state = parameters.state;
+    const auto storedBpm = (double)state.getProperty (ParameterIds::PROJECT_BPM, 120.0);
+    const auto storedNumerator = (int)state.getProperty (ParameterIds::PROJECT_TS_NUM, 4);
+    const auto storedDenominator = (int)state.getProperty (ParameterIds::PROJECT_TS_DENOM, 4);
+    bpm = std::isfinite (storedBpm) && storedBpm > 0.0 ? juce::jlimit (20.0, 300.0, storedBpm) : 120.0;
+    timeSigNumerator = storedNumerator >= 1 && storedNumerator <= 64 ? storedNumerator : 4;
+    timeSigDenominator = storedDenominator >= 1 && storedDenominator <= 64 ? storedDenominator : 4;
+
+    if (slot == ReelFolderFormat::recoverySlot)
+    {
+        reelName = name + recoveredSuffixWithSpace;
+        currentSlot = 0;
+    }
+    else
+    {
+        reelName = name;
+        currentSlot = slot >= 1 && slot <= 4 ? slot : 0;
+    }
+
+    const auto blockSize = getBlockSize() > 0 ? getBlockSize() : 512;
+    trackOutputBuffers.resize ((size_t)numTracks);
+
+    for (auto& buffer : trackOutputBuffers)
+        if (buffer.getNumChannels() != 1 || buffer.getNumSamples() != blockSize)
+            buffer.setSize (1, blockSize);
+
+    for (auto& track : tracks)
+        track.setPositionSeconds (tapePosition);
+
+    if (clickTrack != nullptr)
+    {
+        const auto rate = getSampleRate() > 0.0 ? getSampleRate() : StorageIds::defaultSampleRate;
+        const auto& reference = tracks.front();
+        const auto seconds = reference.getAudio().getNumSamples() > 0
+                                 ? juce::jmin (3600.0, reference.getAudio().getNumSamples() / reference.sampleRate)
+                                 : StorageIds::defaultReelLength;
+        clickTrack->prepare (rate, seconds);
+        clickTrack->setPositionSeconds (tapePosition);
+        renderClickTrack (bpm, timeSigNumerator, timeSigDenominator, 0);
+    }
+
+    zeroOffset = storedZero;
+
+    if (rack != nullptr)
+    {
+        restoreRackState (*rack);
+    }
+    else
+    {
+        // A reel without a rack: empty slots, the built-in reverb and echo on the returns,
+        // no inputs and no groups.
+        juce::XmlElement empty (StateXmlIds::RACK_STATE);
+        empty.setAttribute (StateXmlIds::aux1BuiltIn, 1);
+        empty.setAttribute (StateXmlIds::aux2BuiltIn, 2);
+        restoreRackState (empty);
+        trackInputSources.fill (-1);
+
+        for (auto& group : channelGroups)
+            group = 0;
+    }
+
+    if (automation != nullptr)
+    {
+        restoreAutomation (*automation);
+    }
+    else
+    {
+        const juce::ScopedLock automationGuard (automationLock);
+
+        for (int channel = 0; channel < numChannels; ++channel)
+        {
+            if (channel >= numTracks && channel < maxTracks)
+                continue;
+
+            const auto c = (size_t)channel;
+            automationModes[c] = automationOff;
+            faderTouched[c] = false;
+            automationLatched[c] = false;
+
+            if (channel < automationData.getNumChannels())
+                juce::FloatVectorOperations::fill (automationData.getWritePointer (channel), getChannelVolume (channel),
+                                                   automationData.getNumSamples());
+        }
+    }
+
+    setTransportState (transportStop);
+    clearUnsavedChanges();
+
+    // The copies on disk were written from another tape: each background copy is rewritten
+    // whole at its next save.
+    for (auto& row : backgroundCopyStale)
+        row.fill (true);
+
+    return true;
+}
+
+void TavrelDelayAudioProcessor::ejectReel()
+{
+    // Under the save lock: a background save must not write under a name that is going.
+    const juce::ScopedLock saveGuard (saveLock);
+
+    if (ReelNames::isScratchReelName (reelName))
+        reelLibrary.deleteReelFolder (reelName);
+
+    clearUnsavedChanges();
+    reelName = StorageIds::untitledReelName;
+    setTransportState (transportStop);
+    zeroOffset = 0.0;
+
+    for (auto& row : backgroundCopyStale)
+        row.fill (true);
+
+    const juce::ScopedLock audioGuard (audioLock);
+    clickTrack.reset();
+}

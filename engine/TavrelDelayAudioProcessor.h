@@ -328,10 +328,12 @@ public:
     std::unique_ptr<juce::XmlElement> createRackStateXml();
     void restoreRackState (const juce::XmlElement& rackState);
 
-    // Reel saving and loading.
-    void saveReel (int slot);
-    void saveReelAs (const juce::String& newName);
-    void loadReel (const juce::String& name, int slot);
+    // Reel saving and loading. A save returns whether the copy was written (a failure leaves
+    // the reel on disk as it was and the unsaved state set; its message is for the user); a
+    // load returns whether the reel or slot copy was found.
+    juce::Result saveReel (int slot);
+    juce::Result saveReelAs (const juce::String& newName);
+    bool loadReel (const juce::String& name, int slot);
     void ejectReel();
 
     // Offline mixdown, live bounce, track swap, import.
@@ -677,6 +679,55 @@ public:
 
     /** Which plug-in files may be loaded (standard folders, blocked names). */
     PluginLoadPolicy pluginLoadPolicy;
+
+    //==============================================================================
+    // Hosted plug-in elements
+
+    /** The stored element of a live hosted plug-in under tag: its description, slotPath (when not
+        empty) and its state. Null without an instance. Called under audioLock by the rack writer. */
+    std::unique_ptr<juce::XmlElement> createPluginXml (juce::AudioPluginInstance* instance, const juce::String& tag,
+                                                       const juce::String& slotPath);
+
+    /** Re-creates the plug-in of a stored element for a slot of the kind. slotCompletion is called
+        exactly once: at once with null and an empty path when there is no element or it holds no
+        readable description; otherwise later, on the message thread, with the instance made ready
+        for the slot (or null when it could not be created or its file may not be loaded) and the
+        resolved path, after which the console is refreshed. Called by the rack reader. */
+    void restorePluginFromXml (const juce::XmlElement* element, HostedSlotKind kind,
+                               juce::AudioPluginFormat::PluginCreationCallback slotCompletion);
+
+    //==============================================================================
+    // Reel saving and loading, auto-save.
+
+    /** Progress of the save running now: 0 to 1 over the track files, -1 before it starts. */
+    std::atomic<double> saveProgress{-1.0};
+
+    /** Set when the last background save (recovery or auto-save copy) failed, with its
+        message (guarded by saveLock); cleared by the next one that succeeds. The editor
+        shows it. */
+    std::atomic<bool> backgroundSaveFailed{false};
+    juce::String backgroundSaveError;
+
+    /** What the last load could not restore (a damaged defect map, a tape shortened for lack
+        of memory); empty when it loaded whole. */
+    juce::String reelLoadWarning;
+
+    /** Length of one auto-save tick. The interval of the auto-save copy counts 20-second
+        ticks, so tests may shorten this. */
+    std::atomic<int> autoSaveTickMilliseconds{20000};
+
+    /** One tick of the auto-save thread: tick counts from 1, lastSlotTick is the tick of the
+        last auto-save decision. */
+    void runAutoSaveTick (int tick, int& lastSlotTick);
+
+    /** Tracks whose file in the recovery copy (row 0) or the auto-save copy (row 1) may be
+        older than the tape, because the track changed and a main save then cleared its dirty
+        flag, or another reel was loaded. Guarded by saveLock. */
+    std::array<std::array<bool, maxTracks>, 2> backgroundCopyStale{};
+
+    /** saveReelAs, with the name check of a new reel unless mayReplaceExisting (the recovered
+        copy of a reel saved back over the reel). */
+    juce::Result saveReelUnderName (const juce::String& newName, bool mayReplaceExisting);
 
     //==============================================================================
     // Block processing: the processing side of the slots and the latency measurement.

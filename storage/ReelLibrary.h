@@ -1,11 +1,15 @@
 #pragma once
 
+#include "engine/tape/TapeTrack.h"
 #include "storage/ShelfEntry.h"
 
+#include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_core/juce_core.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 /** The reel library: one folder, the library root, in which every reel is a sub-folder named
     after the reel, plus the per-user folder that remembers where the root is. Every file
@@ -87,6 +91,54 @@ public:
         case only is allowed). An unchanged name does nothing and is ok; a refusal changes
         nothing and says why. Message thread. */
     juce::Result renameReel (const juce::String& oldName, const juce::String& newName);
+
+    //==============================================================================
+    // Reel folders: writing, reading, creating, testing and deleting the copies of a reel.
+    // Slots: 0 the main copy, -1 "Recovery", 1 "State_1_Auto", 2..4 "State_2".."State_4".
+    // A name that is not a single folder name inside the library (ReelNames::checkFolderName)
+    // reaches no file: writers fail, readers find nothing, deleters do nothing.
+
+    /** Writes one copy of the reel. Every file is written whole under a temporary name and
+        checked before any old file is replaced, so a failed save (full or read-only disk)
+        leaves the previous copy complete and readable. A track file is written when the
+        track is dirty, when alsoWrite holds true at its index, when the file is missing or
+        when the slot is a snapshot (2..4); slot 0 writes the pointer file when it is
+        missing. progress, when given, runs from 0 to 1 over the track files. Returns
+        whether the copy was written; the failure message is for the user. */
+    juce::Result writeReel (const juce::String& reelName, const std::vector<TapeTrack>& tracks,
+                            juce::AudioProcessorValueTreeState& state, double tapePosition, double zeroOffset,
+                            double sampleRate, const juce::XmlElement* rackState,
+                            const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
+                            std::atomic<double>* progress = nullptr);
+
+    /** Reads one copy of the reel into the tracks (resized and prepared at the stored rate)
+        and the parameter state. Returns false, changing nothing, when the slot's folder does
+        not exist. Attributes are bounded (8, 16 or 24 tracks, at most 3600 s, 8 to 192 kHz);
+        a reel the computer's memory cannot hold, or a damaged defect map, still loads (the
+        tape shortened, the map empty) and problem receives a note for the user. Loading the
+        main copy deletes "Recovery". */
+    bool readReel (const juce::String& reelName, std::vector<TapeTrack>& tracks,
+                   juce::AudioProcessorValueTreeState& state, double deviceSampleRate, double& tapePosition,
+                   double& zeroOffset, std::unique_ptr<juce::XmlElement>& rackState,
+                   std::unique_ptr<juce::XmlElement>& automation, int slot, juce::String* problem = nullptr);
+
+    /** The stored rate of the main copy's "settings.xml"; 0 when missing or unusable. */
+    double readReelSampleRate (const juce::String& reelName) const;
+
+    /** Makes the folder of a new, empty reel: pointer file and a "settings.xml" holding only
+        reelLength, numTracks, sampleRate and tapePosition. Refuses a name that
+        ReelNames::checkNewReelName refuses and an existing folder, touching nothing. */
+    juce::Result createReel (const juce::String& reelName, double lengthSeconds, double sampleRate, int numTracks);
+
+    /** The slot's copy holds a "settings.xml". */
+    bool hasSnapshot (const juce::String& reelName, int slot) const;
+
+    /** "Recovery" holds a "settings.xml" that is newer than the main copy's (or the main
+        copy has none). */
+    bool hasNewerRecovery (const juce::String& reelName) const;
+
+    void deleteRecoveryFolder (const juce::String& reelName);
+    void deleteReelFolder (const juce::String& reelName);
 
 private:
     mutable juce::CriticalSection rootLock;
