@@ -30,7 +30,13 @@ void KeyboardNoteQueue::push (juce::uint8 status, int note, int velocity) noexce
     const auto scope = fifo.write (1);
 
     if (scope.blockSize1 > 0)
-        notes[(size_t)scope.startIndex1] = {status, (juce::uint8) (note & 0x7f), (juce::uint8)velocity};
+    {
+        auto& slot = notes[(size_t)scope.startIndex1];
+        slot.time = juce::Time::getMillisecondCounter();
+        slot.status = status;
+        slot.note = (juce::uint8) (note & 0x7f);
+        slot.velocity = (juce::uint8)velocity;
+    }
 }
 
 void KeyboardNoteQueue::drainInto (juce::MidiBuffer& buffer) noexcept
@@ -41,12 +47,17 @@ void KeyboardNoteQueue::drainInto (juce::MidiBuffer& buffer) noexcept
         return;
 
     const auto scope = fifo.read (ready);
+    const auto now = juce::Time::getMillisecondCounter();
 
     const auto add = [&] (int start, int count)
     {
         for (int i = start; i < start + count; ++i)
         {
             const auto& n = notes[(size_t)i];
+
+            if ((n.status & 0xf0) == 0x90 && now - n.time > maxNoteOnDelayMs)
+                continue;
+
             const juce::uint8 bytes[3] = {n.status, n.note, n.velocity};
             buffer.addEvent (bytes, 3, 0);
         }

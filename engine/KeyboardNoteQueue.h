@@ -13,7 +13,9 @@
 
     Notes arrive on whatever thread plays them (the message thread in practice); writers are
     serialised among themselves, the reader never waits. When the ring is full a note is
-    dropped (4096 notes between two blocks is more than any hand can play). */
+    dropped (4096 notes between two blocks is more than any hand can play). A note-on that
+    waited longer than half a second (processing was suspended meanwhile) is dropped rather
+    than played late; note-offs are always delivered, so that nothing hangs. */
 class KeyboardNoteQueue : private juce::MidiKeyboardState::Listener
 {
 public:
@@ -26,8 +28,11 @@ public:
 private:
     struct Note
     {
+        juce::uint32 time = 0; // juce::Time::getMillisecondCounter when played
         juce::uint8 status = 0, note = 0, velocity = 0;
     };
+
+    static constexpr juce::uint32 maxNoteOnDelayMs = 500;
 
     void handleNoteOn (juce::MidiKeyboardState*, int midiChannel, int midiNoteNumber, float velocity) override;
     void handleNoteOff (juce::MidiKeyboardState*, int midiChannel, int midiNoteNumber, float velocity) override;

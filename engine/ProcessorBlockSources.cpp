@@ -1,6 +1,7 @@
 // The sources-and-tape stage of the block callback: the aux bus hand-over, the instrument
-// slots, each track's input routing with its record-path inserts, and the per-sample loop of
-// the latency burst, the tape mechanics, automatic wear, the tape tracks and the click track.
+// slots, each track's input routing with its record-path inserts, and the tape loop: the
+// latency burst, the tape mechanics and automatic wear sample by sample, the tape tracks and
+// the click track.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
