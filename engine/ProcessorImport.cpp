@@ -70,6 +70,9 @@ juce::Result TavrelDelayAudioProcessor::importAudioToTrack (const juce::File& fi
     {
         heads[t] = std::make_unique<TapeHeadModel>();
         heads[t]->prepare (reelRate);
+        // Settled on silence, as a head that has been idle: the import starts without a thump
+        // from the bias.
+        heads[t]->skipRecordSample();
         tracks[(size_t)(track + t)].getAudio().setNotClear();
     }
 
