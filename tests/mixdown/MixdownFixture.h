@@ -72,7 +72,9 @@ protected:
         juce::AudioFormatManager formats;
         formats.registerBasicFormats();
         FileContents contents;
-        std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+        // By content, not by extension: a file may carry a name no format claims.
+        std::unique_ptr<juce::AudioFormatReader> reader (
+            formats.createReaderFor (std::make_unique<juce::FileInputStream> (file)));
 
         if (reader == nullptr)
             return contents;
