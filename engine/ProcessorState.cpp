@@ -4,9 +4,11 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include "engine/ParameterIds.h"
+#include "rack/EditorConsoleRefresh.h"
 #include "storage/AutomationXml.h"
 #include "storage/InsertXml.h"
 #include "storage/InstrumentXml.h"
+#include "storage/PluginXml.h"
 #include "storage/RackStateXml.h"
 #include "storage/StateXmlIds.h"
 #include "storage/StateXmlValues.h"
@@ -15,27 +17,29 @@
 
 namespace
 {
-using SlotCompletion = std::function<void (std::unique_ptr<juce::AudioPluginInstance>, const juce::String&)>;
-
 //==============================================================================
-// Hosted plug-ins. Their elements (description, path and state) and the asynchronous
-// re-creation of their instances belong to the plug-in hosting code, which plugs in here: until
-// then a hosted slot writes nothing and a restored one is told at once that no instance came,
-// exactly as for an element that names no usable plug-in.
-
-std::unique_ptr<juce::XmlElement> createHostedPluginXml (TavrelDelayAudioProcessor& processor,
-                                                         juce::AudioPluginInstance* instance, const juce::String& tag,
-                                                         const juce::String& slotPath)
+/** The element of a hosted slot for a save: from its live plug-in, else the element it was
+    restored from (its plug-in is still loading or failed to load, and must not vanish from the
+    reel), else nothing. */
+std::unique_ptr<juce::XmlElement> createHostedSlotXml (TavrelDelayAudioProcessor& processor,
+                                                       juce::AudioPluginInstance* instance,
+                                                       const std::shared_ptr<const juce::XmlElement>& stored,
+                                                       const juce::String& tag, const juce::String& slotPath)
 {
-    juce::ignoreUnused (processor, instance, tag, slotPath);
+    if (instance != nullptr)
+        return processor.createPluginXml (instance, tag, slotPath);
+
+    if (stored != nullptr)
+        return PluginXml::writeBack (*stored, tag);
+
     return nullptr;
 }
 
-void recreateHostedPlugin (TavrelDelayAudioProcessor& processor, const juce::XmlElement& element,
-                           const SlotCompletion& completion)
+/** Sets an attribute as the last one of the element (a written-back element already has it). */
+void setLastAttribute (juce::XmlElement& element, const juce::String& name, int value)
 {
-    juce::ignoreUnused (processor, element);
-    completion (nullptr, {});
+    element.removeAttribute (name);
+    element.setAttribute (name, value);
 }
 
 //==============================================================================
@@ -164,22 +168,23 @@ std::unique_ptr<juce::XmlElement> TavrelDelayAudioProcessor::createRackStateXml(
 
         std::unique_ptr<juce::XmlElement> element;
 
-        if (slot->instance != nullptr)
-            element = createHostedPluginXml (*this, slot->instance.get(), INSTRUMENT, slot->customPath);
+        if (slot->instance != nullptr || slot->storedPluginXml != nullptr)
+            element =
+                createHostedSlotXml (*this, slot->instance.get(), slot->storedPluginXml, INSTRUMENT, slot->customPath);
         else if (slot->builtInType != 0)
             element = InstrumentXml::createBuiltIn (*slot);
 
         if (element == nullptr)
             continue;
 
-        element->setAttribute (StateXmlIds::midiChannel, slot->midiChannel);
+        setLastAttribute (*element, StateXmlIds::midiChannel, slot->midiChannel);
         instrumentList->addChildElement (element.release());
     }
 
-    if (auto aux = createHostedPluginXml (*this, aux1Plugin.get(), AUX1, aux1CustomPath))
+    if (auto aux = createHostedSlotXml (*this, aux1Plugin.get(), aux1StoredPluginXml, AUX1, aux1CustomPath))
         rack->addChildElement (aux.release());
 
-    if (auto aux = createHostedPluginXml (*this, aux2Plugin.get(), AUX2, aux2CustomPath))
+    if (auto aux = createHostedSlotXml (*this, aux2Plugin.get(), aux2StoredPluginXml, AUX2, aux2CustomPath))
         rack->addChildElement (aux.release());
 
     const auto writeChain =
@@ -217,20 +222,17 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
         auto slot = makeInstrumentPlugin();
         slot->midiChannel = channel;
         readHostedSlotShape (element, slot->name, slot->customPath);
+        slot->storedPluginXml = std::make_shared<const juce::XmlElement> (element);
         instruments.push_back (slot);
 
-        recreateHostedPlugin (
-            *this, element,
-            [this, slot] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-            {
-                if (instance == nullptr)
-                    return;
-
-                const juce::ScopedLock swapLock (audioLock);
-                slot->name = instance->getName();
-                slot->customPath = path;
-                slot->instance = std::move (instance);
-            });
+        // The completion holds the slot: it may arrive after a later restore has replaced it.
+        restorePluginFromXml (slot->storedPluginXml.get(), HostedSlotKind::instrument,
+                              [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
+                               slot] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                              {
+                                  if (auto* self = weak.get())
+                                      self->installInstrumentPluginInstance (slot, std::move (instance), path);
+                              });
     };
 
     if (const auto* list = StateXmlValues::findChild (rackState, INSTRUMENTS))
@@ -270,10 +272,14 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
     this->aux1BuiltIn = StateXmlValues::readCodeOrFallback (rackState, StateXmlIds::aux1BuiltIn, 0, 0, 7);
     this->aux2BuiltIn = StateXmlValues::readCodeOrFallback (rackState, StateXmlIds::aux2BuiltIn, 0, 0, 7);
 
-    const auto restoreAux =
-        [this, &rackState] (const char* tag, std::unique_ptr<juce::AudioPluginInstance>& plugin, juce::String& path)
+    const auto restoreAux = [this, &rackState] (int aux, const char* tag)
     {
+        auto& plugin = aux == 0 ? aux1Plugin : aux2Plugin;
+        auto& path = aux == 0 ? aux1CustomPath : aux2CustomPath;
+        auto& stored = aux == 0 ? aux1StoredPluginXml : aux2StoredPluginXml;
+
         plugin.reset();
+        stored.reset();
 
         const auto* element = StateXmlValues::findChild (rackState, tag);
 
@@ -284,25 +290,34 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
         }
 
         path = element->getStringAttribute (customPath, loadingName);
+        stored = std::make_shared<const juce::XmlElement> (*element);
 
-        recreateHostedPlugin (*this, *element,
-                              [this, &plugin, &path] (std::unique_ptr<juce::AudioPluginInstance> instance,
-                                                      const juce::String& resolvedPath)
+        // The return itself outlives this restore: a plug-in arriving after a later restore, or
+        // after the user put another plug-in there, belongs to a rack that is gone and is
+        // dropped. The element the return was restored from tells them apart.
+        restorePluginFromXml (stored.get(), HostedSlotKind::auxReturn,
+                              [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this), aux,
+                               expected = std::weak_ptr<const juce::XmlElement> (stored)] (
+                                  std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& resolvedPath)
                               {
-                                  if (instance == nullptr)
-                                  {
-                                      path = {};
-                                      return;
-                                  }
+                                  auto* self = weak.get();
 
-                                  const juce::ScopedLock swapLock (audioLock);
-                                  plugin = std::move (instance);
-                                  path = resolvedPath;
+                                  if (self == nullptr)
+                                      return;
+
+                                  const juce::ScopedLock swapLock (self->audioLock);
+                                  const auto& current =
+                                      aux == 0 ? self->aux1StoredPluginXml : self->aux2StoredPluginXml;
+
+                                  if (current == nullptr || current != expected.lock())
+                                      return;
+
+                                  self->installAuxPluginInstance (aux, std::move (instance), resolvedPath);
                               });
     };
 
-    restoreAux (AUX1, aux1Plugin, aux1CustomPath);
-    restoreAux (AUX2, aux2Plugin, aux2CustomPath);
+    restoreAux (0, AUX1);
+    restoreAux (1, AUX2);
 
     const auto restoreChain =
         [this, &rackState] (const char* listTag, std::vector<std::shared_ptr<InsertPlugin>>& chain)
@@ -340,12 +355,13 @@ void TavrelDelayAudioProcessor::createInsertXml (juce::XmlElement& chain, const 
     if (entry == nullptr)
         return;
 
-    if (entry->instance != nullptr)
+    if (entry->instance != nullptr || entry->storedPluginXml != nullptr)
     {
-        if (auto element = createHostedPluginXml (*this, entry->instance.get(), entryName, entry->customPath))
+        if (auto element = createHostedSlotXml (*this, entry->instance.get(), entry->storedPluginXml, entryName,
+                                                entry->customPath))
         {
-            element->setAttribute (StateXmlIds::targetTrack, entry->targetTrack);
-            element->setAttribute (StateXmlIds::bypass, entry->bypass ? 1 : 0);
+            setLastAttribute (*element, StateXmlIds::targetTrack, entry->targetTrack);
+            setLastAttribute (*element, StateXmlIds::bypass, entry->bypass ? 1 : 0);
             chain.addChildElement (element.release());
         }
     }
@@ -368,17 +384,55 @@ void TavrelDelayAudioProcessor::restoreInsertFromXml (const juce::XmlElement& el
     readHostedSlotShape (element, entry->name, entry->customPath);
     entry->targetTrack = StateXmlValues::readCodeOrFallback (element, StateXmlIds::targetTrack, -1, -1, maxTracks - 1);
     entry->bypass = element.getBoolAttribute (StateXmlIds::bypass, false);
+    entry->storedPluginXml = std::make_shared<const juce::XmlElement> (element);
     chain.push_back (entry);
 
-    recreateHostedPlugin (*this, element,
-                          [this, entry] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                          {
-                              if (instance == nullptr)
-                                  return;
+    // Which kind of slot the chain is decides the channel layouts the plug-in is asked for.
+    const auto kind = &chain == &inputInserts   ? HostedSlotKind::inputInsert
+                      : &chain == &trackInserts ? HostedSlotKind::trackInsert
+                                                : HostedSlotKind::masterInsert;
 
-                              const juce::ScopedLock swapLock (audioLock);
-                              entry->name = instance->getName();
-                              entry->customPath = path;
-                              entry->instance = std::move (instance);
+    restorePluginFromXml (entry->storedPluginXml.get(), kind,
+                          [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
+                           entry] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                          {
+                              if (auto* self = weak.get())
+                                  self->installInsertPluginInstance (entry, std::move (instance), path);
                           });
+}
+
+//==============================================================================
+std::unique_ptr<juce::XmlElement> TavrelDelayAudioProcessor::createPluginXml (juce::AudioPluginInstance* instance,
+                                                                              const juce::String& tag,
+                                                                              const juce::String& slotPath)
+{
+    if (instance == nullptr)
+        return nullptr;
+
+    juce::MemoryBlock state;
+    instance->getStateInformation (state);
+    return PluginXml::create (tag, instance->getPluginDescription(), slotPath, state);
+}
+
+void TavrelDelayAudioProcessor::restorePluginFromXml (const juce::XmlElement* element, HostedSlotKind kind,
+                                                      juce::AudioPluginFormat::PluginCreationCallback slotCompletion)
+{
+    PluginXml::Stored stored;
+
+    if (element == nullptr || ! PluginXml::read (*element, stored))
+    {
+        slotCompletion (nullptr, {});
+        return;
+    }
+
+    // The creation checks every file it would load against the plug-in rule (standard folders,
+    // the known list, "BlockedPlugins.txt"): a reel from elsewhere cannot make this process run
+    // a file the user never installed or scanned.
+    createHostedPluginAsync (
+        stored.description, kind, stored.path, stored.state,
+        [slotCompletion] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& resolvedPath)
+        {
+            slotCompletion (std::move (instance), resolvedPath);
+            postEditorConsoleRefresh();
+        });
 }

@@ -678,6 +678,22 @@ public:
     PluginLoadPolicy pluginLoadPolicy;
 
     //==============================================================================
+    // Hosted plug-in elements
+
+    /** The stored element of a live hosted plug-in under tag: its description, slotPath (when not
+        empty) and its state. Null without an instance. Called under audioLock by the rack writer. */
+    std::unique_ptr<juce::XmlElement> createPluginXml (juce::AudioPluginInstance* instance, const juce::String& tag,
+                                                       const juce::String& slotPath);
+
+    /** Re-creates the plug-in of a stored element for a slot of the kind. slotCompletion is called
+        exactly once: at once with null and an empty path when there is no element or it holds no
+        readable description; otherwise later, on the message thread, with the instance made ready
+        for the slot (or null when it could not be created or its file may not be loaded) and the
+        resolved path, after which the console is refreshed. Called by the rack reader. */
+    void restorePluginFromXml (const juce::XmlElement* element, HostedSlotKind kind,
+                               juce::AudioPluginFormat::PluginCreationCallback slotCompletion);
+
+    //==============================================================================
     // Offline mixdown, live bounce, track swap and import
 
     /** The console stage's hand-off of the final output block (left and right, after the

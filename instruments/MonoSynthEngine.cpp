@@ -6,7 +6,8 @@ struct MonoSynthEngine::Settings
 {
     int globalOctave, osc1Wave, osc2Wave, lfoTarget;
     float globalTune, osc2Tune, osc1Mix, osc2Mix, noiseMix, synthGlide, synthCutoff, synthRes, synthEnvMod;
-    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR, lfoRate, lfoAmt;
+    float lfoRate, lfoAmt;
+    EnvelopeSettings envelopes;
 };
 
 MonoSynthEngine::MonoSynthEngine()
@@ -18,6 +19,9 @@ std::unique_ptr<MonoSynthEngine> makeMonoSynthEngine()
 {
     return std::make_unique<MonoSynthEngine>();
 }
+
+// Also the fallbacks for non-finite values.
+constexpr EnvelopeSettings envelopeDefaults{5.0f, 500.0f, 0.2f, 500.0f, 5.0f, 500.0f, 1.0f, 500.0f};
 
 MonoSynthEngine::Settings MonoSynthEngine::readSettings() const noexcept
 {
@@ -35,14 +39,7 @@ MonoSynthEngine::Settings MonoSynthEngine::readSettings() const noexcept
     s.synthCutoff = clampSetting (synthCutoff, 20.0f, 20000.0f, 1000.0f);
     s.synthRes = clampSetting (synthRes, 0.0f, 0.95f, 0.5f);
     s.synthEnvMod = clampSetting (synthEnvMod, 0.0f, 10000.0f, 4000.0f);
-    s.fEnvA = clampSetting (fEnvA, 1.0f, 5000.0f, 5.0f);
-    s.fEnvD = clampSetting (fEnvD, 10.0f, 5000.0f, 500.0f);
-    s.fEnvS = clampSetting (fEnvS, 0.0f, 1.0f, 0.2f);
-    s.fEnvR = clampSetting (fEnvR, 10.0f, 5000.0f, 500.0f);
-    s.aEnvA = clampSetting (aEnvA, 2.0f, 5000.0f, 5.0f);
-    s.aEnvD = clampSetting (aEnvD, 10.0f, 5000.0f, 500.0f);
-    s.aEnvS = clampSetting (aEnvS, 0.0f, 1.0f, 1.0f);
-    s.aEnvR = clampSetting (aEnvR, 10.0f, 5000.0f, 500.0f);
+    s.envelopes = readEnvelopeSettings (*this, 5000.0f, envelopeDefaults);
     s.lfoRate = clampSetting (lfoRate, 0.1f, 50.0f, 5.0f);
     s.lfoAmt = clampSetting (lfoAmt, 0.0f, 1.0f, 0.0f);
     return s;
@@ -64,14 +61,7 @@ void MonoSynthEngine::clampSettings() noexcept
     synthCutoff = s.synthCutoff;
     synthRes = s.synthRes;
     synthEnvMod = s.synthEnvMod;
-    fEnvA = s.fEnvA;
-    fEnvD = s.fEnvD;
-    fEnvS = s.fEnvS;
-    fEnvR = s.fEnvR;
-    aEnvA = s.aEnvA;
-    aEnvD = s.aEnvD;
-    aEnvS = s.aEnvS;
-    aEnvR = s.aEnvR;
+    writeEnvelopeSettings (*this, s.envelopes);
     lfoRate = s.lfoRate;
     lfoAmt = s.lfoAmt;
 }
@@ -148,43 +138,19 @@ void MonoSynthEngine::stopNote (int note) noexcept
 
 void MonoSynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
-            startNote (event.number, event.value);
-            break;
-
-        case MidiEvent::noteOff:
-            stopNote (event.number);
-            break;
-
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
-            {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal && noteCount == 0)
-                    releaseEnvelopes();
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                noteCount = 0;
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal, [this] (int note, int velocity127) { startNote (note, velocity127); },
+        [this] (int note) { stopNote (note); },
+        [this]
+        {
+            if (noteCount == 0)
                 releaseEnvelopes();
-            }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+        },
+        [this]
+        {
+            noteCount = 0;
+            releaseEnvelopes();
+        });
 }
 
 void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
@@ -195,8 +161,7 @@ void MonoSynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
     const float sr = (float)sampleRate;
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
-    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+    setEnvelopesFromSettings (ampEnvelope, filterEnvelope, s.envelopes);
 
     for (const auto metadata : midi)
         handleMidiEvent (decodeMidi (metadata.data, metadata.numBytes));

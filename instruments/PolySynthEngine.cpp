@@ -9,7 +9,8 @@ struct PolySynthEngine::Settings
     float osc1PW, osc2PW, osc2Fine, osc1Mix, osc2Mix, noiseMix;
     bool syncMode, osc2LfoMode, osc2KeyTrack;
     float synthCutoff, synthRes, synthEnvMod, velSens, filterKeyTrack;
-    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR, lfoRate, lfoAmt;
+    float lfoRate, lfoAmt;
+    EnvelopeSettings envelopes;
     int lfoTarget, lfoWave;
 };
 
@@ -23,6 +24,9 @@ std::unique_ptr<PolySynthEngine> makePolySynthEngine()
 {
     return std::make_unique<PolySynthEngine>();
 }
+
+// Also the fallbacks for non-finite values.
+constexpr EnvelopeSettings envelopeDefaults{5.0f, 500.0f, 0.2f, 500.0f, 5.0f, 500.0f, 1.0f, 500.0f};
 
 PolySynthEngine::Settings PolySynthEngine::readSettings() const noexcept
 {
@@ -52,14 +56,7 @@ PolySynthEngine::Settings PolySynthEngine::readSettings() const noexcept
     s.synthEnvMod = clampSetting (synthEnvMod, 0.0f, 10000.0f, 4000.0f);
     s.velSens = clampSetting (velSens, 0.0f, 1.0f, 0.5f);
     s.filterKeyTrack = clampSetting (filterKeyTrack, 0.0f, 1.0f, 0.5f);
-    s.fEnvA = clampSetting (fEnvA, 1.0f, 5000.0f, 5.0f);
-    s.fEnvD = clampSetting (fEnvD, 10.0f, 5000.0f, 500.0f);
-    s.fEnvS = clampSetting (fEnvS, 0.0f, 1.0f, 0.2f);
-    s.fEnvR = clampSetting (fEnvR, 10.0f, 5000.0f, 500.0f);
-    s.aEnvA = clampSetting (aEnvA, 2.0f, 5000.0f, 5.0f);
-    s.aEnvD = clampSetting (aEnvD, 10.0f, 5000.0f, 500.0f);
-    s.aEnvS = clampSetting (aEnvS, 0.0f, 1.0f, 1.0f);
-    s.aEnvR = clampSetting (aEnvR, 10.0f, 5000.0f, 500.0f);
+    s.envelopes = readEnvelopeSettings (*this, 5000.0f, envelopeDefaults);
     s.lfoRate = clampSetting (lfoRate, 0.01f, 50.0f, 5.0f);
     s.lfoAmt = clampSetting (lfoAmt, 0.0f, 1.0f, 0.0f);
     s.lfoTarget = clampSetting (lfoTarget, 0, 2, 0);
@@ -92,14 +89,7 @@ void PolySynthEngine::clampSettings() noexcept
     synthEnvMod = s.synthEnvMod;
     velSens = s.velSens;
     filterKeyTrack = s.filterKeyTrack;
-    fEnvA = s.fEnvA;
-    fEnvD = s.fEnvD;
-    fEnvS = s.fEnvS;
-    fEnvR = s.fEnvR;
-    aEnvA = s.aEnvA;
-    aEnvD = s.aEnvD;
-    aEnvS = s.aEnvS;
-    aEnvR = s.aEnvR;
+    writeEnvelopeSettings (*this, s.envelopes);
     lfoRate = s.lfoRate;
     lfoAmt = s.lfoAmt;
     lfoTarget = s.lfoTarget;
@@ -203,58 +193,31 @@ void PolySynthEngine::stopNote (int note) noexcept
 
 void PolySynthEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
-            startNote (event.number, event.value);
-            break;
-
-        case MidiEvent::noteOff:
-            stopNote (event.number);
-            break;
-
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal, [this] (int note, int velocity127) { startNote (note, velocity127); },
+        [this] (int note) { stopNote (note); },
+        [this]
+        {
+            for (auto& voice : voices)
             {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal)
-                {
-                    for (auto& voice : voices)
-                    {
-                        if (! voice.held && ! voice.isFree())
-                        {
-                            voice.note = -1;
-                            voice.ampEnvelope.noteOff();
-                            voice.filterEnvelope.noteOff();
-                        }
-                    }
-                }
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                for (auto& voice : voices)
+                if (! voice.held && ! voice.isFree())
                 {
                     voice.note = -1;
-                    voice.held = false;
                     voice.ampEnvelope.noteOff();
                     voice.filterEnvelope.noteOff();
                 }
             }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+        },
+        [this]
+        {
+            for (auto& voice : voices)
+            {
+                voice.note = -1;
+                voice.held = false;
+                voice.ampEnvelope.noteOff();
+                voice.filterEnvelope.noteOff();
+            }
+        });
 }
 
 template <int NumGroups>
@@ -405,6 +368,19 @@ VOICE_LANES_INLINE void PolySynthEngine::renderVoiceGroups (const int* voiceIndi
 
 static_assert (PolySynthEngine::numVoices <= 3 * VoiceLanes::width, "three groups of lanes hold every voice");
 
+// Inlined into both the baseline and the wide-target caller, so each compiles the groups
+// with its own instruction set.
+VOICE_LANES_INLINE void PolySynthEngine::renderInGroups (const int* voiceIndices, int numSounding, const Settings& s,
+                                                         int count) noexcept
+{
+    if (numSounding > 2 * VoiceLanes::width)
+        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
+    else if (numSounding > VoiceLanes::width)
+        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
+    else if (numSounding > 0)
+        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+}
+
 void PolySynthEngine::renderSoundingVoices (const int* voiceIndices, int numSounding, const Settings& s,
                                             int count) noexcept
 {
@@ -416,24 +392,14 @@ void PolySynthEngine::renderSoundingVoices (const int* voiceIndices, int numSoun
     }
 #endif
 
-    if (numSounding > 2 * VoiceLanes::width)
-        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
-    else if (numSounding > VoiceLanes::width)
-        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
-    else if (numSounding > 0)
-        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+    renderInGroups (voiceIndices, numSounding, s, count);
 }
 
 #if VOICE_LANES_HAS_WIDE_TARGET
 VOICE_LANES_WIDE_TARGET void PolySynthEngine::renderSoundingVoicesWide (const int* voiceIndices, int numSounding,
                                                                         const Settings& s, int count) noexcept
 {
-    if (numSounding > 2 * VoiceLanes::width)
-        renderVoiceGroups<3> (voiceIndices, numSounding, s, count);
-    else if (numSounding > VoiceLanes::width)
-        renderVoiceGroups<2> (voiceIndices, numSounding, s, count);
-    else if (numSounding > 0)
-        renderVoiceGroups<1> (voiceIndices, numSounding, s, count);
+    renderInGroups (voiceIndices, numSounding, s, count);
 }
 #endif
 
@@ -445,10 +411,7 @@ void PolySynthEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::M
 
     // Envelope rates first, so notes started by this block's MIDI use the current times.
     for (auto& voice : voices)
-    {
-        setEnvelopeFromMilliseconds (voice.ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-        setEnvelopeFromMilliseconds (voice.filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
-    }
+        setEnvelopesFromSettings (voice.ampEnvelope, voice.filterEnvelope, s.envelopes);
 
     for (const auto metadata : midi)
         handleMidiEvent (decodeMidi (metadata.data, metadata.numBytes));

@@ -115,6 +115,8 @@ private:
     void renderSoundingVoices (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
     void renderSoundingVoicesWide (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
 
+    void renderInGroups (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
+
     template <int NumGroups>
     void renderVoiceGroups (const int* voiceIndices, int numSounding, const Settings& s, int count) noexcept;
 

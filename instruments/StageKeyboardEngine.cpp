@@ -133,52 +133,27 @@ void StageKeyboardEngine::stopNote (int note) noexcept
 
 void StageKeyboardEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
-            startNote (event.number, event.value);
-            break;
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal, [this] (int note, int velocity127) { startNote (note, velocity127); },
+        [this] (int note) { stopNote (note); },
+        [this]
+        {
+            for (auto& voice : voices)
+                if (voice.state == StageKeyboardVoice::on && ! voice.held)
+                    releaseVoice (voice);
+        },
+        [this]
+        {
+            sustainPedal = false;
 
-        case MidiEvent::noteOff:
-            stopNote (event.number);
-            break;
-
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
+            for (auto& voice : voices)
             {
-                modWheel = (float)event.value / 127.0f;
+                voice.held = false;
+
+                if (voice.state == StageKeyboardVoice::on)
+                    releaseVoice (voice);
             }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal)
-                    for (auto& voice : voices)
-                        if (voice.state == StageKeyboardVoice::on && ! voice.held)
-                            releaseVoice (voice);
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                sustainPedal = false;
-
-                for (auto& voice : voices)
-                {
-                    voice.held = false;
-
-                    if (voice.state == StageKeyboardVoice::on)
-                        releaseVoice (voice);
-                }
-            }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+        });
 }
 
 template <int ModelIndex>
@@ -364,17 +339,11 @@ VOICE_LANES_INLINE void StageKeyboardEngine::renderVoiceGroup (const int* voiceI
     }
 }
 
-void StageKeyboardEngine::renderSoundingVoices (int modelIndex, const int* voiceIndices, int numSounding,
-                                                float bendFactor, int count) noexcept
+// Inlined into both the baseline and the wide-target caller, so each compiles the groups
+// with its own instruction set.
+VOICE_LANES_INLINE void StageKeyboardEngine::renderInGroups (int modelIndex, const int* voiceIndices, int numSounding,
+                                                             float bendFactor, int count) noexcept
 {
-#if VOICE_LANES_HAS_WIDE_TARGET
-    if (VoiceLanes::hasWideTarget())
-    {
-        renderSoundingVoicesWide (modelIndex, voiceIndices, numSounding, bendFactor, count);
-        return;
-    }
-#endif
-
     for (int first = 0; first < numSounding; first += VoiceLanes::width)
     {
         const int* group = voiceIndices + first;
@@ -406,40 +375,26 @@ void StageKeyboardEngine::renderSoundingVoices (int modelIndex, const int* voice
     }
 }
 
+void StageKeyboardEngine::renderSoundingVoices (int modelIndex, const int* voiceIndices, int numSounding,
+                                                float bendFactor, int count) noexcept
+{
+#if VOICE_LANES_HAS_WIDE_TARGET
+    if (VoiceLanes::hasWideTarget())
+    {
+        renderSoundingVoicesWide (modelIndex, voiceIndices, numSounding, bendFactor, count);
+        return;
+    }
+#endif
+
+    renderInGroups (modelIndex, voiceIndices, numSounding, bendFactor, count);
+}
+
 #if VOICE_LANES_HAS_WIDE_TARGET
 VOICE_LANES_WIDE_TARGET void StageKeyboardEngine::renderSoundingVoicesWide (int modelIndex, const int* voiceIndices,
                                                                             int numSounding, float bendFactor,
                                                                             int count) noexcept
 {
-    for (int first = 0; first < numSounding; first += VoiceLanes::width)
-    {
-        const int* group = voiceIndices + first;
-        const int lanes = juce::jmin (VoiceLanes::width, numSounding - first);
-
-        switch (modelIndex)
-        {
-            case rhodes:
-                renderVoiceGroup<rhodes> (group, lanes, bendFactor, count);
-                break;
-            case wurli:
-                renderVoiceGroup<wurli> (group, lanes, bendFactor, count);
-                break;
-            case tackPiano:
-                renderVoiceGroup<tackPiano> (group, lanes, bendFactor, count);
-                break;
-            case fmPiano:
-                renderVoiceGroup<fmPiano> (group, lanes, bendFactor, count);
-                break;
-            case tonewheel:
-                renderVoiceGroup<tonewheel> (group, lanes, bendFactor, count);
-                break;
-            case transistor:
-                renderVoiceGroup<transistor> (group, lanes, bendFactor, count);
-                break;
-            default:
-                break; // an unknown model is silent
-        }
-    }
+    renderInGroups (modelIndex, voiceIndices, numSounding, bendFactor, count);
 }
 #endif
 

@@ -104,6 +104,9 @@ private:
     void renderSoundingVoicesWide (int modelIndex, const int* voiceIndices, int numSounding, float bendFactor,
                                    int count) noexcept;
 
+    void renderInGroups (int modelIndex, const int* voiceIndices, int numSounding, float bendFactor,
+                         int count) noexcept;
+
     template <int ModelIndex>
     void renderVoiceGroup (const int* voiceIndices, int numLanes, float bendFactor, int count) noexcept;
 

@@ -7,7 +7,7 @@ struct TannerinEngine::Settings
     float masterVol, slidePitch, slideTime;
     int globalOctave, waveShape, filterType, osc2Wave;
     float synthCutoff, synthRes, synthEnvMod;
-    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR;
+    EnvelopeSettings envelopes;
     float lfoRate, lfoAmt, lfoDelay, lfoAttack, osc1Mix, osc2Mix, osc2Tune, osc2Fine;
 };
 
@@ -17,6 +17,9 @@ std::unique_ptr<TannerinEngine> makeTannerinEngine()
 {
     return std::make_unique<TannerinEngine>();
 }
+
+// Also the fallbacks for non-finite values.
+constexpr EnvelopeSettings envelopeDefaults{5.0f, 500.0f, 1.0f, 500.0f, 407.0f, 500.0f, 1.0f, 1100.0f};
 
 TannerinEngine::Settings TannerinEngine::readSettings() const noexcept
 {
@@ -31,14 +34,7 @@ TannerinEngine::Settings TannerinEngine::readSettings() const noexcept
     s.synthCutoff = clampSetting (synthCutoff, 20.0f, 20000.0f, 2000.0f);
     s.synthRes = clampSetting (synthRes, 0.0f, 0.95f, 0.1f);
     s.synthEnvMod = clampSetting (synthEnvMod, 0.0f, 10000.0f, 0.0f);
-    s.fEnvA = clampSetting (fEnvA, 1.0f, 2000.0f, 5.0f);
-    s.fEnvD = clampSetting (fEnvD, 10.0f, 2000.0f, 500.0f);
-    s.fEnvS = clampSetting (fEnvS, 0.0f, 1.0f, 1.0f);
-    s.fEnvR = clampSetting (fEnvR, 10.0f, 2000.0f, 500.0f);
-    s.aEnvA = clampSetting (aEnvA, 2.0f, 2000.0f, 407.0f);
-    s.aEnvD = clampSetting (aEnvD, 10.0f, 2000.0f, 500.0f);
-    s.aEnvS = clampSetting (aEnvS, 0.0f, 1.0f, 1.0f);
-    s.aEnvR = clampSetting (aEnvR, 10.0f, 2000.0f, 1100.0f);
+    s.envelopes = readEnvelopeSettings (*this, 2000.0f, envelopeDefaults);
     s.lfoRate = clampSetting (lfoRate, 1.0f, 20.0f, 6.0f);
     s.lfoAmt = clampSetting (lfoAmt, 0.0f, 2.0f, 0.0f);
     s.lfoDelay = clampSetting (lfoDelay, 0.0f, 2000.0f, 0.0f);
@@ -63,14 +59,7 @@ void TannerinEngine::clampSettings() noexcept
     synthCutoff = s.synthCutoff;
     synthRes = s.synthRes;
     synthEnvMod = s.synthEnvMod;
-    fEnvA = s.fEnvA;
-    fEnvD = s.fEnvD;
-    fEnvS = s.fEnvS;
-    fEnvR = s.fEnvR;
-    aEnvA = s.aEnvA;
-    aEnvD = s.aEnvD;
-    aEnvS = s.aEnvS;
-    aEnvR = s.aEnvR;
+    writeEnvelopeSettings (*this, s.envelopes);
     lfoRate = s.lfoRate;
     lfoAmt = s.lfoAmt;
     lfoDelay = s.lfoDelay;
@@ -129,16 +118,18 @@ void TannerinEngine::gateOff() noexcept
 
 void TannerinEngine::handleMidiEvent (const MidiEvent& event) noexcept
 {
-    switch (event.kind)
-    {
-        case MidiEvent::noteOn:
+    // Notes only count keys and open or close the gate.
+    applyMidiEvent (
+        event, pitchBend, modWheel, sustainPedal,
+        [this] (int, int)
+        {
             ++heldNoteCount;
 
             if (! gateLatch)
                 openGate();
-            break;
-
-        case MidiEvent::noteOff:
+        },
+        [this] (int)
+        {
             if (--heldNoteCount <= 0)
             {
                 heldNoteCount = 0;
@@ -146,37 +137,19 @@ void TannerinEngine::handleMidiEvent (const MidiEvent& event) noexcept
                 if (! gateLatch && ! sustainPedal)
                     closeGate();
             }
-            break;
+        },
+        [this]
+        {
+            if (heldNoteCount <= 0 && ! gateLatch)
+                closeGate();
+        },
+        [this]
+        {
+            heldNoteCount = 0;
 
-        case MidiEvent::pitchBend:
-            pitchBend = pitchBendSemitones (event.value);
-            break;
-
-        case MidiEvent::controller:
-            if (event.number == modWheelController)
-            {
-                modWheel = (float)event.value / 127.0f;
-            }
-            else if (event.number == sustainController)
-            {
-                sustainPedal = event.value >= 64;
-
-                if (! sustainPedal && heldNoteCount <= 0 && ! gateLatch)
-                    closeGate();
-            }
-            else if (event.number == allSoundOffController || event.number == allNotesOffController)
-            {
-                heldNoteCount = 0;
-
-                if (! gateLatch)
-                    closeGate();
-            }
-            break;
-
-        case MidiEvent::other:
-        default:
-            break;
-    }
+            if (! gateLatch)
+                closeGate();
+        });
 }
 
 void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) noexcept
@@ -186,8 +159,7 @@ void TannerinEngine::renderNextBlock (juce::AudioBuffer<float>& buffer, juce::Mi
     const auto s = readSettings();
     const float sr = (float)sampleRate;
 
-    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
-    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+    setEnvelopesFromSettings (ampEnvelope, filterEnvelope, s.envelopes);
 
     // Editor gate requests first, then MIDI.
     if (const auto request = gateRequest.load (std::memory_order_acquire); request != appliedGateRequest)

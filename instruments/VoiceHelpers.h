@@ -275,6 +275,50 @@ template <typename T> inline T clampSetting (T value, T low, T high, T fallback)
     return juce::jlimit (low, high, value);
 }
 
+/** The filter and amplitude envelope settings of the synth engines: times in ms, sustain 0..1. */
+struct EnvelopeSettings
+{
+    float fEnvA, fEnvD, fEnvS, fEnvR, aEnvA, aEnvD, aEnvS, aEnvR;
+};
+
+/** An engine's envelope fields, clamped: attacks from 1 ms (filter) and 2 ms (amplitude),
+    decays and releases from 10 ms, all times up to maxMs; a non-finite value takes its default. */
+template <typename Engine>
+inline EnvelopeSettings readEnvelopeSettings (const Engine& e, float maxMs, const EnvelopeSettings& defaults) noexcept
+{
+    EnvelopeSettings s;
+    s.fEnvA = clampSetting (e.fEnvA, 1.0f, maxMs, defaults.fEnvA);
+    s.fEnvD = clampSetting (e.fEnvD, 10.0f, maxMs, defaults.fEnvD);
+    s.fEnvS = clampSetting (e.fEnvS, 0.0f, 1.0f, defaults.fEnvS);
+    s.fEnvR = clampSetting (e.fEnvR, 10.0f, maxMs, defaults.fEnvR);
+    s.aEnvA = clampSetting (e.aEnvA, 2.0f, maxMs, defaults.aEnvA);
+    s.aEnvD = clampSetting (e.aEnvD, 10.0f, maxMs, defaults.aEnvD);
+    s.aEnvS = clampSetting (e.aEnvS, 0.0f, 1.0f, defaults.aEnvS);
+    s.aEnvR = clampSetting (e.aEnvR, 10.0f, maxMs, defaults.aEnvR);
+    return s;
+}
+
+/** Writes clamped envelope settings back into an engine's fields. */
+template <typename Engine> inline void writeEnvelopeSettings (Engine& e, const EnvelopeSettings& s) noexcept
+{
+    e.fEnvA = s.fEnvA;
+    e.fEnvD = s.fEnvD;
+    e.fEnvS = s.fEnvS;
+    e.fEnvR = s.fEnvR;
+    e.aEnvA = s.aEnvA;
+    e.aEnvD = s.aEnvD;
+    e.aEnvS = s.aEnvS;
+    e.aEnvR = s.aEnvR;
+}
+
+/** Sets an amplitude and a filter envelope from their settings. */
+inline void setEnvelopesFromSettings (juce::ADSR& ampEnvelope, juce::ADSR& filterEnvelope,
+                                      const EnvelopeSettings& s) noexcept
+{
+    setEnvelopeFromMilliseconds (ampEnvelope, s.aEnvA, s.aEnvD, s.aEnvS, s.aEnvR);
+    setEnvelopeFromMilliseconds (filterEnvelope, s.fEnvA, s.fEnvD, s.fEnvS, s.fEnvR);
+}
+
 //==============================================================================
 // MIDI
 
@@ -359,6 +403,52 @@ enum Controller : int
     allSoundOffController = 120,
     allNotesOffController = 123
 };
+
+/** The part of MIDI handling every engine shares: pitch bend, the mod wheel and the sustain
+    pedal land in the engine's fields; notes and the rest go to the engine's own reactions.
+    pedalUp runs on every pedal-up message (sustainPedal already false); allNotesOff on
+    all-sound-off and all-notes-off. */
+template <typename NoteOn, typename NoteOff, typename PedalUp, typename AllNotesOff>
+inline void applyMidiEvent (const MidiEvent& event, float& pitchBend, float& modWheel, bool& sustainPedal,
+                            NoteOn&& noteOn, NoteOff&& noteOff, PedalUp&& pedalUp, AllNotesOff&& allNotesOff) noexcept
+{
+    switch (event.kind)
+    {
+        case MidiEvent::noteOn:
+            noteOn (event.number, event.value);
+            break;
+
+        case MidiEvent::noteOff:
+            noteOff (event.number);
+            break;
+
+        case MidiEvent::pitchBend:
+            pitchBend = pitchBendSemitones (event.value);
+            break;
+
+        case MidiEvent::controller:
+            if (event.number == modWheelController)
+            {
+                modWheel = (float)event.value / 127.0f;
+            }
+            else if (event.number == sustainController)
+            {
+                sustainPedal = event.value >= 64;
+
+                if (! sustainPedal)
+                    pedalUp();
+            }
+            else if (event.number == allSoundOffController || event.number == allNotesOffController)
+            {
+                allNotesOff();
+            }
+            break;
+
+        case MidiEvent::other:
+        default:
+            break;
+    }
+}
 
 /** Adds one mono block to channel 0 and, when present, channel 1. */
 inline void addMonoToBuffer (juce::AudioBuffer<float>& buffer, int startSample, const float* mono,

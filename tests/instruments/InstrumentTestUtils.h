@@ -5,6 +5,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <initializer_list>
+#include <memory>
 
 // Driving the instrument engines in tests: MIDI makers and a renderer that plays a
 // long stretch in device-sized blocks, with MIDI delivered in a chosen block.
@@ -76,6 +77,19 @@ inline double pitchOf (const juce::AudioBuffer<float>& buffer, double sampleRate
 inline double rmsOf (const juce::AudioBuffer<float>& buffer, int start, int length)
 {
     return AudioTestUtils::rms (buffer, 0, start, length);
+}
+
+/** Prepares a synth engine with oscillator 2 silent, the filter wide open and still, and a
+    quick attack, so that the rendered pitch and level are easy to read. */
+template <typename Engine> std::unique_ptr<Engine> withOpenFilter (std::unique_ptr<Engine> engine, double sampleRate)
+{
+    engine->prepare (sampleRate);
+    engine->osc2Mix = 0.0f;
+    engine->synthCutoff = 20000.0f;
+    engine->synthEnvMod = 0.0f;
+    engine->synthRes = 0.0f;
+    engine->aEnvA = 2.0f;
+    return engine;
 }
 
 inline double semitonesBetween (double f, double reference)

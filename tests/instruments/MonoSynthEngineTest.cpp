@@ -12,14 +12,8 @@ constexpr double fs = 48000.0;
 /** A clean, easily measured tone: one triangle oscillator, open filter, fast envelopes. */
 std::unique_ptr<MonoSynthEngine> makeCleanMono (double sampleRate = fs)
 {
-    auto engine = makeMonoSynthEngine();
-    engine->prepare (sampleRate);
+    auto engine = withOpenFilter (makeMonoSynthEngine(), sampleRate);
     engine->osc1Wave = 2;
-    engine->osc2Mix = 0.0f;
-    engine->synthCutoff = 20000.0f;
-    engine->synthEnvMod = 0.0f;
-    engine->synthRes = 0.0f;
-    engine->aEnvA = 2.0f;
     engine->aEnvS = 1.0f;
     engine->synthGlide = 0.0f;
     return engine;

@@ -12,15 +12,9 @@ constexpr double fs = 48000.0;
 /** One sine oscillator into an open filter: the rendered pitch is easy to read. */
 std::unique_ptr<PolySynthEngine> makeCleanPoly (double sampleRate = fs)
 {
-    auto engine = makePolySynthEngine();
-    engine->prepare (sampleRate);
+    auto engine = withOpenFilter (makePolySynthEngine(), sampleRate);
     engine->osc1Wave = 3;
-    engine->osc2Mix = 0.0f;
-    engine->synthCutoff = 20000.0f;
-    engine->synthEnvMod = 0.0f;
-    engine->synthRes = 0.0f;
     engine->filterKeyTrack = 0.0f;
-    engine->aEnvA = 2.0f;
     return engine;
 }
 

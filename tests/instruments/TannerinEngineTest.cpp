@@ -14,13 +14,7 @@ constexpr double fs = 48000.0;
 /** Only oscillator 1 (a sine) through an open filter, with a quick attack. */
 std::unique_ptr<TannerinEngine> makeCleanSlide (double sampleRate = fs)
 {
-    auto engine = makeTannerinEngine();
-    engine->prepare (sampleRate);
-    engine->osc2Mix = 0.0f;
-    engine->synthCutoff = 20000.0f;
-    engine->synthRes = 0.0f;
-    engine->aEnvA = 2.0f;
-    return engine;
+    return withOpenFilter (makeTannerinEngine(), sampleRate);
 }
 } // namespace
 

@@ -265,10 +265,10 @@ TEST_F (RackStateTest, HostedSlotsShowTheirStoredDescriptionUntilThePluginArrive
     EXPECT_EQ (processor.trackInserts[0]->targetTrack, 4);
     EXPECT_TRUE (processor.trackInserts[0]->bypass);
 
-    // A slot still waiting for its plug-in is not written.
+    // A slot still waiting for its plug-in keeps its element in the reel.
     const auto rack = processor.createRackStateXml();
-    EXPECT_EQ (rack->getChildByName (Ids::INSTRUMENTS)->getNumChildElements(), 0);
-    EXPECT_EQ (rack->getChildByName (Ids::TRACK_INSERTS)->getNumChildElements(), 0);
+    EXPECT_EQ (rack->getChildByName (Ids::INSTRUMENTS)->getNumChildElements(), 2);
+    EXPECT_EQ (rack->getChildByName (Ids::TRACK_INSERTS)->getNumChildElements(), 1);
 }
 
 TEST_F (RackStateTest, InstrumentSlotsEndWithTheirMidiChannel)
