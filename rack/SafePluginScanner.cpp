@@ -3,6 +3,16 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "rack/PluginScanner.h"
 
+namespace
+{
+// Every scanner alive; touched on the message thread only.
+juce::Array<SafePluginScanner*>& runningScanners()
+{
+    static juce::Array<SafePluginScanner*> scanners;
+    return scanners;
+}
+} // namespace
+
 SafePluginScanner::SafePluginScanner (TavrelDelayAudioProcessor& processorToUse, const juce::StringArray& filesToScan,
                                       PluginScanOptions options)
     : PluginScanThread (processorToUse.pluginFormatManager, processorToUse.knownPluginList, filesToScan, options),
@@ -28,16 +38,30 @@ SafePluginScanner::SafePluginScanner (TavrelDelayAudioProcessor& processorToUse,
                                  }),
                              true);
 
+    runningScanners().add (this);
     startThread();
 }
 
 SafePluginScanner::~SafePluginScanner()
 {
-    // Normally gone already; this covers a scanner deleted some other way.
-    if (auto* window = progressWindow.getComponent())
-        window->exitModalState (0);
+    runningScanners().removeFirstMatchingValue (this);
 
-    // The scan itself stops in the base destructor; nothing of this class is used by the thread.
+    // Normally gone already. Deleted here rather than dismissed: at shutdown no message loop may
+    // run again to delete it (the modal manager copes with a window deleted under it).
+    delete progressWindow.getComponent();
+
+    // The base class stops the scan; the thread uses nothing of this class.
+}
+
+void SafePluginScanner::deleteAll()
+{
+    while (! runningScanners().isEmpty())
+        delete runningScanners().getLast();
+}
+
+int SafePluginScanner::getNumRunning()
+{
+    return runningScanners().size();
 }
 
 void SafePluginScanner::onCancel (int result)

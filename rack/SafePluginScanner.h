@@ -32,6 +32,14 @@ public:
     /** At the end of the scan: saves the list, dismisses the window and deletes the scanner. */
     void onScanFinished();
 
+    /** Stops and deletes every scanner still running (each file still loading is given up, not
+        blocked). The program calls it at shutdown before the processor goes: a scanner owns
+        itself and would otherwise go on writing into a deleted processor's list. */
+    static void deleteAll();
+
+    /** How many scanners are running. */
+    static int getNumRunning();
+
     TavrelDelayAudioProcessor& getProcessor() const noexcept { return processor; }
     const PluginScanOptions& getScanOptions() const noexcept { return scanOptions; }
 

@@ -183,6 +183,24 @@ TEST_F (SafeScan, ProgressAfterTheWindowIsGoneFindsNoWindow)
     EXPECT_EQ (blockedText(), ""); // the file given up when the window went is not blocked
 }
 
+TEST_F (SafeScan, DeletingAllAtShutdownStopsAScanStillLoadingAFile)
+{
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    auto scanner = start ({path (Kind::hang), path (Kind::gain)});
+    EXPECT_EQ (SafePluginScanner::getNumRunning(), 1);
+    ASSERT_TRUE (ShellTest::runMessagesUntil ([this] { return shown.size() == 1; }, 10000));
+
+    SafePluginScanner::deleteAll();
+
+    EXPECT_EQ (scanner.get(), nullptr);
+    EXPECT_EQ (window, nullptr);
+    EXPECT_EQ (SafePluginScanner::getNumRunning(), 0);
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 20000.0);
+    ShellTest::runMessages (100); // late messages of the deleted scanner and window find nothing
+    EXPECT_EQ (processor->knownPluginList.getNumTypes(), 0);
+    EXPECT_EQ (blockedText(), "");
+}
+
 TEST_F (SafeScan, NothingToScanStillSavesTheListAndDeletesItself)
 {
     auto scanner = start ({});
