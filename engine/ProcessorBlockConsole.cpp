@@ -351,13 +351,8 @@ void TavrelDelayAudioProcessor::finishOutput (juce::AudioBuffer<float>& buffer) 
         }
     }
 
-    if (liveBounceActive.load())
-    {
-        const juce::ScopedTryLock lock (liveBounceLock);
-
-        if (lock.isLocked() && liveBounceWriter != nullptr)
-            liveBounceWriter->write (buffer.getArrayOfReadPointers(), n);
-    }
+    // A running live bounce takes the block as it goes out (a busy writer drops it).
+    pushLiveBounceBlock (buffer, n);
 
     // Button sounds come after the clamp and the bounce: neither limited nor recorded.
     buttonVoice.mixInto (buffer);

@@ -9,6 +9,7 @@
 #include "engine/GlobalMidiMap.h"
 #include "engine/KeyboardNoteQueue.h"
 #include "engine/MidiInstrumentSettings.h"
+#include "engine/OfflineRenderResult.h"
 #include "engine/tape/TapeTrack.h"
 #include "engine/tape/TapeTransportModel.h"
 #include "rack/PluginLoadPolicy.h"
@@ -337,13 +338,14 @@ public:
     void ejectReel();
 
     // Offline mixdown, live bounce, track swap, import.
-    void renderOfflineMixdown (const juce::File& target, double start, double end, std::function<bool (float)> progress,
-                               juce::Array<int> excluded, bool ignoreVarispeed);
+    OfflineRenderResult renderOfflineMixdown (const juce::File& target, double start, double end,
+                                              std::function<bool (float)> progress, juce::Array<int> excluded,
+                                              bool ignoreVarispeed);
     void startLiveBounce (const juce::File& file);
     void stopLiveBounce();
     void swapTracks (int trackA, int trackB);
-    void importAudioToTrack (const juce::File& file, int track, double startSeconds, bool splitStereo, float drive,
-                             float inputGain, bool ignoreReverse);
+    juce::Result importAudioToTrack (const juce::File& file, int track, double startSeconds, bool splitStereo,
+                                     float drive, float inputGain, bool ignoreReverse);
 
     // The update check job.
     void checkForUpdates();
@@ -728,6 +730,15 @@ public:
     /** saveReelAs, with the name check of a new reel unless mayReplaceExisting (the recovered
         copy of a reel saved back over the reel). */
     juce::Result saveReelUnderName (const juce::String& newName, bool mayReplaceExisting);
+
+    //==============================================================================
+    // Offline mixdown, live bounce, track swap and import
+
+    /** The console stage's hand-off of the final output block (left and right, after the
+        clamp) to a running live bounce. Audio thread: never waits, allocates nothing; a block
+        that finds a start or stop in progress, or no room in the writer's queue, is left out.
+        True when the block was queued. */
+    bool pushLiveBounceBlock (const juce::AudioBuffer<float>& output, int numSamples) noexcept;
 
     //==============================================================================
     // Block processing: the processing side of the slots and the latency measurement.

@@ -253,6 +253,44 @@ TEST_F (ConsoleTest, NothingNonFiniteOrPastFullScaleReachesTheOutput)
     EXPECT_LE (output.getMagnitude (0, output.getNumSamples()), 1.0f);
 }
 
+TEST_F (ConsoleTest, TheLiveBounceRecordsTheCleanedOutput)
+{
+    settle();
+    const auto file = juce::File::createTempFile (".wav");
+    p.startLiveBounce (file);
+    ASSERT_TRUE (p.liveBounceActive);
+
+    // Overloads and a NaN: the file gets what the device gets.
+    const auto loud = [] (int ch, juce::int64 sample)
+    {
+        if (ch != 0)
+            return 0.0f;
+
+        return sample % 100 == 0 ? std::numeric_limits<float>::quiet_NaN()
+                                 : 8.0f * (float)std::sin (0.01 * (double)sample);
+    };
+
+    const auto output = run (blockSize * 8, loud);
+    p.stopLiveBounce();
+
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    ASSERT_NE (reader, nullptr);
+    ASSERT_EQ (reader->lengthInSamples, output.getNumSamples());
+    juce::AudioBuffer<float> bounced (2, output.getNumSamples());
+    reader->read (&bounced, 0, output.getNumSamples(), 0, true, true);
+    reader.reset();
+    file.deleteFile();
+
+    EXPECT_TRUE (AudioTestUtils::allFinite (bounced));
+    EXPECT_NEAR (bounced.getMagnitude (0, bounced.getNumSamples()), 1.0f, 1.0e-6f);
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int s = 0; s < output.getNumSamples(); s += 7)
+            ASSERT_NEAR (bounced.getSample (ch, s), output.getSample (ch, s), 1.0e-6f) << ch << " " << s;
+}
+
 //==============================================================================
 TEST (ConsoleFadeIn, TheFirstBlockAfterPreparationFadesInFromSilence)
 {
