@@ -23,8 +23,8 @@ class BusyConsole
 {
 public:
     BusyConsole (int numTracks, bool recording)
-        : sandbox (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                       .getNonexistentChildFile ("dravin8-bench", {})),
+        : sandbox (
+              juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("dravin8-bench", {})),
           folders (sandbox.getChildFile ("user"), sandbox.getChildFile ("music"))
     {
         processor = std::make_unique<TavrelDelayAudioProcessor>();
@@ -65,8 +65,8 @@ public:
         p.loopIn = 0.0;
         p.loopOut = 15.0;
         p.loopEnabled = true;
-        p.transportState = recording ? TavrelDelayAudioProcessor::transportRecord
-                                     : TavrelDelayAudioProcessor::transportPlay;
+        p.transportState =
+            recording ? TavrelDelayAudioProcessor::transportRecord : TavrelDelayAudioProcessor::transportPlay;
         p.speedSmoother.setCurrentAndTargetValue (1.0f);
 
         input.setSize (TavrelDelayAudioProcessor::maxTracks, blockSize);
