@@ -3,8 +3,11 @@
 #include "effects/ReverbEngine.h"
 #include "effects/TapeEchoEngine.h"
 #include "engine/AutomationLanes.h"
+#include "engine/BlockParameters.h"
+#include "engine/BlockState.h"
 #include "engine/ButtonSoundVoice.h"
 #include "engine/GlobalMidiMap.h"
+#include "engine/KeyboardNoteQueue.h"
 #include "engine/MidiInstrumentSettings.h"
 #include "engine/OfflineRenderResult.h"
 #include "engine/tape/TapeTrack.h"
@@ -431,8 +434,8 @@ public:
     float scrubControlValue = 0.5f;
     int scrubIdleBlocks = 0;
     std::atomic<bool> latencyMeasureActive{false};
-    int latencyMeasureCounter = 0;
-    int latencyMeasurePhase = 0;
+    std::atomic<int> latencyMeasureCounter{0};
+    std::atomic<int> latencyMeasurePhase{0};
     std::atomic<float> outputPeakLeft{0.0f};
     std::atomic<float> outputPeakRight{0.0f};
     std::atomic<bool> outputClip{false};
@@ -737,6 +740,33 @@ public:
         True when the block was queued. */
     bool pushLiveBounceBlock (const juce::AudioBuffer<float>& output, int numSamples) noexcept;
 
+    //==============================================================================
+    // Block processing: the processing side of the slots and the latency measurement.
+
+    /** The insert chains addBuiltInEffect appends to. */
+    enum InsertChain
+    {
+        InputInserts = 1,
+        TrackInserts = 4,
+        MasterInserts = 5
+    };
+
+    /** Makes a built-in effect slot of the type serving the track (-1 none), prepares its engine
+        at the current sample rate (44100 before the device runs) and appends it to the chain. Any
+        other chain value appends nothing. Message thread: suspends processing and holds the
+        audio lock while the chain changes. Does not mark the reel as changed. */
+    void addBuiltInEffect (int type, int targetTrack, int chain);
+
+    /** Runs a built-in insert effect in place, pushing the slot's current settings into its
+        engine first. A slot without the engine of its type leaves the buffer alone. Audio thread
+        (or the offline renderer's thread while processing is suspended). */
+    void runInsertEffect (InsertPlugin& slot, juce::AudioBuffer<float>& buffer) noexcept;
+
+    /** Starts the driver-latency measurement (loopback calibration): a burst of noise on the
+        output, then listening on track 1's input for its echo; the result lands in REC_OFFSET.
+        Message thread. */
+    void startLatencyMeasurement();
+
 private:
     /** Marks the reel as changed on any parameter change at once: the parameter tree only
         receives new values from a timer, so its listener alone would miss a change made just
@@ -755,6 +785,35 @@ private:
 
     ParameterChangeWatcher parameterWatcher{unsavedChanges};
     juce::File sessionLockFile;
+
+    //==============================================================================
+    // Block processing: the stages of processBlock and what they keep between calls.
+    BlockParameters blockParameters{parameters};
+    KeyboardNoteQueue keyboardNotes{keyboardState};
+    BlockState block;
+
+    // Control stage.
+    void takeParameterSnapshot() noexcept;
+    void updateScrub() noexcept;
+    void chooseSpeedTarget() noexcept;
+    void placeTracksAt (double seconds, bool includingClick) noexcept;
+    void applyHeadSettings() noexcept;
+
+    // Sources and tape stage.
+    void handOverAuxBuses (int numSamples) noexcept;
+    void renderInstrumentSlots() noexcept;
+    void routeTrackInputs (const juce::AudioBuffer<float>& deviceInput) noexcept;
+    void runTapeLoop (juce::AudioBuffer<float>& buffer) noexcept;
+
+    // Console and master stage.
+    void runTrackInserts() noexcept;
+    void mixTracks (juce::AudioBuffer<float>& buffer) noexcept;
+    void processAuxReturn (juce::AudioPluginInstance* plugin, int builtInType, juce::AudioBuffer<float>& bus,
+                           juce::SmoothedValue<float>& gainSmoother, float returnGain, bool muted,
+                           juce::SmoothedValue<float>& panSmoother, float pan, juce::MidiBuffer& midi,
+                           juce::AudioBuffer<float>& output) noexcept;
+    void runMasterInserts (juce::AudioBuffer<float>& buffer) noexcept;
+    void finishOutput (juce::AudioBuffer<float>& buffer) noexcept;
 
     JUCE_DECLARE_NON_COPYABLE (TavrelDelayAudioProcessor)
 

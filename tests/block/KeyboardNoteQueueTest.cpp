@@ -1,0 +1,70 @@
+#include "engine/KeyboardNoteQueue.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+std::vector<juce::MidiMessage> drain (KeyboardNoteQueue& queue)
+{
+    juce::MidiBuffer buffer;
+    queue.drainInto (buffer);
+    std::vector<juce::MidiMessage> messages;
+
+    for (const auto metadata : buffer)
+    {
+        EXPECT_EQ (metadata.samplePosition, 0);
+        messages.push_back (metadata.getMessage());
+    }
+
+    return messages;
+}
+
+TEST (KeyboardNoteQueue, CarriesTheKeyboardsNotesInPlayingOrder)
+{
+    juce::MidiKeyboardState state;
+    KeyboardNoteQueue queue (state);
+
+    state.noteOn (1, 60, 1.0f);
+    state.noteOn (3, 64, 0.5f);
+    state.noteOff (1, 60, 0.0f);
+    const auto messages = drain (queue);
+
+    ASSERT_EQ (messages.size(), 3u);
+    EXPECT_TRUE (messages[0].isNoteOn() && messages[0].getNoteNumber() == 60 && messages[0].getChannel() == 1);
+    EXPECT_EQ (messages[0].getVelocity(), 127);
+    EXPECT_TRUE (messages[1].isNoteOn() && messages[1].getChannel() == 3);
+    EXPECT_EQ (messages[1].getVelocity(), 64);
+    EXPECT_TRUE (messages[2].isNoteOff() && messages[2].getNoteNumber() == 60);
+    EXPECT_TRUE (drain (queue).empty());
+}
+
+TEST (KeyboardNoteQueue, ALateNoteOnIsDroppedButItsNoteOffArrives)
+{
+    juce::MidiKeyboardState state;
+    KeyboardNoteQueue queue (state);
+
+    state.noteOn (1, 60, 1.0f);
+    juce::Thread::sleep (600); // as if processing had been suspended meanwhile
+    state.noteOff (1, 60, 0.0f);
+    const auto messages = drain (queue);
+
+    ASSERT_EQ (messages.size(), 1u);
+    EXPECT_TRUE (messages[0].isNoteOff());
+}
+
+TEST (KeyboardNoteQueue, AFullQueueDropsNotesWithoutWaiting)
+{
+    juce::MidiKeyboardState state;
+    KeyboardNoteQueue queue (state);
+
+    for (int i = 0; i < 5000; ++i)
+    {
+        state.noteOn (1, i % 128, 1.0f);
+        state.noteOff (1, i % 128, 0.0f);
+    }
+
+    const auto messages = drain (queue);
+    EXPECT_GT (messages.size(), 4000u);
+    EXPECT_LT (messages.size(), 4096u);
+}
+} // namespace
