@@ -51,7 +51,7 @@ using Processor = TavrelDelayAudioProcessor;
 /** A built-in insert effect on a buffer, as the block callback runs it. */
 void runBuiltInInsert (Processor& processor, Processor::InsertPlugin& slot, juce::AudioBuffer<float>& buffer) noexcept
 {
-    juce::ignoreUnused (processor, slot, buffer);
+    processor.runInsertEffect (slot, buffer);
 }
 
 /** One aux return's effect on its 2-channel bus: a hosted plug-in (through a wider buffer

@@ -354,4 +354,12 @@ void TavrelDelayAudioProcessor::sizeBlockBuffers (int samplesPerBlock)
     sizeBuffer (trackInsertBuffer, 2, blockSize);
     sizeBuffer (masterInsertBuffer, 64, blockSize);
     sizeBuffer (instrumentOutputs, 16, blockSize);
+
+    // The aux buses and their previous-block copies swap places every block; sized here so
+    // the first block after a start never allocates them on the audio thread.
+    for (auto* bus : { &aux1Bus, &aux2Bus, &aux1BusPrevious, &aux2BusPrevious })
+    {
+        sizeBuffer (*bus, 2, blockSize);
+        bus->clear();
+    }
 }

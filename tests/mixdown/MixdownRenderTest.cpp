@@ -235,3 +235,27 @@ TEST_F (MixdownRenderTest, AutomatedFaderPlaysItsLane)
     ASSERT_TRUE (render (target, 0.0, 0.005).wasFinished());
     EXPECT_GT (rms (readAudioFile (target).audio, 0, 0, 100), 0.01);
 }
+
+TEST_F (MixdownRenderTest, BuiltInMasterInsertsShapeTheRender)
+{
+    recordTone (0, 1000.0, 0.0);
+    const auto target = temp / "mix.wav";
+
+    auto level = [&]
+    {
+        EXPECT_TRUE (render (target, 1.0, 2.0).wasFinished());
+        return rms (readAudioFile (target).audio, 0, 4410, 30000);
+    };
+
+    const auto open = level();
+    ASSERT_GT (open, 0.01);
+
+    // A line amplifier on the master chain at -100 dB mutes the render; at +6 dB it doubles it.
+    p.addBuiltInEffect (4, -1, 5);
+    ASSERT_EQ (p.masterInserts.size(), 1u);
+    p.masterInserts.back()->gainLevel = -100.0f;
+    EXPECT_LT (level(), 1.0e-5);
+
+    p.masterInserts.back()->gainLevel = 6.0f;
+    EXPECT_NEAR (level() / open, std::pow (10.0, 6.0 / 20.0), 0.05);
+}
