@@ -12,6 +12,7 @@ struct EmbeddedBytes
 };
 
 /** The demo reel, a ZIP archive of a complete reel folder (no enclosing folder), as the
-    first-run job installs it into the library as "Demo". Empty while the build does not
-    generate one; the first-run job then installs the presets only. */
+    first-run job installs it into the library as "Demo". Generated at build time by
+    dravin8_make_demo_reel (resources/tools/MakeDemoReel.cpp). When empty, the first-run job
+    installs the presets only. */
 EmbeddedBytes getEmbeddedDemoReelArchive() noexcept;

@@ -59,8 +59,11 @@ juce::Array<ShelfEntry> buildShelf (const juce::File& root, ShelfLayout& layout,
 
     std::vector<Folder> folders;
 
+    // Hidden folders are never reels: the first-run job unpacks the demo reel in one before
+    // moving it into place.
     for (const auto& f : root.findChildFiles (juce::File::findDirectories, false, "*", juce::File::FollowSymlinks::no))
-        folders.push_back ({f, f.getFileName(), lastWriteTime (f)});
+        if (! f.getFileName().startsWithChar ('.'))
+            folders.push_back ({f, f.getFileName(), lastWriteTime (f)});
 
     // Oldest first; equal times fall back to the name so the order does not wander.
     std::sort (folders.begin(), folders.end(),

@@ -293,7 +293,7 @@ TEST_F (DemoReelTest, FirstStartInstallsDemoAndPresetsAndSecondStartWritesNothin
 
 TEST_F (DemoReelTest, WithoutAnArchiveOnlyPresetsAreInstalled)
 {
-    FirstRun::installFirstRunContent (root, userFolder, getEmbeddedDemoReelArchive());
+    FirstRun::installFirstRunContent (root, userFolder, EmbeddedBytes{});
 
     EXPECT_TRUE (childNames (root).isEmpty());
     EXPECT_EQ (childNames (presetFolder ("StageKeyboard")).size(), 10);

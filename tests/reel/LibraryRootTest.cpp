@@ -12,6 +12,8 @@ TEST_F (ReelTest, TheShelfKeepsSlotsAndTheChosenRootIsRememberedWithoutALineEnd)
         reel (name).setLastModificationTime (base + juce::RelativeTime::minutes (minutes++));
     }
 
+    reel (".Demo.installing").createDirectory(); // an installer's work folder is no reel
+
     root()
         .getChildFile ("shelf_layout.xml")
         .replaceWithText (R"(<LAYOUT><REEL name="A" slot="0"/><REEL name="C" slot="2"/></LAYOUT>)");
