@@ -4,6 +4,7 @@
 // live-bounce hand-off, the button sounds and the load estimate.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "lounge/LoungeRoomComponent.h"
 
 #include "effects/BuiltInEffects.h"
 
@@ -336,8 +337,9 @@ void TavrelDelayAudioProcessor::finishOutput (juce::AudioBuffer<float>& buffer) 
             buffer.applyGainRamp (ch, 0, n, from, fadeInGain);
     }
 
-    // The sharing room's player would be mixed in here when loungeRoom is set; nothing in this
-    // program opens the room, so the pointer stays null.
+    // The sharing room's player; nothing in this program opens the room, so the pointer stays null.
+    if (loungeRoom != nullptr)
+        loungeRoom->mixIntoOutput (buffer);
 
     // Nothing that is not a number, and nothing past full scale, reaches the device.
     for (int ch = 0; ch < channels; ++ch)

@@ -1,6 +1,7 @@
 // The console and master stage: channel gains, the pan law, mute, solo, phase, trim, the aux
 // sends and returns, master inserts and volume, meters, clip lamp, fade-in and the clamp.
 
+#include "lounge/LoungeRoomComponent.h"
 #include "tests/block/BlockTestFixture.h"
 
 #include "effects/BuiltInEffects.h"
@@ -319,3 +320,18 @@ TEST (ConsoleFadeIn, TheFirstBlockAfterPreparationFadesInFromSilence)
     EXPECT_EQ (fading.p.fadeInGain, 1.0f);
 }
 } // namespace
+
+TEST_F (ConsoleTest, AnOpenSharingRoomWithNoPlayerLeavesTheMixAlone)
+{
+    settle();
+    const auto tone = [] (int ch, juce::int64 sample) { return ch == 0 ? 0.5f * (float) std::sin (0.05 * (double) sample) : 0.0f; };
+    const auto without = run (blockSize * 2, tone);
+
+    LoungeRoomComponent room;
+    p.loungeRoom = &room;
+    const auto with = run (blockSize * 2, tone);
+    p.loungeRoom = nullptr;
+
+    EXPECT_TRUE (AudioTestUtils::allFinite (with));
+    EXPECT_NEAR (with.getRMSLevel (0, 0, with.getNumSamples()), without.getRMSLevel (0, 0, without.getNumSamples()), 0.05);
+}
