@@ -11,49 +11,7 @@
 
 #include <cstdlib>
 
-#if defined(__GLIBC__) && ! defined(__SANITIZE_ADDRESS__) && ! defined(__SANITIZE_THREAD__)
-#define DRAVIN8_COUNT_ALLOCATIONS 1
-
-namespace
-{
-thread_local int allocationCount = 0;
-thread_local bool countingAllocations = false;
-} // namespace
-
-extern "C"
-{
-    void* __libc_malloc (size_t);
-    void* __libc_calloc (size_t, size_t);
-    void* __libc_realloc (void*, size_t);
-    void __libc_free (void*);
-
-    void* malloc (size_t size) noexcept
-    {
-        if (countingAllocations)
-            ++allocationCount;
-        return __libc_malloc (size);
-    }
-
-    void* calloc (size_t count, size_t size) noexcept
-    {
-        if (countingAllocations)
-            ++allocationCount;
-        return __libc_calloc (count, size);
-    }
-
-    void* realloc (void* pointer, size_t size) noexcept
-    {
-        if (countingAllocations)
-            ++allocationCount;
-        return __libc_realloc (pointer, size);
-    }
-
-    void free (void* pointer) noexcept
-    {
-        __libc_free (pointer);
-    }
-}
-#endif
+#include "tests/support/AllocationCounter.h"
 
 namespace
 {
