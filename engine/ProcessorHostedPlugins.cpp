@@ -149,19 +149,26 @@ void addCreatedPlugin (Processor& processor, Processor::HostedSlotKind kind, int
 
     processor.unsavedChanges = true;
 }
+
+/** Creates the plug-in asynchronously and, when it arrives while the processor still exists,
+    puts it in the slot (a failed creation leaves every slot as it was, aux path included). */
+void createAndAddPlugin (Processor& processor, const juce::PluginDescription& description,
+                         Processor::HostedSlotKind kind, int index)
+{
+    processor.createHostedPluginAsync (description, kind, description.fileOrIdentifier, {},
+                                       [weak = juce::WeakReference<Processor> (&processor), kind, index] (
+                                           std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+                                       {
+                                           if (auto* self = weak.get(); self != nullptr && instance != nullptr)
+                                               addCreatedPlugin (*self, kind, index, std::move (instance), path);
+                                       });
+}
 } // namespace
 
 //==============================================================================
 void TavrelDelayAudioProcessor::addInputInsertPlugin (const juce::PluginDescription& description)
 {
-    createHostedPluginAsync (description, HostedSlotKind::inputInsert, description.fileOrIdentifier, {},
-                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
-                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                             {
-                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                     addCreatedPlugin (*self, HostedSlotKind::inputInsert, -1, std::move (instance),
-                                                       path);
-                             });
+    createAndAddPlugin (*this, description, HostedSlotKind::inputInsert, -1);
 }
 
 void TavrelDelayAudioProcessor::addTrackInsertPlugin (const juce::PluginDescription& description, int track)
@@ -169,53 +176,22 @@ void TavrelDelayAudioProcessor::addTrackInsertPlugin (const juce::PluginDescript
     if (track < 0 || track >= maxTracks)
         return;
 
-    createHostedPluginAsync (description, HostedSlotKind::trackInsert, description.fileOrIdentifier, {},
-                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
-                              track] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                             {
-                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                     addCreatedPlugin (*self, HostedSlotKind::trackInsert, track, std::move (instance),
-                                                       path);
-                             });
+    createAndAddPlugin (*this, description, HostedSlotKind::trackInsert, track);
 }
 
 void TavrelDelayAudioProcessor::addMasterInsertPlugin (const juce::PluginDescription& description)
 {
-    createHostedPluginAsync (description, HostedSlotKind::masterInsert, description.fileOrIdentifier, {},
-                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
-                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                             {
-                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                     addCreatedPlugin (*self, HostedSlotKind::masterInsert, -1, std::move (instance),
-                                                       path);
-                             });
+    createAndAddPlugin (*this, description, HostedSlotKind::masterInsert, -1);
 }
 
 void TavrelDelayAudioProcessor::loadAuxPlugin (int aux, const juce::PluginDescription& description)
 {
-    const int index = aux == 0 ? 0 : 1;
-
-    createHostedPluginAsync (description, HostedSlotKind::auxReturn, description.fileOrIdentifier, {},
-                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this),
-                              index] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                             {
-                                 // A failed creation leaves the return as it was, path included.
-                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                     addCreatedPlugin (*self, HostedSlotKind::auxReturn, index, std::move (instance),
-                                                       path);
-                             });
+    createAndAddPlugin (*this, description, HostedSlotKind::auxReturn, aux == 0 ? 0 : 1);
 }
 
 void TavrelDelayAudioProcessor::addInstrumentPlugin (const juce::PluginDescription& description)
 {
-    createHostedPluginAsync (description, HostedSlotKind::instrument, description.fileOrIdentifier, {},
-                             [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)] (
-                                 std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
-                             {
-                                 if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                     addCreatedPlugin (*self, HostedSlotKind::instrument, -1, std::move (instance),
-                                                       path);
-                             });
+    createAndAddPlugin (*this, description, HostedSlotKind::instrument, -1);
 }
 
 void TavrelDelayAudioProcessor::addBuiltInInstrument (int type)
