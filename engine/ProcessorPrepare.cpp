@@ -201,7 +201,7 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     {
         // Closed in memory only: under the scratch name no save writes the blank tape over
         // the reel on disk. The editor sees the name change and tells the user.
-        reelName = "Untitled";
+        setReelName ("Untitled");
         zeroOffset = 0.0;
 
         for (auto& track : tracks)
