@@ -671,8 +671,9 @@ public:
     //==============================================================================
     // Hosted plug-in slots. Everything here runs on the message thread (createHostedPluginAsync
     // hands itself over to it). Slot lists change only with processing suspended and audioLock
-    // held; a removed slot is released by a posted message, so its plug-in or engine is
-    // destroyed on the message thread after the handler that removed it has returned.
+    // held; a removed or replaced slot is retired (retireSlot), so its plug-in or engine is
+    // destroyed on the message thread after the handler that removed it has returned and its
+    // plug-in window has closed.
 
     using HostedSlotKind = PluginSlotLoader::SlotKind;
 

@@ -21,9 +21,9 @@ using namespace ParameterIds;
 
 constexpr int volumeKey = 7, learnKey = 30, loopCutKey = 21, clickKey = 22, stopKey = 23;
 
-/** Counts the notifications of one parameter and on which thread they came; while holdCalls
-    lasts it keeps the message thread (and the parameter's listener lock) for a while, as a
-    slow attachment would. */
+/** Counts the notifications of one parameter and on which thread they came; the first one on
+    the message thread keeps it (and the parameter's listener lock) for a long while, as a slow
+    attachment might: an audio thread that notified would wait that long. */
 struct WatchingListener : juce::AudioProcessorParameter::Listener
 {
     void parameterValueChanged (int, float) override
@@ -33,12 +33,12 @@ struct WatchingListener : juce::AudioProcessorParameter::Listener
         if (! juce::MessageManager::existsAndIsCurrentThread())
             ++callsOffMessageThread;
         else if (holdCalls.fetch_sub (1) > 0)
-            juce::Thread::sleep (150);
+            juce::Thread::sleep (800);
     }
 
     void parameterGestureChanged (int, bool) override {}
 
-    std::atomic<int> calls{0}, callsOffMessageThread{0}, holdCalls{3};
+    std::atomic<int> calls{0}, callsOffMessageThread{0}, holdCalls{1};
 };
 
 bool isSilent (const juce::AudioBuffer<float>& buffer)
@@ -191,7 +191,7 @@ TEST_F (AudioThreadTest, TheBlockCallbackNeverAllocatesWaitsOrFallsSilentWhileTh
 
     EXPECT_EQ (allocations, 0);
     EXPECT_EQ (silentBlocks, 0) << "of " << blocks.load();
-    EXPECT_LT (longestBlockMs.load(), 100.0);
+    EXPECT_LT (longestBlockMs.load(), 400.0); // far above a loaded machine's jitter, below the hold
 
     // The recording that started during the save lost nothing: the tape moved on by every
     // sample the device gave it.
