@@ -267,8 +267,9 @@ std::unique_ptr<juce::XmlElement> GuardedXmlReader::parseStateBlob (const void* 
     if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != magicXmlNumber)
         return nullptr;
 
-    const auto declared = (juce::int64)juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
-    const auto length = juce::jmin ((juce::int64)sizeInBytes - 8, declared);
+    // The length is a signed 32-bit count, as JUCE reads it: one above 2 GB is no length.
+    const auto declared = (juce::int32)juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    const auto length = juce::jmin ((juce::int64)sizeInBytes - 8, (juce::int64)declared);
 
     if (length <= 0)
         return nullptr;

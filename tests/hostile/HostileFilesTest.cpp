@@ -47,7 +47,7 @@ protected:
     /** Opens the reel with a watchdog; true when it opened (as far as it could). */
     bool openReel (double& seconds)
     {
-        const Watchdog dog ("opening a reel", 10.0);
+        const Watchdog dog ("opening a reel", 60.0);
         const auto opened = p.loadReel ("Hostile", ReelFolderFormat::mainSlot);
         seconds = dog.elapsed();
         return opened;
@@ -186,7 +186,7 @@ TEST_F (HostileReelTest, ImportingAFileWithAnImpossibleFrameIsRefusedByName)
         const auto file = temp.getFile().getChildFile (name);
         write (file, bytes);
 
-        const Watchdog dog ("importing audio", 10.0);
+        const Watchdog dog ("importing audio", 60.0);
         const auto result = p.importAudioToTrack (file, 0, 0.0, false, 0.0f, 1.0f, true);
         EXPECT_LT (dog.elapsed(), 1.0);
         EXPECT_TRUE (result.failed());
@@ -214,7 +214,7 @@ TEST_F (HostileReelTest, ADamagedStateBlobLeavesTheStateAsItWas)
         SCOPED_TRACE (juce::String::toHexString (text.getData(), (int)text.getSize()));
         volume->setValueNotifyingHost (0.25f);
         const auto blob = stateBlob (text);
-        const Watchdog dog ("restoring a state", 10.0);
+        const Watchdog dog ("restoring a state", 60.0);
         p.setStateInformation (blob.getData(), (int)blob.getSize());
         EXPECT_LT (dog.elapsed(), 1.0);
         EXPECT_EQ (volume->getValue() != 0.25f, restores);
@@ -253,7 +253,7 @@ TEST_F (HostileReelTest, AnArchiveEntryNameThatIsNotUtf8IsRefused)
     juce::String name;
 
     {
-        const Watchdog dog ("importing an archive", 10.0);
+        const Watchdog dog ("importing an archive", 60.0);
         name = p.reelLibrary.importReelArchive (archive, &reason);
         EXPECT_LT (dog.elapsed(), 1.0);
     }
@@ -279,7 +279,7 @@ TEST (HostileUserFilesTest, TheProgramStartsWithDamagedPerUserFilesInPlace)
 
         write (root.getChildFile (StorageIds::shelfLayoutFile), damaged);
 
-        const Watchdog dog ("starting with damaged per-user files", 30.0);
+        const Watchdog dog ("starting with damaged per-user files", 60.0);
         TavrelDelayAudioProcessor p;
 
         if (p.firstRunJob != nullptr)
