@@ -44,13 +44,23 @@ protected:
 
     void saveReel() { ASSERT_TRUE (p.saveReelAs ("Hostile").wasOk()); }
 
-    /** Opens the reel with a watchdog; true when it opened (as far as it could). */
+    /** Opens the reel with a watchdog; true when it opened (as far as it could). seconds is
+        the processor time it took. */
     bool openReel (double& seconds)
     {
         const Watchdog dog ("opening a reel", 60.0);
         const auto opened = p.loadReel ("Hostile", ReelFolderFormat::mainSlot);
         seconds = dog.elapsed();
         return opened;
+    }
+
+    /** Processor time of opening the reel as it is: damage may add at most a second to it. */
+    double openIntactReel()
+    {
+        double seconds = 0.0;
+        EXPECT_TRUE (openReel (seconds));
+        EXPECT_TRUE (p.reelLoadWarning.isEmpty()) << p.reelLoadWarning;
+        return seconds;
     }
 };
 
@@ -106,6 +116,7 @@ TEST_F (HostileReelTest, DamagedReelFilesAreRefusedByNameAndTheRestLoads)
         p.tracks[1].recordedLength = 100;
         p.tracks[1].dirty = true;
         saveReel();
+        const auto intact = openIntactReel();
 
         const auto file = reel().getChildFile (c.file);
         juce::MemoryBlock saved;
@@ -114,7 +125,7 @@ TEST_F (HostileReelTest, DamagedReelFilesAreRefusedByNameAndTheRestLoads)
 
         double seconds = 0.0;
         EXPECT_TRUE (openReel (seconds));
-        EXPECT_LT (seconds, 1.0);
+        EXPECT_LT (seconds, intact + 1.0);
         EXPECT_EQ (p.reelLoadWarning.contains (c.file), c.refused) << p.reelLoadWarning;
         ASSERT_EQ (p.tracks.size(), 8u);
         EXPECT_EQ (p.tracks[0].getAudio().getNumSamples(), 96000);
@@ -125,6 +136,7 @@ TEST_F (HostileReelTest, DamagedReelFilesAreRefusedByNameAndTheRestLoads)
 TEST_F (HostileReelTest, AReelTooLargeForTheAvailableMemoryIsRefusedWithAMessage)
 {
     saveReel();
+    const auto intact = openIntactReel();
 
     // 62 bytes declaring 8 tracks of 60 minutes at 96 kHz: 11 GB of tape.
     write (reel().getChildFile (StorageIds::settingsFile),
@@ -133,7 +145,7 @@ TEST_F (HostileReelTest, AReelTooLargeForTheAvailableMemoryIsRefusedWithAMessage
     const Platform::ScopedAvailableMemoryOverride available ((juce::int64)1 << 30);
     double seconds = 0.0;
     EXPECT_TRUE (openReel (seconds));
-    EXPECT_LT (seconds, 1.0);
+    EXPECT_LT (seconds, intact + 1.0);
     EXPECT_TRUE (p.reelLoadWarning.contains ("memory")) << p.reelLoadWarning;
     EXPECT_TRUE (p.reelLoadWarning.contains ("available")) << p.reelLoadWarning;
     ASSERT_EQ (p.tracks.size(), 8u);
@@ -158,7 +170,7 @@ TEST_F (HostileReelTest, ADrumSampleWithAnImpossibleFrameIsNotRead)
     {
         SCOPED_TRACE (name);
         const auto sample = temp.getFile().getChildFile (name);
-        write (sample, juce::String (name).endsWith (".wav") ? wideFrameWav() : wideFrameAiff());
+        write (sample, shortWav());
 
         while (! p.instruments.empty())
             p.removeInstrument (0);
@@ -168,10 +180,12 @@ TEST_F (HostileReelTest, ADrumSampleWithAnImpossibleFrameIsNotRead)
         ASSERT_NE (p.instruments[0]->rhythmEngine, nullptr);
         p.instruments[0]->rhythmEngine->samplePath[0] = sample.getFullPathName();
         saveReel();
+        const auto intact = openIntactReel();
 
+        write (sample, juce::String (name).endsWith (".wav") ? wideFrameWav() : wideFrameAiff());
         double seconds = 0.0;
         EXPECT_TRUE (openReel (seconds));
-        EXPECT_LT (seconds, 1.0);
+        EXPECT_LT (seconds, intact + 1.0);
         ASSERT_FALSE (p.instruments.empty());
         ASSERT_NE (p.instruments[0]->rhythmEngine, nullptr);
     }

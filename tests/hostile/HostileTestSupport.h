@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <juce_audio_formats/juce_audio_formats.h>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +93,24 @@ inline juce::MemoryBlock processingInstructionThenText()
 inline juce::MemoryBlock truncatedUtf8()
 {
     return text ("<a>\xf7");
+}
+
+/** A sound WAV file: a short mono click. */
+inline juce::MemoryBlock shortWav()
+{
+    juce::MemoryBlock bytes;
+    juce::AudioBuffer<float> click (1, 480);
+    click.clear();
+    click.setSample (0, 0, 0.5f);
+
+    {
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (
+            wav.createWriterFor (new juce::MemoryOutputStream (bytes, false), 48000.0, 1, 16, {}, 0));
+        writer->writeFromAudioSampleBuffer (click, 0, click.getNumSamples());
+    }
+
+    return bytes;
 }
 
 /** A 60-byte WAV file whose frame (2000 channels of 32 bits) is wider than the reader's buffer;
