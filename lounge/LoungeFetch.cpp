@@ -107,6 +107,31 @@ LoungeFetch::Result LoungeFetch::readInto (juce::OutputStream& destination)
     return finish (Outcome::complete);
 }
 
+LoungeFetch::Result LoungeFetch::fetchToFile (const juce::URL& url, const juce::File& file, Limits limits)
+{
+    Result result { Outcome::writeFailed };
+
+    // The output stream would append to a file already there.
+    if (file.deleteFile())
+    {
+        juce::FileOutputStream out (file, 16384);
+
+        if (out.openedOk())
+        {
+            result = LoungeFetch (url, false, limits).readInto (out);
+            out.flush();
+
+            if (result.ok() && ! out.getStatus().wasOk())
+                result.outcome = Outcome::writeFailed;
+        }
+    }
+
+    if (! result.ok())
+        file.deleteFile();
+
+    return result;
+}
+
 juce::String LoungeFetch::fetchText (const juce::URL& url, bool usePost, Limits limits, Result* result)
 {
     juce::MemoryOutputStream body;

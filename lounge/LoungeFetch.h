@@ -49,6 +49,10 @@ public:
     /** Makes a running or coming readInto end soon as cancelled. Any thread. */
     void cancel();
 
+    /** The body into file (replaced), written through a 16 KB buffer. Unless the result is
+        ok(), the file is deleted again: it holds a whole answer or nothing. */
+    static Result fetchToFile (const juce::URL& url, const juce::File& file, Limits limits);
+
     /** The body as text; empty unless the fetch completed. */
     static juce::String fetchText (const juce::URL& url, bool usePost, Limits limits, Result* result = nullptr);
 

@@ -5,6 +5,7 @@
 #include "lounge/LoungeIds.h"
 #include "lounge/LoungeLibrary.h"
 #include "lounge/LoungePicture.h"
+#include "platform/Platform.h"
 
 // Shared by every room of the process: one program announces itself once per period.
 int LoungeRoomComponent::heartbeatTickCounter = 0;
@@ -250,29 +251,18 @@ void LoungeRoomComponent::loadBackgroundImage()
         {
             // Into a file beside it first: the picture's place only ever holds a whole picture.
             const auto partial = file.getSiblingFile (file.getFileName() + LoungeIds::downloadSuffix);
-            partial.deleteFile();
-
-            bool received = false;
-
-            if (juce::FileOutputStream out (partial, 16384); out.openedOk())
-            {
-                LoungeFetch::Limits limits;
-                limits.connectTimeoutMs = pictureConnectTimeoutMs;
-                limits.totalTimeoutMs = pictureTotalTimeoutMs;
-                limits.maxBytes = maxPictureBytes;
-                received = LoungeFetch (juce::URL (server + LoungeIds::pictureRequest), false, limits).readInto (out).ok()
-                        && out.getStatus().wasOk();
-            }
+            LoungeFetch::Limits limits;
+            limits.connectTimeoutMs = pictureConnectTimeoutMs;
+            limits.totalTimeoutMs = pictureTotalTimeoutMs;
+            limits.maxBytes = maxPictureBytes;
+            const auto received = LoungeFetch::fetchToFile (juce::URL (server + LoungeIds::pictureRequest), partial, limits).ok();
 
             if (received)
             {
                 image = decode (partial);
 
                 if (image.isValid())
-                {
-                    file.deleteFile();
-                    partial.moveFileTo (file);
-                }
+                    Platform::replaceFile (partial, file);
             }
 
             partial.deleteFile();

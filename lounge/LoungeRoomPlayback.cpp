@@ -3,6 +3,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "lounge/LoungeFetch.h"
 #include "lounge/LoungeIds.h"
+#include "platform/Platform.h"
 
 // The tape cache, the download job, the player and its transport keys, and the mix into
 // the studio's output.
@@ -32,31 +33,17 @@ void LoungeRoomComponent::playTape (const juce::String& address)
     launchJob ([room, address, cache]
     {
         const auto temp = cache.getSiblingFile (cache.getFileName() + LoungeIds::downloadSuffix);
+
+        LoungeFetch::Limits limits;
+        limits.connectTimeoutMs = tapeConnectTimeoutMs;
+        limits.totalTimeoutMs = tapeTotalTimeoutMs;
+        limits.maxBytes = maxTapeBytes;
+        const auto result = LoungeFetch::fetchToFile (juce::URL (address.replace (" ", "%20")), temp, limits);
+        auto accepted = result.ok() && result.bytes >= minDownloadBytes;
+
+        // In one step: a tape playing from the old file keeps reading it.
+        accepted = accepted && Platform::replaceFile (temp, cache);
         temp.deleteFile();
-
-        bool accepted = false;
-
-        if (juce::FileOutputStream out (temp, 16384); out.openedOk())
-        {
-            LoungeFetch::Limits limits;
-            limits.connectTimeoutMs = tapeConnectTimeoutMs;
-            limits.totalTimeoutMs = tapeTotalTimeoutMs;
-            limits.maxBytes = maxTapeBytes;
-
-            const auto result = LoungeFetch (juce::URL (address.replace (" ", "%20")), false, limits).readInto (out);
-            out.flush();
-            accepted = result.ok() && result.bytes >= minDownloadBytes && out.getStatus().wasOk();
-        }
-
-        if (accepted)
-        {
-            cache.deleteFile();
-            accepted = temp.moveFileTo (cache);
-        }
-        else
-        {
-            temp.deleteFile();
-        }
 
         juce::MessageManager::callAsync ([room, accepted, cache]
         {

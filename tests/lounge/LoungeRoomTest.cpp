@@ -294,6 +294,14 @@ TEST_F (LoungeRoomTest, The167thTickAnnouncesTheRoomNameOrGuest)
 
 TEST_F (LoungeRoomTest, AnUploadGoesOutAsAnonymousWithItsLengthAndRefreshesTheListWhenConfirmed)
 {
+    // The result opens a message box: a window, which needs a display.
+    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+    {
+        if (juce::SystemStats::getEnvironmentVariable ("DRAVIN8_REQUIRE_DISPLAY", {}) == "1")
+            FAIL() << "no display";
+        GTEST_SKIP() << "no display";
+    }
+
     server.serveText (LoungeIds::uploadRequest, R"({"ok":true,"message":"Your tape is in the Lounge."})");
     open();
     ASSERT_TRUE (pumpUntil ([&] { return server.countRequests (LoungeIds::libraryRequest) == 1; }));
@@ -469,4 +477,20 @@ TEST_F (LoungeRoomTest, DrawsTheMachineWithTheCounterAndTheUsersPresent)
         juce::FileOutputStream out (png);
         juce::PNGImageFormat().writeImageToStream (image, out);
     }
+}
+
+TEST (LoungePlaces, TheServerAddressIsASettingBesideTheRoomName)
+{
+    // The test main points the per-user folder into a sandbox; the maker's folder is above it.
+    auto places = LoungePlaces::standard();
+    EXPECT_EQ (places.settingsFile.getFileName(), "Velmora_Lounge.settings");
+    EXPECT_EQ (places.settingsFile.getParentDirectory(), LoungePlacesFiles::getMakerFolder());
+    EXPECT_EQ (places.cacheFolder, LoungePlacesFiles::getMakerFolder().getChildFile ("LoungeCache"));
+    EXPECT_TRUE (places.serverAddress.isEmpty()) << "no server unless one is set";
+
+    LoungePlacesFiles::openSettings (places.settingsFile)->setValue (LoungeIds::serverSetting, "http://127.0.0.1:9/");
+    EXPECT_EQ (LoungePlaces::standard().serverAddress, "http://127.0.0.1:9/");
+
+    EXPECT_TRUE (getLoungeCacheFolder().isDirectory());
+    places.settingsFile.deleteFile();
 }

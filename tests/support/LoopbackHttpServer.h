@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include <sys/socket.h>
+
 /** A tiny HTTP/1.1 server on 127.0.0.1 (a free port) serving responses held in memory, one
     connection at a time, for the tests of network code. It never contacts anything, reads
     and waits only in bounded steps, and stops by itself after its lifetime at the latest. */
@@ -112,6 +114,13 @@ private:
         return true;
     }
 
+    /** A write that fails, rather than killing the process with SIGPIPE, when the client has
+        gone (as a client that refuses an answer over its size cap does). */
+    static int send (juce::StreamingSocket& client, const void* data, size_t size)
+    {
+        return (int) ::send (client.getRawSocketHandle(), data, size, MSG_NOSIGNAL);
+    }
+
     void handle (juce::StreamingSocket& client)
     {
         // Headers, then as much body as Content-Length says; at most 64 MB, 50 reads without data.
@@ -180,7 +189,7 @@ private:
             head << "Content-Length: " << (int) response.body.getSize() << "\r\n";
         head << "Connection: close\r\n\r\n";
 
-        client.write (head.toRawUTF8(), (int) head.getNumBytesAsUTF8());
+        send (client, head.toRawUTF8(), head.getNumBytesAsUTF8());
 
         for (int waited = 0; waited < response.stallMs && ! threadShouldExit(); waited += 20)
             juce::Thread::sleep (20);
@@ -191,7 +200,7 @@ private:
         for (size_t sent = 0; sent < toSend && ! threadShouldExit();)
         {
             const auto chunk = (int) juce::jmin ((size_t) 65536, toSend - sent);
-            const auto written = client.write (juce::addBytesToPointer (response.body.getData(), sent), chunk);
+            const auto written = send (client, juce::addBytesToPointer (response.body.getData(), sent), (size_t) chunk);
             if (written <= 0)
                 break;
             sent += (size_t) written;
