@@ -63,6 +63,17 @@ LoungeRoomComponent::LoungeRoomComponent (TavrelDelayAudioProcessor& processorTo
 
     audioFormats.registerBasicFormats(); // WAV for mixdowns, Ogg Vorbis for the shared tapes
 
+    // Prepared here, before any audio thread can reach the room, so that its blocks allocate
+    // nothing unless the device changes or a block is longer than 2048 samples.
+    mixBuffer.setSize (2, minPreparedBlock);
+
+    if (processor.getSampleRate() > 0.0)
+    {
+        preparedRate = processor.getSampleRate();
+        preparedBlockSize = juce::jmax (minPreparedBlock, processor.getBlockSize());
+        player.prepareToPlay (preparedBlockSize, preparedRate);
+    }
+
     worker.setServerAddress (places.serverAddress);
     worker.setUserName (nameEditor.getText());
     readAheadThread.startThread();
@@ -95,7 +106,8 @@ LoungeRoomComponent::~LoungeRoomComponent()
 //==============================================================================
 void LoungeRoomComponent::timerCallback()
 {
-    if (streamEnded.exchange (false))
+    // The player stops itself at the end of a tape; the room then rewinds it and shows stop.
+    if (playing && ! player.isPlaying() && player.hasStreamFinished())
         endOfStream();
 
     reelSpeed = reelSpeed * 0.9f + (playing ? 0.1f : 0.0f);

@@ -70,7 +70,8 @@ public:
     void playFile (const juce::File& file);
 
     /** Adds the player into the output at outputGain. Audio thread: no locks of the room,
-        no messages; allocates only when a block is longer than any before. */
+        no messages; allocates only when the device's rate changes or a block is longer than
+        any before (the room is prepared for the device it starts on). */
     void mixIntoOutput (juce::AudioBuffer<float>& output) noexcept;
 
     /** "MM:SS" (three digits of minutes from 100 minutes on). */
@@ -145,7 +146,6 @@ private:
 
     /** Runs job on its own thread, counted in runningJobs. */
     static void launchJob (std::function<void()> job);
-    std::atomic<bool> streamEnded { false }; // set by the audio thread, taken by the timer
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LoungeRoomComponent)
 };

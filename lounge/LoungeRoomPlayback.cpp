@@ -79,7 +79,6 @@ void LoungeRoomComponent::playFile (const juce::File& file)
     readerSource = std::make_unique<juce::AudioFormatReaderSource> (reader.release(), true);
     player.setSource (readerSource.get(), readAheadSamples, &readAheadThread, rate);
 
-    streamEnded = false;
     player.start();
     playing = true;
     playButton.setToggleState (true, juce::dontSendNotification);
@@ -153,25 +152,16 @@ void LoungeRoomComponent::mixIntoOutput (juce::AudioBuffer<float>& output) noexc
         player.prepareToPlay (preparedBlockSize, rate);
     }
 
-    if (! player.isPlaying())
-        return;
-
     const auto n = output.getNumSamples();
 
     if (mixBuffer.getNumSamples() < n)
         mixBuffer.setSize (juce::jmax (1, output.getNumChannels()), juce::jmax (minPreparedBlock, n), false, false, false);
 
-    // The player stops itself when it reads past the end; stopping it from here would wait
-    // for a block that never comes. The timer rewinds it and updates the keys.
-    const auto finishedBefore = player.hasStreamFinished();
+    // The player runs every block, playing or not: a stop waits for the block that fades it
+    // out, and the end of a tape is found by the player itself (the timer then rewinds it).
+    // Stopped, it gives silence.
     mixBuffer.clear (0, n);
     player.getNextAudioBlock (juce::AudioSourceChannelInfo (&mixBuffer, 0, n));
-
-    if (finishedBefore || player.hasStreamFinished())
-        streamEnded = true;
-
-    if (finishedBefore)
-        return;
 
     for (int ch = 0; ch < juce::jmin (output.getNumChannels(), mixBuffer.getNumChannels()); ++ch)
         output.addFrom (ch, 0, mixBuffer, ch, 0, n, outputGain);

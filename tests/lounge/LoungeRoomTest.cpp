@@ -5,6 +5,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "lounge/LoungeIds.h"
 #include "tests/lounge/LoungeTestFiles.h"
+#include "tests/support/AllocationCounter.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/LoungeRoomTestAccess.h"
 #include "tests/support/TempDir.h"
@@ -193,7 +194,7 @@ TEST_F (LoungeRoomTest, MixIntoOutputAddsThePlayerAtGain08)
     room->playFile (file);
     ASSERT_TRUE (access->isPlaying());
 
-    block (0.1f); // prepares the player and fills its read-ahead
+    block (0.1f); // the first block after a load may find the read-ahead still filling
     const auto out = block (0.1f);
 
     for (int ch = 0; ch < 2; ++ch)
@@ -205,6 +206,36 @@ TEST_F (LoungeRoomTest, MixIntoOutputAddsThePlayerAtGain08)
     mono.clear();
     room->mixIntoOutput (mono);
     EXPECT_NEAR (mono.getSample (0, 4000), 0.4f, 1.0e-4f);
+}
+
+TEST_F (LoungeRoomTest, ItsBlocksAllocateNothingWhilePlayingNorAtTheEnd)
+{
+#if DRAVIN8_COUNT_ALLOCATIONS
+    open (false);
+    const auto file = folder / "level.wav";
+    ASSERT_TRUE (LoungeTestFiles::writeWav (file, 48000 * 2, 0.5f));
+    room->playFile (file);
+
+    juce::AudioBuffer<float> output (2, 512);
+    const auto countBlocks = [&] (int blocks)
+    {
+        allocationCount = 0;
+        countingAllocations = true;
+        for (int i = 0; i < blocks; ++i)
+            room->mixIntoOutput (output);
+        countingAllocations = false;
+        return allocationCount;
+    };
+
+    EXPECT_EQ (countBlocks (20), 0);
+    EXPECT_TRUE (access->player().isPlaying());
+
+    access->player().setPosition (5.0); // past the end: the next block ends the stream
+    EXPECT_EQ (countBlocks (3), 0);
+    EXPECT_FALSE (access->player().isPlaying());
+#else
+    GTEST_SKIP() << "allocations cannot be counted in this build";
+#endif
 }
 
 TEST_F (LoungeRoomTest, TheEndOfATapeRewindsItAndShowsStopAndPlayStartsItAgain)
@@ -248,6 +279,42 @@ TEST_F (LoungeRoomTest, TheEndOfATapeRewindsItAndShowsStopAndPlayStartsItAgain)
     EXPECT_FALSE (access->isPlaying());
     EXPECT_TRUE (access->button (LoungeIds::stopButtonId).getToggleState());
     EXPECT_NEAR (access->position(), 0.0, 0.02);
+}
+
+TEST_F (LoungeRoomTest, StopReturnsAtOnceWhileTheDeviceRuns)
+{
+    open (false);
+    const auto file = folder / "level.wav";
+    ASSERT_TRUE (LoungeTestFiles::writeWav (file, 48000 * 10, 0.5f));
+    room->playFile (file);
+
+    // A device calling the room every 10 ms, as the console stage does.
+    struct Device : juce::Thread
+    {
+        explicit Device (LoungeRoomComponent& r) : juce::Thread ("device"), room (r) {}
+        void run() override
+        {
+            juce::AudioBuffer<float> buffer (2, 512);
+            while (! threadShouldExit())
+            {
+                room.mixIntoOutput (buffer);
+                sleep (10);
+            }
+        }
+        LoungeRoomComponent& room;
+    } device (*room);
+
+    device.startThread();
+    juce::Thread::sleep (100);
+
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    access->button (LoungeIds::stopButtonId).onClick();
+    const auto took = juce::Time::getMillisecondCounterHiRes() - started;
+    device.stopThread (1000);
+
+    EXPECT_FALSE (access->isPlaying());
+    EXPECT_LT (took, 300.0) << "the player waits for a block that fades it out";
+    EXPECT_GT (access->position(), 0.05) << "stop keeps the place";
 }
 
 TEST_F (LoungeRoomTest, ThePlayerIsPreparedAgainOnlyForARateChangeAboveOneHertz)
