@@ -107,7 +107,8 @@ LoungeRoomComponent::~LoungeRoomComponent()
 void LoungeRoomComponent::timerCallback()
 {
     // The player stops itself at the end of a tape; the room then rewinds it and shows stop.
-    if (playing && ! player.isPlaying() && player.hasStreamFinished())
+    // (A player without a tape has no length; asking it whether it finished would crash.)
+    if (playing && ! player.isPlaying() && player.getTotalLength() > 0 && player.hasStreamFinished())
         endOfStream();
 
     reelSpeed = reelSpeed * 0.9f + (playing ? 0.1f : 0.0f);

@@ -67,6 +67,9 @@ void LoungeRoomComponent::playFile (const juce::File& file)
     player.stop();
     player.setSource (nullptr);
     readerSource.reset();
+    playing = false;
+    tapeLengthSeconds = 0.0;
+    playButton.setToggleState (false, juce::dontSendNotification);
 
     // By content, not by name: a tape cached under its ".ogg" name may be a shared WAV mixdown.
     std::unique_ptr<juce::AudioFormatReader> reader (audioFormats.createReaderFor (file.createInputStream()));

@@ -279,6 +279,19 @@ TEST_F (LoungeRoomTest, TheEndOfATapeRewindsItAndShowsStopAndPlayStartsItAgain)
     EXPECT_FALSE (access->isPlaying());
     EXPECT_TRUE (access->button (LoungeIds::stopButtonId).getToggleState());
     EXPECT_NEAR (access->position(), 0.0, 0.02);
+
+    // A file no reader takes, loaded over a playing tape, leaves the player empty and stopped.
+    click (LoungeIds::playButtonId);
+    ASSERT_TRUE (access->isPlaying());
+    const auto junk = folder / "junk.ogg";
+    ASSERT_TRUE (junk.replaceWithText (juce::String::repeatedString ("not audio ", 500)));
+    room->playFile (junk);
+    block();
+    access->tick();
+    EXPECT_FALSE (access->isPlaying());
+    EXPECT_FALSE (access->button (LoungeIds::playButtonId).getToggleState());
+    click (LoungeIds::playButtonId);
+    EXPECT_FALSE (access->isPlaying()) << "no tape: play does nothing";
 }
 
 TEST_F (LoungeRoomTest, StopReturnsAtOnceWhileTheDeviceRuns)
