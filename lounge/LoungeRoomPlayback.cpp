@@ -73,7 +73,7 @@ void LoungeRoomComponent::playFile (const juce::File& file)
     playButton.setToggleState (false, juce::dontSendNotification);
 
     // By content, not by name: a tape cached under its ".ogg" name may be a shared WAV mixdown.
-    auto reader = GuardedAudioReader::open (audioFormats, file);
+    auto reader = GuardedAudioReader::open (audioFormats, file, nullptr, true);
 
     if (reader == nullptr || reader->sampleRate <= 0.0)
         return;

@@ -76,12 +76,15 @@ juce::Result GuardedAudioReader::checkHeader (const juce::AudioFormatReader& rea
 }
 
 std::unique_ptr<juce::AudioFormatReader> GuardedAudioReader::open (juce::AudioFormatManager& formats,
-                                                                   const juce::File& file, juce::String* problem)
+                                                                   const juce::File& file, juce::String* problem,
+                                                                   bool byContent)
 {
     if (! isPlainFile (file, problem))
         return nullptr;
 
-    return accept (std::unique_ptr<juce::AudioFormatReader> (formats.createReaderFor (file)), file, problem);
+    std::unique_ptr<juce::AudioFormatReader> reader (byContent ? formats.createReaderFor (file.createInputStream())
+                                                               : formats.createReaderFor (file));
+    return accept (std::move (reader), file, problem);
 }
 
 std::unique_ptr<juce::AudioFormatReader> GuardedAudioReader::openWav (const juce::File& file, juce::String* problem)

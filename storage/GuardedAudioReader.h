@@ -16,9 +16,10 @@ struct GuardedAudioReader
 {
     static constexpr int maximumChannels = 64;
 
-    /** Any format the manager knows. */
+    /** A format the manager knows for the file's extension, or, byContent, whichever of its
+        formats reads the bytes. */
     static std::unique_ptr<juce::AudioFormatReader> open (juce::AudioFormatManager& formats, const juce::File& file,
-                                                          juce::String* problem = nullptr);
+                                                          juce::String* problem = nullptr, bool byContent = false);
 
     /** A WAV file only (the reel's track files). */
     static std::unique_ptr<juce::AudioFormatReader> openWav (const juce::File& file, juce::String* problem = nullptr);
