@@ -35,7 +35,9 @@ TEST_F (AudioThreadTest, SaveAsRenamesTheReelWhileTheMessageThreadReadsTheName)
 
     juce::StringArray namesSeen;
 
-    for (int i = 0; i < 2000 && ! reported; ++i)
+    const auto end = juce::Time::getMillisecondCounter() + 60000;
+
+    while (! reported && juce::Time::getMillisecondCounter() < end)
     {
         namesSeen.addIfNotAlreadyThere (p.getReelName());
         runMessages (1);

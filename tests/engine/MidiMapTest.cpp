@@ -297,13 +297,19 @@ TEST_F (MidiMapTest, TheClickToggleRunsOnTheMessageThread)
 
     dispatch (p, controller (40, 127));
     EXPECT_EQ (p.clickTrack, nullptr);
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+
+    for (int i = 0; i < 200 && p.clickTrack == nullptr; ++i)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
     ASSERT_NE (p.clickTrack, nullptr);
     EXPECT_EQ (p.bpm, 120.0);
     EXPECT_EQ (p.timeSigNumerator, 4);
 
     dispatch (p, controller (40, 127));
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+
+    for (int i = 0; i < 200 && p.clickTrack != nullptr; ++i)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
+
     EXPECT_EQ (p.clickTrack, nullptr);
 }
 

@@ -54,7 +54,9 @@ TEST_F (ReelTest, TheAutoSaveThreadSavesOnItsTick)
 
     // Fifteen ticks, each writing the recovery copy, before the auto-save copy falls due.
     // The message thread runs meanwhile: every save takes its rack and parameter copy there.
-    for (int i = 0; i < 6000 && ! (autoCopy.existsAsFile() && recovery.existsAsFile()); ++i)
+    const auto end = juce::Time::getMillisecondCounter() + 180000; // a busy machine writes slowly
+
+    while (juce::Time::getMillisecondCounter() < end && ! (autoCopy.existsAsFile() && recovery.existsAsFile()))
         juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
 
     EXPECT_TRUE (recovery.existsAsFile());
