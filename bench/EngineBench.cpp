@@ -34,6 +34,18 @@ std::vector<TapeTrack> makePlayingReel()
 
     return tracks;
 }
+/** Times renderBlock after half a second of it, so that the ramps and envelopes have
+    settled as in a running reel. */
+template <typename RenderBlock> void runSettled (benchmark::State& state, RenderBlock&& renderBlock)
+{
+    for (int block = 0; block < (int)(0.5 * sampleRate) / blockSize; ++block)
+        renderBlock();
+
+    for (auto _ : state)
+        renderBlock();
+
+    setRealTimeFactor (state, blockSize, sampleRate);
+}
 } // namespace
 
 // All 24 tracks of a reel playing back through the full tape model at 48 kHz, with the speed
@@ -103,14 +115,7 @@ static void BM_TapeTracksPlayback24 (benchmark::State& state)
         benchmark::DoNotOptimize (outputs.data());
     };
 
-    // Half a second first, so that the ramps and envelopes have settled as in a running reel.
-    for (int block = 0; block < (int)(0.5 * sampleRate) / blockSize; ++block)
-        renderBlock();
-
-    for (auto _ : state)
-        renderBlock();
-
-    setRealTimeFactor (state, blockSize, sampleRate);
+    runSettled (state, renderBlock);
 }
 BENCHMARK (BM_TapeTracksPlayback24)
     ->ArgNames ({"age", "consoleEq", "blockwise"})
@@ -169,12 +174,6 @@ static void BM_TapeTrack (benchmark::State& state)
         benchmark::DoNotOptimize (output.data());
     };
 
-    for (int block = 0; block < (int)(0.5 * sampleRate) / blockSize; ++block)
-        renderBlock();
-
-    for (auto _ : state)
-        renderBlock();
-
-    setRealTimeFactor (state, blockSize, sampleRate);
+    runSettled (state, renderBlock);
 }
 BENCHMARK (BM_TapeTrack)->ArgName ("recording")->Arg (0)->Arg (1);
