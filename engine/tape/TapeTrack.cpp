@@ -435,6 +435,9 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     headGapMs.setTargetValue (settings.headGapMs);
     recordGate.setTargetValue (records ? 1.0f : 0.0f);
 
+    // A gate shut and staying shut writes nothing: its steps change nothing either.
+    const bool gateMoves = recordGate.isSmoothing() || recordGate.getCurrentValue() != 0.0f;
+
     // 1. Controls, input, noise draws, record gate, tape motion and the play head's position.
     for (int i = 0; i < numSamples; ++i)
     {
@@ -464,10 +467,13 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         if (records && ! settings.elasticWrite)
             speed = speed >= 0.0 ? 1.0 : -1.0;
 
-        recordGates[i] = recordGate.getNextValue();
-        writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
-        writeSpeeds[i] = speed;
-        writes = writes || recordGates[i] > 1.0e-4f;
+        if (gateMoves)
+        {
+            recordGates[i] = recordGate.getNextValue();
+            writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
+            writeSpeeds[i] = speed;
+            writes = writes || recordGates[i] > 1.0e-4f;
+        }
 
         position += speed;
         wrapped[i] = wrapLoopPosition();
