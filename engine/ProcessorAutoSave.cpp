@@ -174,6 +174,12 @@ TavrelDelayAudioProcessor::ReelStateSnapshot TavrelDelayAudioProcessor::takeReel
             return std::move (*request->snapshot);
     }
 
+    // The auto-saver being stopped (the processor is going) writes no further copy: an empty
+    // snapshot tells the save to give up.
+    if (autoSaveThread != nullptr && juce::Thread::getCurrentThread() == autoSaveThread.get()
+        && juce::Thread::currentThreadShouldExit())
+        return {};
+
     ++lockedSnapshots;
     return takeHere (true);
 }

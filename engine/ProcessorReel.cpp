@@ -51,6 +51,10 @@ juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
 
 juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateSnapshot& snapshot)
 {
+    // No snapshot: the auto-saver was stopped while it waited for one.
+    if (! snapshot.parameterState.isValid())
+        return juce::Result::fail ("The save was cancelled.");
+
     if (slot == ReelFolderFormat::mainSlot)
         currentSlot = 0;
     else if (slot >= 2 && slot <= 4)
