@@ -10,6 +10,11 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
 
 TavrelDelayAudioProcessorEditor::~TavrelDelayAudioProcessorEditor() = default;
 
+void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
+{
+    // The editor opens no separate windows yet.
+}
+
 void TavrelDelayAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::black);

@@ -15,6 +15,10 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** Closes every separate window the editor opened (insert, plug-in, instrument and tool
+        windows), before a quit or before the editor is replaced. */
+    void closeAllSecondaryWindows();
+
     TavrelDelayAudioProcessor& audioProcessor;
 
 private:
