@@ -77,12 +77,14 @@ void TavrelApp::initialise (const juce::String& commandLine)
 
     enableMidiInputs();
 
-    // LOOK: once ui/looks has ModernLookAndFeel and CustomLookAndFeel, set the default look here
-    // from "modern_theme.xml" (useModernUI), before the window and its editor are made.
+    // LOOK: the editor sets the default look from "modern_theme.xml" (useModernUI) when it is made;
+    // once ui/looks has ModernLookAndFeel and CustomLookAndFeel the application sets it here,
+    // before the window and its editor exist.
 
     mainWindow = std::make_unique<MainWindow> (getApplicationName(), *processor);
 
-    // MENU BAR: the main menu bar (MainAppMenuBar) is installed here when it exists.
+    // MENU BAR: the main menu bar (MainAppMenuBar, with the processor and the main window) is
+    // created here and installed with mainWindow->setMenuBar once it exists.
 
     if (commandLine.isNotEmpty())
         openFileFromCommandLine (commandLine, juce::File::getCurrentWorkingDirectory());

@@ -96,6 +96,9 @@ private:
     void openAudioDevice();
     void enableMidiInputs();
     void quitNow();
+
+    /** The editor's current look (minimal or skeuomorphic), for the quit dialogs. */
+    juce::LookAndFeel* getEditorLook() const;
     void showNotice (const juce::String& title, const juce::String& message, juce::MessageBoxIconType icon);
 
     /** Stops the processor's background work so that nothing is lost: the live bounce is

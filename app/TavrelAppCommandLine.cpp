@@ -5,6 +5,7 @@
 #include "app/AppTexts.h"
 #include "app/CommandLineFile.h"
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "ui/deck/TapeRoomComponent.h"
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
 void TavrelApp::openFileFromCommandLine (const juce::String& text, const juce::File& workingDirectory)
@@ -56,14 +57,53 @@ void TavrelApp::openFileFromCommandLine (const juce::String& text, const juce::F
                                  });
 }
 
+namespace
+{
+/** The first tape room in the component's tree, depth first, visible or not. */
+TapeRoomComponent* findTapeRoom (juce::Component& component)
+{
+    if (auto* room = dynamic_cast<TapeRoomComponent*> (&component))
+        return room;
+
+    for (auto* child : component.getChildren())
+        if (auto* room = findTapeRoom (*child))
+            return room;
+
+    return nullptr;
+}
+
+/** Selects the reel's row in the refreshed list (which honours the search text) and opens it
+    the way the user would; nothing when no row has that name. */
+void selectAndOpenReel (TapeRoomComponent& room, const juce::String& reelName)
+{
+    room.refreshReelList();
+
+    for (int row = 0; row < room.rows.size(); ++row)
+    {
+        if (room.rows.getReference (row).name == reelName)
+        {
+            room.listBox.selectRow (row);
+            room.openSelectedReel();
+            return;
+        }
+    }
+}
+} // namespace
+
 void TavrelApp::openReelFolder (const juce::String& reelName)
 {
     if (mainWindow == nullptr || processor == nullptr)
         return;
 
-    // TAPE ROOM: once the editor holds its TapeRoomComponent, find it in the window's content
-    // (depth first) and open through TapeRoomComponent::selectAndOpenReel, which offers crash
-    // recovery and the device prompt. Until then the reel is loaded here directly.
+    // The editor's tape room opens it through the editor's own open path.
+    if (auto* content = mainWindow->getContentComponent())
+    {
+        if (auto* room = findTapeRoom (*content))
+        {
+            selectAndOpenReel (*room, reelName);
+            return;
+        }
+    }
 
     if (auto* editor = getEditor())
         editor->closeAllSecondaryWindows();

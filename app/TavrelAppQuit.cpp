@@ -38,7 +38,8 @@ void TavrelApp::systemRequestedQuit()
     auto* prompt = new SafeAlertWindow (AppTexts::saveChangesTitle, message, juce::MessageBoxIconType::QuestionIcon);
     prompt->getProperties().set (SafeAlertWindow::bodyTextProperty, message);
 
-    // LOOK: give the prompt the editor's current look (modern or custom) once the editor has them.
+    if (auto* look = getEditorLook())
+        prompt->setLookAndFeel (look);
 
     prompt->addButton (AppTexts::saveButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
     prompt->addButton (AppTexts::dontSaveButton, 0);
@@ -77,7 +78,8 @@ void TavrelApp::quitDialogFinished (int result)
                                                });
             runningQuitSave = thread;
 
-            // LOOK: give thread->getAlertWindow() the editor's current look once the editor has them.
+            if (auto* look = getEditorLook(); look != nullptr && thread->getAlertWindow() != nullptr)
+                thread->getAlertWindow()->setLookAndFeel (look);
 
             thread->launchThread (juce::Thread::Priority::normal);
             break;
@@ -92,6 +94,14 @@ void TavrelApp::quitDialogFinished (int result)
             quitState = QuitState::running;
             break;
     }
+}
+
+juce::LookAndFeel* TavrelApp::getEditorLook() const
+{
+    if (auto* editor = getEditor())
+        return editor->useModernUI ? static_cast<juce::LookAndFeel*> (&editor->modernLook) : &editor->customLook;
+
+    return nullptr;
 }
 
 void TavrelApp::quitSaveFinished (juce::Result result)
