@@ -2,77 +2,28 @@
 #include "engine/UpdateCheck.h"
 #include "platform/Platform.h"
 #include "tests/shell/ShellTestSupport.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
 
 namespace
 {
-/** A one-document HTTP server on the loopback interface, answering every request with the
-    same status and body, and remembering the last request line. */
-class LoopbackServer : private juce::Thread
+/** The loopback server with the version document at /dravin8/version.txt. */
+struct UpdateServer
 {
-public:
-    LoopbackServer (int status, juce::String body) : juce::Thread ("Loopback update server"), statusCode (status)
+    UpdateServer (int status, const juce::String& body)
     {
-        responseBody = std::move (body);
-        listener.createListener (0, "127.0.0.1");
-        startThread();
+        LoopbackHttpServer::Response response;
+        response.status = status;
+        response.body = juce::MemoryBlock (body.toRawUTF8(), body.getNumBytesAsUTF8());
+        response.contentType = "text/plain";
+        server.serve ("/dravin8/version.txt", std::move (response));
     }
 
-    ~LoopbackServer() override
-    {
-        signalThreadShouldExit();
-        listener.close();
-        stopThread (3000);
-    }
+    juce::String address() const { return "http://127.0.0.1:" + juce::String (server.getPort()) + "/dravin8/"; }
 
-    juce::String address() const { return "http://127.0.0.1:" + juce::String (listener.getBoundPort()) + "/dravin8/"; }
-
-    juce::String lastRequestLine() const
-    {
-        const juce::ScopedLock sl (lock);
-        return requestLine;
-    }
-
-private:
-    void run() override
-    {
-        while (! threadShouldExit())
-        {
-            std::unique_ptr<juce::StreamingSocket> client (listener.waitForNextConnection());
-            if (client == nullptr)
-                continue;
-
-            juce::String request;
-            char buffer[1024];
-            while (! request.contains ("\r\n\r\n") && client->waitUntilReady (true, 2000) == 1)
-            {
-                const auto got = client->read (buffer, sizeof (buffer), false);
-                if (got <= 0)
-                    break;
-                request += juce::String::fromUTF8 (buffer, got);
-            }
-
-            {
-                const juce::ScopedLock sl (lock);
-                requestLine = request.upToFirstOccurrenceOf ("\r\n", false, false);
-            }
-
-            const auto bytes = responseBody.toStdString();
-            const auto header = "HTTP/1.1 " + juce::String (statusCode) + " X\r\nContent-Type: text/plain\r\n"
-                                + "Content-Length: " + juce::String ((int)bytes.size())
-                                + "\r\nConnection: close\r\n\r\n";
-            client->write (header.toRawUTF8(), (int)header.getNumBytesAsUTF8());
-            client->write (bytes.data(), (int)bytes.size());
-        }
-    }
-
-    juce::StreamingSocket listener;
-    const int statusCode;
-    juce::String responseBody;
-    juce::CriticalSection lock;
-    juce::String requestLine;
+    LoopbackHttpServer server;
 };
 
 /** Sets an environment variable for one test and puts the old value back. */
@@ -164,19 +115,23 @@ TEST (UpdateCheckAddress, EnvironmentThenSettingsThenTheMakersServer)
 
 TEST (UpdateCheckFetch, ReadsTheDocumentFromTheServer)
 {
-    LoopbackServer server (200, "2.3\nNew reverb\n");
+    UpdateServer server (200, "2.3\nNew reverb\n");
     const auto outcome = UpdateCheck::run (server.address(), "2.2");
 
     EXPECT_TRUE (outcome.updateAvailable);
     EXPECT_EQ (outcome.notes, "New reverb");
-    EXPECT_TRUE (server.lastRequestLine().startsWith ("GET /dravin8/version.txt?nocache=")) << server.lastRequestLine();
+    const auto requests = server.server.getRequests();
+    ASSERT_EQ (requests.size(), 1u);
+    EXPECT_EQ (requests[0].method, "GET");
+    EXPECT_EQ (requests[0].path, "/dravin8/version.txt");
+    EXPECT_TRUE (requests[0].query.contains ("nocache=")) << requests[0].query;
 }
 
 TEST (UpdateCheckFetch, ErrorsAndSilenceAnnounceNothing)
 {
     {
         // A short error text is not a version.
-        LoopbackServer server (404, "Not Found");
+        UpdateServer server (404, "Not Found");
         EXPECT_FALSE (UpdateCheck::run (server.address(), "2.2").updateAvailable);
     }
 
@@ -190,7 +145,7 @@ TEST (UpdateCheckFetch, ErrorsAndSilenceAnnounceNothing)
 
 TEST (UpdateCheckFetch, ReadsNoMoreThanTheCap)
 {
-    LoopbackServer server (200, "2.3\n" + juce::String::repeatedString ("x", 100000));
+    UpdateServer server (200, "2.3\n" + juce::String::repeatedString ("x", 100000));
     const auto text = UpdateCheck::fetch (UpdateCheck::makeDocumentAddress (server.address(), 1), 5000, 1000);
 
     EXPECT_EQ (text.length(), 1000);
@@ -201,7 +156,7 @@ TEST (UpdateCheckProcessor, NotesReachALivingProcessorOnly)
 {
     TempDir sandbox{"dravin8-update-processor"};
     const Platform::ScopedFolderOverride folders (sandbox / "user", sandbox / "music");
-    LoopbackServer server (200, "2.4\n\nFaster tape\n");
+    UpdateServer server (200, "2.4\n\nFaster tape\n");
     const ScopedEnvironment address (UpdateCheck::environmentVariable, server.address().toRawUTF8());
 
     {
