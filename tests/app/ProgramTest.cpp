@@ -137,7 +137,7 @@ protected:
     /** Up and listening for second starts (its start-up is complete then). */
     bool waitUntilRunning() const
     {
-        return waitUntil ([this] { return InstanceChannel::send (socketFile(), {"", sandbox.getFile()}, 1000); }, 20000);
+        return waitUntil ([this] { return InstanceChannel::send (socketFile(), {"", sandbox.getFile()}, 1000); }, 60000);
     }
 
     /** The windows titled with the program's name that the given process shows (other tests
@@ -192,7 +192,7 @@ protected:
                               return folder.getChildFile ("settings.xml").existsAsFile()
                                      && ! folder.getChildFile ("Recovery").exists();
                           },
-                          15000);
+                          60000);
     }
 
     TempDir sandbox{"dravin8-program"};
@@ -206,7 +206,7 @@ TEST_F (ProgramTest, StartsWithItsWindowAndQuitsCleanlyOnInterrupt)
 {
     auto program = start();
     ASSERT_TRUE (waitUntilRunning()) << log();
-    EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 10000)) << log();
+    EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 60000)) << log();
     EXPECT_TRUE (userFolder.getChildFile ("session.lock").existsAsFile());
 
     EXPECT_EQ (program->interruptAndWait (20000), 0) << log();
@@ -242,6 +242,6 @@ TEST_F (ProgramTest, RunsWithNoAudioDeviceAtAll)
 
     auto program = start();
     ASSERT_TRUE (waitUntilRunning()) << log();
-    EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 10000)) << log();
+    EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 60000)) << log();
     EXPECT_EQ (program->interruptAndWait (20000), 0) << log();
 }
