@@ -209,7 +209,7 @@ TEST_F (ProgramTest, StartsWithItsWindowAndQuitsCleanlyOnInterrupt)
     EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 60000)) << log();
     EXPECT_TRUE (userFolder.getChildFile ("session.lock").existsAsFile());
 
-    EXPECT_EQ (program->interruptAndWait (20000), 0) << log();
+    EXPECT_EQ (program->interruptAndWait (60000), 0) << log();
     EXPECT_FALSE (userFolder.getChildFile ("session.lock").exists());
     EXPECT_FALSE (socketFile().exists());
 }
@@ -226,12 +226,12 @@ TEST_F (ProgramTest, OpensTheCommandLineReelAndTakesOverASecondStart)
 
     // The second start hands its file over and ends without a window of its own.
     auto secondStart = start ({second.getFullPathName()});
-    EXPECT_EQ (secondStart->waitForExit (15000), 0) << log();
+    EXPECT_EQ (secondStart->waitForExit (60000), 0) << log();
     EXPECT_TRUE (opened ("Second Take")) << log();
     EXPECT_EQ (countWindows (program->getPid()), 1);
     EXPECT_EQ (countWindows (secondStart->getPid()), 0);
 
-    EXPECT_EQ (program->interruptAndWait (20000), 0) << log();
+    EXPECT_EQ (program->interruptAndWait (60000), 0) << log();
 }
 
 TEST_F (ProgramTest, RunsWithNoAudioDeviceAtAll)
@@ -243,5 +243,5 @@ TEST_F (ProgramTest, RunsWithNoAudioDeviceAtAll)
     auto program = start();
     ASSERT_TRUE (waitUntilRunning()) << log();
     EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 60000)) << log();
-    EXPECT_EQ (program->interruptAndWait (20000), 0) << log();
+    EXPECT_EQ (program->interruptAndWait (60000), 0) << log();
 }
