@@ -25,7 +25,14 @@ juce::Colour lightened (juce::Colour c)
 }
 } // namespace
 
-InteractiveEQDisplay::InteractiveEQDisplay (InsertPlugin* slot) : settings (slot) {}
+InteractiveEQDisplay::InteractiveEQDisplay (InsertPlugin* slot) : settings (slot)
+{
+    // The engine gets its bands from the slot only when a block runs: without this a slot opened
+    // while the transport is idle would draw a flat curve under moved handles.
+    if (settings != nullptr)
+        for (int i = 0; i < numBands; ++i)
+            pushBandToEngine (i);
+}
 
 InteractiveEQDisplay::~InteractiveEQDisplay() = default;
 

@@ -121,9 +121,11 @@ TEST_F (EqFixture, WithoutASlotTheDisplayOnlyDrawsItsGrid)
     const auto image = empty.createComponentSnapshot (empty.getLocalBounds());
     EXPECT_TRUE (image.isValid());
 
-    // With a slot the boosted band lifts the curve above the centre line at its frequency.
+    // A slot opened before any block ran still draws its own bands: the curve follows the
+    // handles, not the engine's defaults.
     slot->eqGain[2] = 12.0f;
-    slot->eqEngine->gainDb[2] = 12.0f;
+    InteractiveEQDisplay boosted (slot.get());
+    EXPECT_FLOAT_EQ (slot->eqEngine->gainDb[2], 12.0f);
     press (display.handlePosition (2));
     const auto drawn = display.createComponentSnapshot (display.getLocalBounds());
     const int x = (int)display.handlePosition (2).x;
