@@ -1,7 +1,5 @@
 #include "rack/FocusNextTopLevelWindow.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
 void focusNextTopLevelWindow()
 {
     const int count = juce::TopLevelWindow::getNumTopLevelWindows();
@@ -16,4 +14,20 @@ void focusNextTopLevelWindow()
     const int nextIndex = activeIndex < 0 ? 0 : (activeIndex + 1) % count;
     if (auto* next = juce::TopLevelWindow::getTopLevelWindow (nextIndex))
         next->toFront (true);
+}
+
+bool handleSecondaryWindowKey (const juce::KeyPress& key, juce::DocumentWindow& window)
+{
+    if (key == juce::KeyPress::escapeKey)
+    {
+        window.closeButtonPressed();
+        return true;
+    }
+    const auto mods = key.getModifiers();
+    if (key.getKeyCode() == juce::KeyPress::tabKey && (mods.isCtrlDown() || mods.isAltDown()))
+    {
+        focusNextTopLevelWindow();
+        return true;
+    }
+    return false;
 }

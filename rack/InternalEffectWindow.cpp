@@ -40,18 +40,7 @@ BuiltInEffectEditor* InternalEffectWindow::getEditor() const
 
 bool InternalEffectWindow::keyPressed (const juce::KeyPress& key)
 {
-    if (key == juce::KeyPress::escapeKey)
-    {
-        closeButtonPressed();
-        return true;
-    }
-    const auto mods = key.getModifiers();
-    if (key.getKeyCode() == juce::KeyPress::tabKey && (mods.isCtrlDown() || mods.isAltDown()))
-    {
-        focusNextTopLevelWindow();
-        return true;
-    }
-    return false;
+    return handleSecondaryWindowKey (key, *this);
 }
 
 void InternalEffectWindow::closeButtonPressed()

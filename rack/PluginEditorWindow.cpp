@@ -77,19 +77,10 @@ juce::Rectangle<int> PluginEditorWindow::placementFor (const juce::Rectangle<int
 
 bool PluginEditorWindow::keyPressed (const juce::KeyPress& key)
 {
-    if (key == juce::KeyPress::escapeKey)
-    {
-        closeButtonPressed();
-        return true;
-    }
+    if (handleSecondaryWindowKey (key, *this))
+        return true; // Escape may have deleted the window
 
     const auto mods = key.getModifiers();
-    if (key.getKeyCode() == juce::KeyPress::tabKey && (mods.isCtrlDown() || mods.isAltDown()))
-    {
-        focusNextTopLevelWindow();
-        return true;
-    }
-
     if (! mods.isCtrlDown() && ! mods.isAltDown() && processor->musicalTypingActive.load())
     {
         const auto c = juce::CharacterFunctions::toLowerCase (characterOf (key));

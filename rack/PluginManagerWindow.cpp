@@ -245,17 +245,7 @@ void PluginManagerWindow::closeButtonPressed()
 
 bool PluginManagerWindow::keyPressed (const juce::KeyPress& key)
 {
-    if (key == juce::KeyPress::escapeKey)
-    {
-        closeButtonPressed();
-        return true;
-    }
-    if (key.getKeyCode() == juce::KeyPress::tabKey && (key.getModifiers().isCtrlDown() || key.getModifiers().isAltDown()))
-    {
-        focusNextTopLevelWindow();
-        return true;
-    }
-    return false;
+    return handleSecondaryWindowKey (key, *this);
 }
 
 void PluginManagerWindow::resized()

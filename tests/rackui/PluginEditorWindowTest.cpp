@@ -1,34 +1,12 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "rack/PluginEditorWindow.h"
+#include "tests/block/FakePlugin.h"
 #include "tests/rackui/RackUiTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-/** The least a hosted plug-in needs for its editor to be shown. */
-class StubInstance : public juce::AudioPluginInstance
-{
-public:
-    const juce::String getName() const override { return "Stub Synth"; }
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    double getTailLengthSeconds() const override { return 0.0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return false; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return true; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
-    void fillInPluginDescription (juce::PluginDescription& d) const override { d.name = getName(); }
-};
-
 class StubEditor : public juce::AudioProcessorEditor
 {
 public:
@@ -57,7 +35,7 @@ struct EditorWindowFixture : public ::testing::Test
     }
 
     TavrelDelayAudioProcessor processor;
-    std::unique_ptr<StubInstance> instance = std::make_unique<StubInstance>();
+    std::unique_ptr<FakePlugin> instance = std::make_unique<FakePlugin> (0, 2);
     juce::Component::SafePointer<PluginEditorWindow> window;
     juce::Array<juce::KeyPress> forwarded;
 };
@@ -78,7 +56,7 @@ TEST_F (EditorWindowFixture, ARealWindowShowsTheEditorAndKeepsItsTitleBarBelowY3
 {
     ASSERT_NE (open (1200, 900), nullptr);
     EXPECT_TRUE (RackUiTest::hasNativeWindow (*window));
-    EXPECT_EQ (window->getName(), "Stub Synth");
+    EXPECT_EQ (window->getName(), "Fake");
     EXPECT_FALSE (window->isUsingNativeTitleBar());
     EXPECT_TRUE (window->isAlwaysOnTop());
     ASSERT_NE (window->getContentComponent(), nullptr);
