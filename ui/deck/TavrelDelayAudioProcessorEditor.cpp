@@ -4,6 +4,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/deck/DeckLayout.h"
 #include "ui/deck/EditorIds.h"
+#include "ui/looks/LookImages.h"
 
 namespace
 {
@@ -47,6 +48,8 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     juce::LookAndFeel& look = useModernUI ? static_cast<juce::LookAndFeel&> (modernLook) : customLook;
     setLookAndFeel (&look);
     juce::LookAndFeel::setDefaultLookAndFeel (&look);
+
+    tapeRoomBackdrop = LookImages::tapeRoomBackdrop();
 
     // The tape room: shown first, in place of the deck.
     tapeRoom = std::make_unique<TapeRoomComponent> (
@@ -123,6 +126,9 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     deckPanel.addAndMakeVisible (masterVolumeSlider);
     masterVolumeAttachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (
         audioProcessor.parameters, ParameterIds::MASTER_VOL, masterVolumeSlider);
+
+    deckArtwork = LookImages::deckArtwork();
+    maskingTapeArtwork = LookImages::maskingTapeArtwork();
 
     setSize (defaultWidth, defaultHeight);
     setResizable (true, true);
