@@ -3,6 +3,7 @@
 
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "storage/GuardedXmlReader.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelFolderReader.h"
 #include "storage/ReelFolderWriter.h"
@@ -170,7 +171,8 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     const auto sizeTracks = [&] (int count, double rate, double seconds)
     {
-        if (auto fits = TapeReelSize::checkReel (count, rate, seconds); fits.failed())
+        if (auto fits = TapeReelSize::checkReel (count, rate, seconds, TapeReelSize::getHeldBytes (tracks));
+            fits.failed())
         {
             // Loaded all the same, on the shortest tape, so the settings and the rack survive.
             problems.add (fits.getErrorMessage());
@@ -188,7 +190,9 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     if (settingsFile.existsAsFile())
     {
-        if (auto xml = juce::parseXML (settingsFile))
+        juce::String refused;
+
+        if (auto xml = GuardedXmlReader::parseFile (settingsFile, &refused))
         {
             state.replaceState (juce::ValueTree::fromXml (*xml));
 
@@ -215,6 +219,7 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
         else
         {
             problems.add ("The tape's settings could not be read.");
+            problems.addIfNotAlreadyThere (refused);
         }
     }
     else
@@ -231,7 +236,11 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
     }
 
     const auto automationFile = folder.getChildFile (StorageIds::automationFile);
-    automation = automationFile.existsAsFile() ? juce::parseXML (automationFile) : nullptr;
+    juce::String refusedAutomation;
+    automation = GuardedXmlReader::parseFile (automationFile, &refusedAutomation);
+
+    if (refusedAutomation.isNotEmpty())
+        problems.add (refusedAutomation);
 
     for (auto& track : tracks)
     {
@@ -243,7 +252,14 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
     }
 
     for (size_t i = 0; i < tracks.size(); ++i)
-        ReelFolderReader::readTrackFile (folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i)), tracks[i]);
+    {
+        juce::String refusedTrack;
+        ReelFolderReader::readTrackFile (folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i)), tracks[i],
+                                         &refusedTrack);
+
+        if (refusedTrack.isNotEmpty())
+            problems.add (refusedTrack);
+    }
 
     if (auto defects = ReelFolderReader::readDefects (folder.getChildFile (StorageIds::defectsFile), tracks);
         defects.failed())
