@@ -42,7 +42,7 @@ for entry in "${filters[@]}"; do
     exe="${entry%%:*}"
     filter="${entry#*:}"
     echo "== $exe ($filter)"
-    if ! xvfb-run -a -s "-screen 0 1280x1024x24" "$build_dir/tests/$exe" --gtest_filter="$filter" "$@"; then
+    if ! xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build_dir/tests/$exe" --gtest_filter="$filter" "$@"; then
         status=1
     fi
 done
