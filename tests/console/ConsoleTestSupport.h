@@ -17,6 +17,27 @@ inline void runMessages (int milliseconds)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
 }
 
+/** Clicks a button as the framework does (a posted click message) and waits until the click has
+    been handled, however busy the machine is. */
+inline bool click (juce::Button& button)
+{
+    struct Watcher : juce::Button::Listener
+    {
+        bool clicked = false;
+        void buttonClicked (juce::Button*) override { clicked = true; }
+    } watcher;
+
+    button.addListener (&watcher);
+    button.triggerClick();
+    const auto end = juce::Time::getMillisecondCounter() + 10000;
+    while (! watcher.clicked && juce::Time::getMillisecondCounter() < end)
+        runMessages (5);
+    // The listener runs just before the button's own handler, within the same message.
+    runMessages (1);
+    button.removeListener (&watcher);
+    return watcher.clicked;
+}
+
 inline bool displayAvailable()
 {
     return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty();

@@ -128,14 +128,12 @@ TEST_F (ConsoleFixture, TheMonitorKeyFlipsBetweenTapeAndInput)
     strip (0).updateMonitorButton();
     EXPECT_EQ (strip (0).monitorButton.getButtonText(), "T");
 
-    strip (0).monitorButton.triggerClick();
-    runMessages (30);
+    ASSERT_TRUE (click (strip (0).monitorButton));
     EXPECT_EQ (monitor.getValue(), 0.0f);
     EXPECT_EQ (strip (0).monitorButton.getButtonText(), "IN");
     EXPECT_EQ (strip (0).monitorButton.findColour (juce::TextButton::textColourOffId), juce::Colour (0xff6495ed));
 
-    strip (0).monitorButton.triggerClick();
-    runMessages (30);
+    ASSERT_TRUE (click (strip (0).monitorButton));
     EXPECT_EQ (monitor.getValue(), 1.0f);
     EXPECT_EQ (strip (0).monitorButton.findColour (juce::TextButton::textColourOffId), juce::Colour (0xffffa500));
 }

@@ -93,19 +93,20 @@ TEST_F (ConsoleFixture, GroupedTracksArmSoloAndTakeModesTogether)
     for (int track : {0, 1, 4})
         processor->channelGroups[(size_t) track] = 2;
     ASSERT_TRUE (processor->isGroupActive (2));
+    // The new reel's tracks are disarmed; the strips' keys follow on their tick.
+    for (auto* s : console->strips)
+        s->timerCallback();
 
     const auto solo = [this] (int track) { return parameter (*processor, "SOLO_" + juce::String (track)).getValue(); };
 
-    strip (0).soloButton.triggerClick();
-    runMessages (30);
+    ASSERT_TRUE (click (strip (0).soloButton));
     EXPECT_EQ (solo (1), 1.0f);
     EXPECT_EQ (solo (2), 1.0f);
     EXPECT_EQ (solo (5), 1.0f);
     EXPECT_EQ (solo (3), 0.0f);
     EXPECT_TRUE (strip (4).soloButton.getToggleState()); // the partner's key follows its attachment
 
-    strip (1).armButton.triggerClick();
-    runMessages (30);
+    ASSERT_TRUE (click (strip (1).armButton));
     EXPECT_TRUE (processor->tracks[0].armed);
     EXPECT_TRUE (processor->tracks[1].armed);
     EXPECT_TRUE (processor->tracks[4].armed);
@@ -119,8 +120,7 @@ TEST_F (ConsoleFixture, GroupedTracksArmSoloAndTakeModesTogether)
 
     // With the group gone, each strip acts alone.
     processor->groupActive[2] = false;
-    strip (0).muteButton.triggerClick();
-    runMessages (30);
+    ASSERT_TRUE (click (strip (0).muteButton));
     EXPECT_EQ (parameter (*processor, "MUTE_1").getValue(), 1.0f);
     EXPECT_EQ (parameter (*processor, "MUTE_2").getValue(), 0.0f);
 
