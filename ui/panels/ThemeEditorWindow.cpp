@@ -58,6 +58,8 @@ ThemeEditorWindow::ThemeEditorWindow (TavrelDelayAudioProcessorEditor& editorToT
 ThemeEditorWindow::~ThemeEditorWindow()
 {
     setConstrainer (nullptr);
+    for (auto* swatch : colourButtons)
+        swatch->setLookAndFeel (nullptr);
 }
 
 void ThemeEditorWindow::closeButtonPressed()
@@ -77,6 +79,7 @@ void ThemeEditorWindow::addColourRow (const juce::String& text, juce::uint32& co
 
     auto* swatch = colourButtons.add (new juce::TextButton());
     paintSwatch (*swatch, colour);
+    swatch->setLookAndFeel (&swatchLook);
     swatch->setBounds (160, y, 150, 24);
     swatch->onClick = [this, swatch, &colour, text]
     {

@@ -48,6 +48,9 @@ public:
     juce::TextButton resetButton;
     SafeWindowConstrainer constrainer;
 
+    /** The swatches show their own colours, whatever the minimal look makes of buttons. */
+    juce::LookAndFeel_V4 swatchLook;
+
 private:
     void resetToDarkMode();
 
