@@ -405,17 +405,6 @@ void switchThirdPartyPlugins (Editor& editor)
                               target->storeEnable3rdPartyPlugins (true);
                       });
 }
-
-void toggleMaskingTape (Editor& editor)
-{
-    editor.maskingTapeVisible = ! editor.maskingTapeVisible;
-    editor.audioProcessor.parameters.state.setProperty ("ShowMaskingTape", editor.maskingTapeVisible, nullptr);
-
-    if (editor.console != nullptr)
-        editor.console->setMaskingTapeVisible (editor.maskingTapeVisible);
-
-    editor.repaint();
-}
 } // namespace
 
 void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trackIndex)
@@ -463,7 +452,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
         case C::loadSlot2:
         case C::loadSlot3:
         case C::loadSlot4: showSnapshotLoadDialog (commandId - 14); break;
-        case C::maskingTape: toggleMaskingTape (*this); break;
+        case C::maskingTape: toggleMaskingTape(); break;
         case C::dustCover: toggleDustCover (*this); break;
         case C::waveforms: waveButton.triggerClick(); break;
         case C::tooltips:
