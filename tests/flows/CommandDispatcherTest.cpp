@@ -2,6 +2,7 @@
 #include "tests/flows/FlowsTestSupport.h"
 #include "ui/deck/EditorIds.h"
 #include "ui/deck/MenuCommandIds.h"
+#include "ui/looks/ThemeFile.h"
 #include "ui/panels/AboutPanel.h"
 #include "ui/panels/PerformanceWindow.h"
 
@@ -217,4 +218,41 @@ TEST_F (Fixture, OverlaysAndWindowsOpenOnce)
     ASSERT_NE (dynamic_cast<PerformanceWindow*> (first), nullptr);
     editor->handleMenuCommand (MenuCommands::performanceMonitor, -1);
     EXPECT_EQ (editor->performanceWindow.getComponent(), first);
+}
+
+TEST_F (Fixture, LookCommandsSwitchAndStoreTheInterfaceCoverAndTheme)
+{
+    openChangedReel ("Song");
+    const auto theme = [] (const char* attribute) { return ThemeFile::readSwitch (attribute, false); };
+
+    // The dust cover drops and lifts only on the normal interface.
+    editor->dustCover->putAwayAtOnce();
+    editor->handleMenuCommand (MenuCommands::dustCover, -1);
+    EXPECT_TRUE (editor->dustCover->isVisible() && ! editor->dustCover->isLifted());
+    EXPECT_TRUE (theme ("showDustCover"));
+    editor->handleMenuCommand (MenuCommands::dustCover, -1);
+    EXPECT_TRUE (editor->dustCover->isLifted());
+    EXPECT_FALSE (theme ("showDustCover"));
+
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+    EXPECT_TRUE (editor->useModernUI);
+    EXPECT_TRUE (theme ("useModernUI"));
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor->modernLook);
+    EXPECT_EQ (&editor->getLookAndFeel(), &editor->modernLook);
+    EXPECT_FALSE (editor->dustCover->isVisible());
+
+    editor->handleMenuCommand (MenuCommands::dustCover, -1); // not on the minimal interface
+    EXPECT_FALSE (editor->dustCover->isVisible());
+
+    // A background of lightness exactly 0.5 counts as light and turns dark.
+    editor->modernLook.cBg = 0xffff0000; // (255 + 0) / 2 / 255
+    editor->handleMenuCommand (MenuCommands::lightDarkTheme, -1);
+    EXPECT_TRUE (editor->modernLook.isDark());
+    editor->handleMenuCommand (MenuCommands::lightDarkTheme, -1);
+    EXPECT_FALSE (editor->modernLook.isDark());
+
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+    EXPECT_FALSE (editor->useModernUI);
+    EXPECT_FALSE (theme ("useModernUI"));
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor->customLook);
 }

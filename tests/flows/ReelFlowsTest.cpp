@@ -1,3 +1,4 @@
+#include "platform/SimulatedAudioDeviceType.h"
 #include "storage/ReelFolderFormat.h"
 #include "tests/flows/FlowsTestSupport.h"
 #include "ui/deck/MenuCommandIds.h"
@@ -353,4 +354,79 @@ TEST_F (Fixture, DontSaveConfirmsBeforeDiscarding)
     ASSERT_TRUE (answer ("Open Reel", "Don't Save"));
     ASSERT_TRUE (answer ("Discard Changes?", "Yes, Discard"));
     EXPECT_EQ (processor->getReelName(), "Next");
+}
+
+//==============================================================================
+// The low-rate device prompt of the library path
+
+namespace
+{
+struct DeviceFixture : public FlowsFixture
+{
+    void SetUp() override
+    {
+        FlowsFixture::SetUp();
+        SimulatedAudioDevice::Config config;
+        config.name = "Headset";
+        config.clock = SimulatedAudioDevice::Clock::manual;
+        config.sampleRates = {22050.0, 44100.0, 48000.0};
+        manager.addAudioDeviceType (std::make_unique<SimulatedAudioDeviceType> (juce::Array<SimulatedAudioDevice::Config>{config}));
+        manager.setCurrentAudioDeviceType (SimulatedAudioDeviceType::typeName, true);
+        processor->deviceManager = &manager;
+    }
+
+    void TearDown() override
+    {
+        processor->deviceManager = nullptr;
+        manager.closeAudioDevice();
+        FlowsFixture::TearDown();
+    }
+
+    void openDeviceAt (double rate)
+    {
+        juce::AudioDeviceManager::AudioDeviceSetup setup;
+        setup.outputDeviceName = setup.inputDeviceName = "Headset";
+        setup.sampleRate = rate;
+        setup.useDefaultInputChannels = false;
+        setup.inputChannels.setRange (0, 2, true);
+        ASSERT_EQ (manager.initialise (2, 2, nullptr, false, {}, &setup), juce::String());
+        ASSERT_EQ (manager.getCurrentAudioDevice()->getCurrentSampleRate(), rate);
+    }
+
+    juce::AudioDeviceManager manager;
+};
+} // namespace
+
+TEST_F (DeviceFixture, ADeviceAbove24kHzIsNotQuestioned)
+{
+    makeReel ("Song");
+    openDeviceAt (44100.0);
+    editor->openReelFromLibrary ("Song");
+    EXPECT_EQ (FlowDialog::findOpenDialog(), nullptr);
+    EXPECT_EQ (processor->getReelName(), "Song");
+}
+
+TEST_F (DeviceFixture, ALowRateDeviceIsOfferedFortyEightKilohertzWithoutItsMicrophone)
+{
+    makeReel ("Song");
+    openDeviceAt (22050.0);
+
+    // Keep: the reel opens at once and the inputs stay.
+    editor->openReelFromLibrary ("Song");
+    EXPECT_TRUE (editor->tapeRoomShowing);
+    ASSERT_TRUE (answer ("Bluetooth Audio", "Keep Mic (24kHz)"));
+    EXPECT_EQ (processor->getReelName(), "Song");
+    EXPECT_GT (manager.getCurrentAudioDevice()->getActiveInputChannels().countNumberOfSetBits(), 0);
+
+    editor->ejectToLibrary();
+    openDeviceAt (22050.0);
+
+    // Disable: the device loses its inputs and runs at 48 kHz; the reel opens half a second later.
+    editor->openReelFromLibrary ("Song");
+    ASSERT_TRUE (answer ("Bluetooth Audio", "Disable Mic (48kHz)"));
+    EXPECT_EQ (manager.getCurrentAudioDevice()->getCurrentSampleRate(), 48000.0);
+    EXPECT_EQ (manager.getCurrentAudioDevice()->getActiveInputChannels().countNumberOfSetBits(), 0);
+    EXPECT_TRUE (editor->tapeRoomShowing);
+    EXPECT_TRUE (runMessagesUntil ([&] { return processor->getReelName() == "Song"; }, 3000));
+    EXPECT_FALSE (editor->tapeRoomShowing);
 }
