@@ -75,7 +75,7 @@ TEST_F (Fixture, GroupAssignmentTogglesAChannelAndIgnoresChannelsBeyondTheAuxRet
 TEST_F (Fixture, CreatingAGroupTakesTheLowestFreeOneAndCancelLeavesNoGroup)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g <= 2;
+        processor->groupActive[(size_t)g] = g <= 2;
 
     editor->handleMenuCommand (MenuCommands::createGroup, -1);
     auto* dialog = waitForDialog ("Create Group");
@@ -96,7 +96,7 @@ TEST_F (Fixture, CreatingAGroupTakesTheLowestFreeOneAndCancelLeavesNoGroup)
 TEST_F (Fixture, ANinthGroupIsRefused)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = true;
+        processor->groupActive[(size_t)g] = true;
 
     editor->handleMenuCommand (MenuCommands::createGroup, -1);
     auto* notice = waitForDialog ("Group Limit Reached");
@@ -109,7 +109,7 @@ TEST_F (Fixture, ANinthGroupIsRefused)
 TEST_F (Fixture, RenamingAndDeletingGroups)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g == 2 || g == 5;
+        processor->groupActive[(size_t)g] = g == 2 || g == 5;
     processor->setGroupName (2, "Vox");
 
     editor->handleMenuCommand (MenuCommands::renameGroups, -1);
@@ -129,7 +129,7 @@ TEST_F (Fixture, RenamingAndDeletingGroups)
     processor->channelGroups[24] = 2;
     editor->handleMenuCommand (MenuCommands::deleteAllGroups, -1);
     for (int g = 1; g <= 8; ++g)
-        EXPECT_FALSE (processor->groupActive[(size_t) g]);
+        EXPECT_FALSE (processor->groupActive[(size_t)g]);
     EXPECT_EQ (processor->channelGroups[3].load(), 0);
     EXPECT_EQ (processor->channelGroups[24].load(), 2);
     EXPECT_EQ (processor->getGroupName (5), "Keys");
@@ -206,7 +206,8 @@ TEST_F (Fixture, OverlaysAndWindowsOpenOnce)
     ASSERT_NE (panel, nullptr);
     EXPECT_EQ (panel->getWidth(), 480);
     panel->closeButton.triggerClick();
-    EXPECT_TRUE (runMessagesUntil ([&] { return editor->deckPanel.findChildWithID (EditorIds::aboutPanel) == nullptr; }));
+    EXPECT_TRUE (
+        runMessagesUntil ([&] { return editor->deckPanel.findChildWithID (EditorIds::aboutPanel) == nullptr; }));
 
     editor->handleMenuCommand (MenuCommands::metronomeSettings, -1);
     editor->handleMenuCommand (MenuCommands::metronomeSettings, -1);

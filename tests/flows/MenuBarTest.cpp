@@ -91,7 +91,8 @@ TEST (MenuBarTitle, NamesTheReelItsSlotAndUnsavedChanges)
     };
 
     for (const auto& c : cases)
-        EXPECT_EQ (MainAppMenuBar::makeTitle (c.reel, c.unsaved, c.slot), juce::String (c.title)) << c.reel << " " << c.slot;
+        EXPECT_EQ (MainAppMenuBar::makeTitle (c.reel, c.unsaved, c.slot), juce::String (c.title))
+            << c.reel << " " << c.slot;
 }
 
 TEST_F (MenuBarFixture, TheWindowTitleFollowsTheOpenReel)
@@ -178,7 +179,7 @@ TEST_F (MenuBarFixture, GroupSubMenusNumberTheirTracks)
     ASSERT_TRUE (windowEditor().openReelAndResetView ("Song", 0));
     processor->parameters.state.setProperty ("TrackName_2", "Bass", nullptr);
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g == 1 || g == 3;
+        processor->groupActive[(size_t)g] = g == 1 || g == 3;
     processor->channelGroups[4] = 3;
 
     const auto groupsMenu = menu ("Groups");

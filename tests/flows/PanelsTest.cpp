@@ -12,15 +12,6 @@ namespace
 {
 using Fixture = FlowsFixture;
 
-template <typename WindowType>
-WindowType* findWindow()
-{
-    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
-        if (auto* window = dynamic_cast<WindowType*> (juce::TopLevelWindow::getTopLevelWindow (i)))
-            return window;
-    return nullptr;
-}
-
 juce::Colour pixelAt (juce::Component& component, int x, int y)
 {
     return component.createComponentSnapshot (component.getLocalBounds(), false, 1.0f).getPixelAt (x, y);
@@ -87,7 +78,8 @@ TEST_F (Fixture, ThemeEditorShowsTheColoursAndResetRestoresTheDarkTheme)
     ASSERT_EQ (window->colourButtons.size(), 7);
     EXPECT_EQ (window->labels[0]->getText(), "Background");
     EXPECT_EQ (window->labels[6]->getText(), "Warning (Red)");
-    EXPECT_EQ (window->colourButtons[0]->getButtonText(), ThemeFile::formatColour (editor->modernLook.cBg).toUpperCase());
+    EXPECT_EQ (window->colourButtons[0]->getButtonText(),
+               ThemeFile::formatColour (editor->modernLook.cBg).toUpperCase());
     EXPECT_EQ (window->colourButtons[6]->getBounds(), juce::Rectangle<int> (160, 10 + 6 * 34, 150, 24));
     EXPECT_EQ (window->resetButton.getY(), 258);
 

@@ -14,7 +14,8 @@ using Fixture = FlowsFixture;
 void writeNewerRecovery (TavrelDelayAudioProcessor& p, const juce::File& reelFolder)
 {
     ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
-    reelFolder.getChildFile (StorageIds::settingsFile).setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
+    reelFolder.getChildFile (StorageIds::settingsFile)
+        .setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
 }
 
 bool showsDeck (TavrelDelayAudioProcessorEditor& editor)
@@ -98,7 +99,8 @@ TEST_F (Fixture, StatesAreSavedToSlotsTwoToFourAndLoadedBack)
         ASSERT_TRUE (answer (title, "Save State"));
         auto* done = waitForDialog ("State Saved");
         ASSERT_NE (done, nullptr);
-        EXPECT_EQ (done->getProperties()["bodyText"].toString(), "Mix successfully saved to Slot " + juce::String (slot) + "!");
+        EXPECT_EQ (done->getProperties()["bodyText"].toString(),
+                   "Mix successfully saved to Slot " + juce::String (slot) + "!");
         ASSERT_TRUE (answer ("State Saved", "OK"));
         EXPECT_TRUE (processor->reelLibrary.hasSnapshot ("Song", slot));
     }
@@ -370,7 +372,8 @@ struct DeviceFixture : public FlowsFixture
         config.name = "Headset";
         config.clock = SimulatedAudioDevice::Clock::manual;
         config.sampleRates = {22050.0, 44100.0, 48000.0};
-        manager.addAudioDeviceType (std::make_unique<SimulatedAudioDeviceType> (juce::Array<SimulatedAudioDevice::Config>{config}));
+        manager.addAudioDeviceType (
+            std::make_unique<SimulatedAudioDeviceType> (juce::Array<SimulatedAudioDevice::Config>{config}));
         manager.setCurrentAudioDeviceType (SimulatedAudioDeviceType::typeName, true);
         processor->deviceManager = &manager;
     }
