@@ -433,3 +433,32 @@ TEST_F (DeviceFixture, ALowRateDeviceIsOfferedFortyEightKilohertzWithoutItsMicro
     EXPECT_TRUE (runMessagesUntil ([&] { return processor->getReelName() == "Song"; }, 3000));
     EXPECT_FALSE (editor->tapeRoomShowing);
 }
+
+TEST_F (Fixture, ARecoveredReelIsSavedOverItsOriginalOrAsACopyBesideIt)
+{
+    openChangedReel ("Song");
+    writeNewerRecovery (*processor, root().getChildFile ("Song"));
+    editor->ejectToLibrary();
+
+    ASSERT_TRUE (editor->openReelAndResetView ("Song", -1));
+    ASSERT_EQ (processor->getReelName(), "Song (Recovered)");
+    processor->unsavedChanges = true;
+
+    editor->saveReelClicked();
+    auto* dialog = waitForDialog ("Save Recovered Reel");
+    ASSERT_NE (dialog, nullptr);
+    EXPECT_TRUE (dialog->getProperties()["bodyText"].toString().contains ("overwrite the original 'Song'"));
+    ASSERT_TRUE (answer ("Save Recovered Reel", "Save as Copy"));
+    EXPECT_TRUE (runMessagesUntil ([&] { return editor->saveReelButton.getButtonText() == "SAVED!"; }, 10000));
+    EXPECT_EQ (processor->getReelName(), "Song Copy");
+    EXPECT_TRUE (root().getChildFile ("Song Copy").getChildFile (StorageIds::settingsFile).existsAsFile());
+
+    editor->ejectToLibrary();
+    ASSERT_TRUE (editor->openReelAndResetView ("Song", -1));
+    editor->saveReelClicked();
+    ASSERT_TRUE (answer ("Save Recovered Reel", "Overwrite Original"));
+    EXPECT_TRUE (runMessagesUntil (
+        [&] { return processor->getReelName() == "Song" && ! processor->hasUnsavedChanges(); }, 10000));
+    EXPECT_EQ (FlowDialog::findOpenDialog ("Save Failed"), nullptr);
+    EXPECT_FALSE (processor->reelLibrary.hasNewerRecovery ("Song"));
+}

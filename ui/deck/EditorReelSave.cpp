@@ -153,7 +153,9 @@ void TavrelDelayAudioProcessorEditor::saveReelClicked()
 
                           if (result == 1)
                           {
-                              target->startSaveReelThread (baseName, 0);
+                              // A main save of a recovered reel writes it back over its original;
+                              // a save-as under the original's name would be refused as taken.
+                              target->startSaveReelThread ({}, 0);
                           }
                           else if (result == 2)
                           {
