@@ -462,3 +462,20 @@ TEST_F (Fixture, ARecoveredReelIsSavedOverItsOriginalOrAsACopyBesideIt)
     EXPECT_EQ (FlowDialog::findOpenDialog ("Save Failed"), nullptr);
     EXPECT_FALSE (processor->reelLibrary.hasNewerRecovery ("Song"));
 }
+
+TEST_F (Fixture, ADialogStillOpenWhenTheEditorGoesKeepsNoLookOfIt)
+{
+    openChangedReel ("Song");
+    editor->ejectClicked();
+    auto* dialog = waitForDialog ("Eject Reel");
+    ASSERT_NE (dialog, nullptr);
+    const auto* editorLook = &editor->getEditorLook();
+    ASSERT_EQ (&dialog->getLookAndFeel(), editorLook);
+
+    editor.reset();
+    EXPECT_NE (&dialog->getLookAndFeel(), editorLook);
+
+    // Its answer reaches no editor.
+    ASSERT_TRUE (answer ("Eject Reel", "Save & Eject"));
+    EXPECT_EQ (processor->getReelName(), "Song");
+}

@@ -657,5 +657,8 @@ void TavrelDelayAudioProcessorEditor::closeFlowWindows()
         else if (auto* reorder = dynamic_cast<TrackReorderWindow*> (window);
                  reorder != nullptr && &reorder->processor == &audioProcessor)
             delete reorder;
+        else if (window != nullptr &&
+                 (&window->getLookAndFeel() == &modernLook || &window->getLookAndFeel() == &customLook))
+            window->setLookAndFeel (nullptr); // a dialog still open must not keep a look that may go
     }
 }
