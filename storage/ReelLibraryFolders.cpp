@@ -49,6 +49,10 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         if (! folder.isDirectory() && (folder.exists() || ! folder.createDirectory()))
             return juce::Result::fail ("The folder \"" + folder.getFullPathName() + "\" could not be created.");
 
+    // A save cut off earlier is finished or undone before anything new is written there.
+    if (auto recovered = ReelFolderWriter::recover (target); recovered.failed())
+        return recovered;
+
     ReelFolderWriter writer (target);
     auto result = juce::Result::ok();
     const auto check = [&result] (juce::Result r)
@@ -136,7 +140,10 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
     if (result.wasOk() && slot == ReelFolderFormat::mainSlot && ! pointer.existsAsFile())
         check (writer.addText (pointer.getFileName(), pointerFileText()));
 
-    // Nothing old has been touched so far: now every new file replaces its old one.
+    if (result.wasOk())
+        check (writer.addManifest ((int)tracks.size()));
+
+    // Nothing old has been touched so far: now the new files replace the old ones, together.
     if (result.wasOk())
         check (writer.commit());
 
@@ -167,6 +174,17 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     juce::StringArray problems;
     const auto deviceRate = deviceSampleRate > 0.0 ? deviceSampleRate : StorageIds::defaultSampleRate;
+
+    // What cut-off saves left behind in any copy of the reel is finished or undone first.
+    for (const int copy : {ReelFolderFormat::mainSlot, ReelFolderFormat::recoverySlot, ReelFolderFormat::autoSaveSlot, 2,
+                           3, 4})
+        if (auto recovered = ReelFolderWriter::recover (ReelFolderFormat::getSlotFolder (reelFolder, copy));
+            recovered.failed() && copy == slot)
+            problems.add (recovered.getErrorMessage());
+
+    if (const auto mismatched = ReelFolderReader::findMismatchedFiles (folder); ! mismatched.isEmpty())
+        problems.add ("The files of this copy do not belong together (" + mismatched.joinIntoString (", ") +
+                      " changed since it was saved): the tape may mix recordings from different saves.");
 
     const auto sizeTracks = [&] (int count, double rate, double seconds)
     {
@@ -243,14 +261,19 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
     }
 
     for (size_t i = 0; i < tracks.size(); ++i)
-        ReelFolderReader::readTrackFile (folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i)), tracks[i]);
+    {
+        // A missing file is a track never saved; one that is there but cannot be read is a
+        // recording the user must hear about.
+        const auto file = folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i));
+
+        if (! ReelFolderReader::readTrackFile (file, tracks[i]) && file.exists())
+            problems.add ("Track " + juce::String (i + 1) + " (\"" + file.getFileName() +
+                          "\") could not be read and was loaded silent.");
+    }
 
     if (auto defects = ReelFolderReader::readDefects (folder.getChildFile (StorageIds::defectsFile), tracks);
         defects.failed())
         problems.add (defects.getErrorMessage());
-
-    if (slot == ReelFolderFormat::mainSlot)
-        deleteRecoveryFolder (reelName);
 
     if (problem != nullptr)
         *problem = problems.joinIntoString (" ");

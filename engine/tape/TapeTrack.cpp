@@ -294,6 +294,10 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
 
     if (gate > 1.0e-4f)
     {
+        // The gate's fade-out after a take still writes: the tape has changed.
+        if (! dirty.load (std::memory_order_relaxed))
+            dirty.store (true);
+
         const auto writePoint = position - (double)recordOffsetSamples * speed;
 
         if (elasticWrite)
