@@ -8,6 +8,7 @@
 #include "effects/TapeEchoEngine.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_dsp/juce_dsp.h>
 
 // Each engine runs as the processor runs it: parameters pushed, then one 512-sample stereo block
 // processed in place at 48 kHz. The block is refilled with noise every iteration (that copy is
@@ -101,6 +102,25 @@ static void BM_FetCompEngine (benchmark::State& state)
                });
 }
 BENCHMARK (BM_FetCompEngine);
+
+// The framework's own compressor on the same blocks, as the yardstick for the two above: a
+// -24 dB threshold at 4:1 with 1 ms attack and 100 ms release.
+static void BM_JuceDspCompressor (benchmark::State& state)
+{
+    juce::dsp::Compressor<float> compressor;
+    compressor.prepare ({sampleRate, (juce::uint32)blockSize, 2});
+    runBlocks (state,
+               [&] (juce::AudioBuffer<float>& block)
+               {
+                   compressor.setThreshold (-24.0f);
+                   compressor.setRatio (4.0f);
+                   compressor.setAttack (1.0f);
+                   compressor.setRelease (100.0f);
+                   juce::dsp::AudioBlock<float> audioBlock (block);
+                   compressor.process (juce::dsp::ProcessContextReplacing<float> (audioBlock));
+               });
+}
+BENCHMARK (BM_JuceDspCompressor);
 
 static void BM_LineAmplifier (benchmark::State& state)
 {

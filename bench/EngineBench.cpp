@@ -116,3 +116,61 @@ BENCHMARK (BM_TapeTracksPlayback24)
     ->ArgNames ({"age", "consoleEq", "blockwise"})
     ->ArgsProduct ({{0, 50}, {0, 1}, {0, 1}})
     ->Unit (benchmark::kMillisecond);
+
+// One track, as the block stage runs every track but the first: a playing track (tape
+// monitoring, recorded noise on the tape) against the same track armed and recording its
+// input through the elastic write, with the speed wandering around 1 as wow and flutter move
+// it. Argument: recording (1) or playing (0). The ratio of the two is the cost of recording.
+static void BM_TapeTrack (benchmark::State& state)
+{
+    const bool recording = state.range (0) != 0;
+    auto tracks = makePlayingReel();
+    auto& track = tracks.front();
+    track.setArmed (recording);
+
+    juce::Random random (7);
+    std::vector<float> input ((size_t)blockSize), output ((size_t)blockSize);
+    std::vector<double> speeds ((size_t)blockSize);
+
+    for (auto& sample : input)
+        sample = 0.3f * (2.0f * random.nextFloat() - 1.0f);
+
+    TapeTrack::RunSettings settings;
+    settings.headGapMs = recording ? 2.5f : 200.0f; // what the block stage gives an armed track in record
+    settings.recording = recording;
+    settings.monitorMode = recording ? 0 : 1;
+    const int format = 2;
+    double time = 0.0;
+
+    const auto renderBlock = [&]
+    {
+        const juce::ScopedNoDenormals noDenormals;
+        track.setOutputGain (1.0f);
+        track.setTrim (1.0f);
+        track.setEq (sampleRate, 1.2f, 0.9f, 1200.0f, 1.1f);
+        track.setLoop (0.0, tapeSeconds - 1.0, true);
+        track.getHead().setNoiseAndAge (0.5f * TapeTransportModel::getFormatHissFactor (format) / 0.00015f, 0.0f,
+                                        TapeTransportModel::getFormatBandwidth (format), true);
+        track.getHead().setHeadBump (60.0f);
+        track.getHead().setFormat (format);
+        track.setDrive (2.0f);
+
+        for (auto& speed : speeds)
+        {
+            speed = 1.0 + 0.002 * std::sin (time) + 0.0005 * std::sin (time * 37.0);
+            time += 0.0005;
+        }
+
+        track.processBlock (input.data(), speeds.data(), output.data(), blockSize, settings);
+        benchmark::DoNotOptimize (output.data());
+    };
+
+    for (int block = 0; block < (int)(0.5 * sampleRate) / blockSize; ++block)
+        renderBlock();
+
+    for (auto _ : state)
+        renderBlock();
+
+    setRealTimeFactor (state, blockSize, sampleRate);
+}
+BENCHMARK (BM_TapeTrack)->ArgName ("recording")->Arg (0)->Arg (1);

@@ -22,7 +22,7 @@ constexpr double tapeSeconds = 20.0;
 class BusyConsole
 {
 public:
-    BusyConsole (int numTracks, bool recording)
+    BusyConsole (int numTracks, bool recording, float age)
         : sandbox (
               juce::File::getSpecialLocation (juce::File::tempDirectory).getNonexistentChildFile ("dravin8-bench", {})),
           folders (sandbox.getChildFile ("user"), sandbox.getChildFile ("music"))
@@ -60,6 +60,7 @@ public:
             set (forTrack (MON_, n), recording ? 0.0f : 1.0f);
         }
 
+        set (AGE, age);
         p.aux1BuiltIn = 1;
         p.aux2BuiltIn = 2;
         p.loopIn = 0.0;
@@ -115,11 +116,11 @@ private:
 } // namespace
 
 // The engine's headline figure: the whole block callback for a reel at 48 kHz in 512-sample
-// blocks, on one core. Arguments: the number of tracks, and whether they all record (1) or
-// play back (0).
+// blocks, on one core. Arguments: the number of tracks, whether they all record (1) or play
+// back (0), and the tape age in hundredths ("AGE" 0.5: 400 defect spots on every track).
 static void BM_ConsoleBlock (benchmark::State& state)
 {
-    BusyConsole console ((int)state.range (0), state.range (1) != 0);
+    BusyConsole console ((int)state.range (0), state.range (1) != 0, (float)state.range (2) / 100.0f);
 
     for (auto _ : state)
     {
@@ -131,8 +132,9 @@ static void BM_ConsoleBlock (benchmark::State& state)
     state.counters["loadPercent"] = console.getProcessor().cpuLoadPercent.load();
 }
 BENCHMARK (BM_ConsoleBlock)
-    ->ArgNames ({"tracks", "recording"})
-    ->Args ({24, 0})
-    ->Args ({8, 0})
-    ->Args ({24, 1})
+    ->ArgNames ({"tracks", "recording", "age"})
+    ->Args ({24, 0, 0})
+    ->Args ({24, 0, 50})
+    ->Args ({8, 0, 0})
+    ->Args ({24, 1, 0})
     ->Unit (benchmark::kMicrosecond);

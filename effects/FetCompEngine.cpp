@@ -1,6 +1,7 @@
 #include "effects/FetCompEngine.h"
 
 #include "effects/EffectMath.h"
+#include "effects/FastDecibels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,26 +47,44 @@ void FetCompEngine::process (juce::AudioBuffer<float>& buffer) noexcept
     float envelope = envelopeDb;
     double blockSum = 0.0;
 
-    for (int i = 0; i < numSamples; ++i)
+    // In stretches: input gain and the detector's decibels for the stretch, then the envelope
+    // sample by sample, then the gains. Only the envelope depends on the sample before.
+    constexpr int stretch = 256;
+    float levels[stretch], values[stretch];
+
+    for (int start = 0; start < numSamples; start += stretch)
     {
-        float sum = 0.0f;
+        const int n = juce::jmin (stretch, numSamples - start);
+
         for (int ch = 0; ch < numChannels; ++ch)
         {
-            const float x = channels[ch][i] * inputGain;
-            channels[ch][i] = x;
-            sum += std::abs (x);
+            auto* x = channels[ch] + start;
+
+            for (int i = 0; i < n; ++i)
+            {
+                x[i] *= inputGain;
+                levels[i] = (ch == 0 ? 0.0f : levels[i]) + std::abs (x[i]);
+            }
         }
 
-        const float levelDb = EffectMath::levelToDecibels (sum * channelScale + 1.0e-6f);
-        const float target = std::max (0.0f, levelDb - thresholdDb) * slope;
+        for (int i = 0; i < n; ++i)
+            levels[i] = levels[i] * channelScale + 1.0e-6f;
 
-        envelope += (target - envelope) * (target > envelope ? attackCoeff : releaseCoeff);
+        FastDecibels::levelsToDecibels (levels, levels, n);
 
-        const float g = EffectMath::gainFromDecibels (-envelope) * outputGain;
+        for (int i = 0; i < n; ++i)
+        {
+            const float target = std::max (0.0f, levels[i] - thresholdDb) * slope;
+            envelope += (target - envelope) * (target > envelope ? attackCoeff : releaseCoeff);
+            values[i] = -envelope;
+            blockSum += envelope;
+        }
+
+        FastDecibels::decibelsToGains (values, values, n);
+        juce::FloatVectorOperations::multiply (values, outputGain, n);
+
         for (int ch = 0; ch < numChannels; ++ch)
-            channels[ch][i] *= g;
-
-        blockSum += envelope;
+            juce::FloatVectorOperations::multiply (channels[ch] + start, values, n);
     }
 
     envelopeDb = std::isfinite (envelope) ? envelope : 0.0f;

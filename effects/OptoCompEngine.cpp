@@ -1,6 +1,7 @@
 #include "effects/OptoCompEngine.h"
 
 #include "effects/EffectMath.h"
+#include "effects/FastDecibels.h"
 
 #include <cmath>
 
@@ -42,25 +43,47 @@ void OptoCompEngine::process (juce::AudioBuffer<float>& buffer) noexcept
     float envelope = envelopeDb;
     double blockSum = 0.0;
 
-    for (int i = 0; i < numSamples; ++i)
+    // In stretches: the detector's decibels for the stretch, then the envelope sample by
+    // sample, then the gains. Only the envelope depends on the sample before.
+    constexpr int stretch = 256;
+    float levels[stretch], values[stretch];
+
+    for (int start = 0; start < numSamples; start += stretch)
     {
-        float sum = 0.0f;
+        const int n = juce::jmin (stretch, numSamples - start);
+
+        juce::FloatVectorOperations::abs (levels, channels[0] + start, n);
+
+        for (int ch = 1; ch < numChannels; ++ch)
+        {
+            const auto* x = channels[ch] + start;
+
+            for (int i = 0; i < n; ++i)
+                levels[i] += std::abs (x[i]);
+        }
+
+        for (int i = 0; i < n; ++i)
+            levels[i] = levels[i] * channelScale + 1.0e-6f;
+
+        FastDecibels::levelsToDecibels (levels, levels, n);
+
+        for (int i = 0; i < n; ++i)
+        {
+            const float target = std::max (0.0f, levels[i] - thresholdDb) * slope;
+
+            if (target > envelope)
+                envelope += (target - envelope) * attack;
+            else
+                envelope += (target - envelope) * (envelope > 3.0f ? fastRelease : slowRelease);
+
+            values[i] = makeupDb - envelope;
+            blockSum += envelope;
+        }
+
+        FastDecibels::decibelsToGains (values, values, n);
+
         for (int ch = 0; ch < numChannels; ++ch)
-            sum += std::abs (channels[ch][i]);
-
-        const float levelDb = EffectMath::levelToDecibels (sum * channelScale + 1.0e-6f);
-        const float target = std::max (0.0f, levelDb - thresholdDb) * slope;
-
-        if (target > envelope)
-            envelope += (target - envelope) * attack;
-        else
-            envelope += (target - envelope) * (envelope > 3.0f ? fastRelease : slowRelease);
-
-        const float g = EffectMath::gainFromDecibels (makeupDb - envelope);
-        for (int ch = 0; ch < numChannels; ++ch)
-            channels[ch][i] *= g;
-
-        blockSum += envelope;
+            juce::FloatVectorOperations::multiply (channels[ch] + start, values, n);
     }
 
     envelopeDb = std::isfinite (envelope) ? envelope : 0.0f;

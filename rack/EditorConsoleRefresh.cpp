@@ -25,8 +25,11 @@ TavrelDelayAudioProcessorEditor* refreshEditorConsole()
     {
         if (auto* editor = findProcessorEditor (juce::TopLevelWindow::getTopLevelWindow (i)))
         {
-            // The editor does not hold the console and its rack yet: a repaint is all there is to
-            // refresh. Once it does, its console refresh goes here.
+            if (editor->console != nullptr)
+            {
+                editor->console->refreshAll();
+                editor->console->repaint();
+            }
             editor->repaint();
             return editor;
         }

@@ -194,45 +194,82 @@ void TapeHeadModel::clearDefects() noexcept
             lane = 0.0f;
 }
 
+void TapeHeadModel::settleIdleRecordChain (float drive) noexcept
+{
+    if (! recordChainIdle)
+        return;
+
+    // Settle the chain on silence: the emphasis at rest, the high-pass holding the saturated
+    // bias so that its output starts at zero.
+    recordChainIdle = false;
+    emphasisFilter.reset();
+    const auto biased = juce::jlimit (-3.0f, 3.0f, 0.05f * drive);
+    const auto bias = biased * (biased * biased + 27.0f) / (9.0f * biased * biased + 27.0f);
+    dcBlocker.v1 = -dcBlocker.b0 * bias;
+    dcBlocker.v2 = dcBlocker.b2 * bias;
+}
+
 float TapeHeadModel::recordSample (float in, float drive, float recordGate) noexcept
 {
-    if (recordChainIdle)
-    {
-        // Settle the chain on silence: the emphasis at rest, the high-pass holding the
-        // saturated bias so that its output starts at zero.
-        recordChainIdle = false;
-        emphasisFilter.reset();
-        const auto biased = juce::jlimit (-3.0f, 3.0f, 0.05f * drive);
-        const auto bias = biased * (biased * biased + 27.0f) / (9.0f * biased * biased + 27.0f);
-        dcBlocker.v1 = -dcBlocker.b0 * bias;
-        dcBlocker.v2 = dcBlocker.b2 * bias;
-    }
-
-    if (std::abs (in) < 1.0e-15f)
-        in = 0.0f;
+    settleIdleRecordChain (drive);
+    in = flushTiny (in);
 
     const auto hiss = hissLevel.getNextValue();
     const bool printNoise = noisePrintEnabled && recordGate > 0.0f;
 
     if (printNoise)
-        in += (2.0f * random.nextFloat() - 1.0f) * (hiss * 0.0004f) * recordGate;
+        in += getPrintedInputNoise (hiss, random.nextFloat(), recordGate);
 
-    // The small bias makes the saturation asymmetric, as a real biased tape is.
-    auto y = (emphasisFilter.process (in) + 0.05f) * drive;
-
-    if (y < -3.0f)
-        y = -1.0f;
-    else if (y > 3.0f)
-        y = 1.0f;
-    else
-        y = y * (y * y + 27.0f) / (9.0f * y * y + 27.0f);
-
-    auto z = dcBlocker.process (y);
+    auto z = dcBlocker.process (saturate (emphasisFilter.process (in), drive));
 
     if (printNoise)
-        z += ((random.nextFloat() - 0.5f) * 0.0002f + wander * 0.00025f) * recordGate;
+        z += getPrintedOutputNoise (random.nextFloat(), wander, recordGate);
 
     return z;
+}
+
+void TapeHeadModel::recordRun (const float* inputs, const float* drives, const float* inputNoise,
+                               const float* outputNoise, float* recorded, int numSamples) noexcept
+{
+    if (numSamples <= 0)
+        return;
+
+    settleIdleRecordChain (drives[0]);
+
+    if (emphasisFilter.identity || dcBlocker.identity)
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            auto in = flushTiny (inputs[i]);
+
+            if (inputNoise != nullptr)
+                in += inputNoise[i];
+
+            auto z = dcBlocker.process (saturate (emphasisFilter.process (in), drives[i]));
+            recorded[i] = outputNoise != nullptr ? z + outputNoise[i] : z;
+        }
+
+        return;
+    }
+
+    // Both sections in one loop, so that neighbouring samples overlap.
+    TapeBiquad::Section emphasis (emphasisFilter), highPass (dcBlocker);
+
+    if (inputNoise != nullptr && outputNoise != nullptr)
+    {
+        for (int i = 0; i < numSamples; ++i)
+            recorded[i] =
+                highPass.process (saturate (emphasis.process (flushTiny (inputs[i]) + inputNoise[i]), drives[i])) +
+                outputNoise[i];
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            recorded[i] = highPass.process (saturate (emphasis.process (flushTiny (inputs[i])), drives[i]));
+    }
+
+    emphasis.storeTo (emphasisFilter);
+    highPass.storeTo (dcBlocker);
 }
 
 int TapeHeadModel::cellIndexFor (double positionSeconds) const noexcept
@@ -389,7 +426,7 @@ float TapeHeadModel::filterBands (float x, float wanderNoise, int recordedLength
     static constexpr size_t numVecs = TapeBandFilterBank::numVecs;
     static constexpr size_t lanesPerVec = TapeBandFilterBank::lanesPerVec;
 
-    wander = juce::jlimit (-1.0f, 1.0f, ((wanderNoise - 0.5f) * 0.002f + wander) * 0.999f);
+    wander = stepWander (wander, wanderNoise);
 
     // A track never written plays no signal, only hiss.
     if (recordedLength < 1)

@@ -64,6 +64,29 @@ public:
     /** One sample through the record chain; recordGate scales the printed noise. */
     float recordSample (float in, float drive, float recordGate) noexcept;
 
+    /** recordSample for a run of samples whose hiss steps and noise draws were taken by the
+        caller in recordSample's order: the printed noise of each sample comes in as the two
+        terms below (null when no noise is printed). Gives exactly what recordSample gives. */
+    void recordRun (const float* inputs, const float* drives, const float* inputNoise, const float* outputNoise,
+                    float* recorded, int numSamples) noexcept;
+
+    /** The noise printed onto the tape ahead of the saturation, and after it (with the wander). */
+    static float getPrintedInputNoise (float hiss, float noise, float recordGate) noexcept
+    {
+        return (2.0f * noise - 1.0f) * (hiss * 0.0004f) * recordGate;
+    }
+
+    static float getPrintedOutputNoise (float noise, float currentWander, float recordGate) noexcept
+    {
+        return ((noise - 0.5f) * 0.0002f + currentWander * 0.00025f) * recordGate;
+    }
+
+    /** The next value of the slow random walk that tilts the worn bands. */
+    static float stepWander (float currentWander, float noise) noexcept
+    {
+        return juce::jlimit (-1.0f, 1.0f, ((noise - 0.5f) * 0.002f + currentWander) * 0.999f);
+    }
+
     /** Stands for a recordSample whose result nobody uses (a track that is not armed and is
         not fading out a recording): advances the hiss ramp only. The next recordSample starts
         the chain from the state it settles into on silence, so that arming a track later
@@ -142,6 +165,24 @@ public:
     float spliceThump = 0.0f;
 
 private:
+    static float flushTiny (float x) noexcept { return std::abs (x) < 1.0e-15f ? 0.0f : x; }
+
+    /** Bias, drive and the soft clip of the record head. */
+    static float saturate (float emphasised, float drive) noexcept
+    {
+        // The small bias makes the saturation asymmetric, as a real biased tape is.
+        const auto y = (emphasised + 0.05f) * drive;
+
+        if (y < -3.0f)
+            return -1.0f;
+
+        if (y > 3.0f)
+            return 1.0f;
+
+        return y * (y * y + 27.0f) / (9.0f * y * y + 27.0f);
+    }
+
+    void settleIdleRecordChain (float drive) noexcept;
     int cellIndexFor (double positionSeconds) const noexcept;
     void decodeCell (const TapeDefectCell& cell) noexcept;
     float getBandwidthCoefficient (float currentBandwidth) noexcept;

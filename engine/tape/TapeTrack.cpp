@@ -10,9 +10,9 @@ namespace
 constexpr int writeKernelHalfWidth = 8;
 constexpr int writeKernelTaps = 2 * writeKernelHalfWidth + 1;
 
-/** cos and sin of the Blackman window's two angles at every whole tap offset, so that a
-    write at a fractional position needs three trigonometric calls instead of fifty-one:
-    cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
+/** cos and sin of the Blackman window's two angles at every whole tap offset, and the sign
+    of the sinc's sine there, so that a write at a fractional position needs one sine and
+    cosine: cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
 struct WriteKernelTable
 {
     WriteKernelTable()
@@ -24,10 +24,12 @@ struct WriteKernelTable
             sin1[tap] = std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
             cos2[tap] = std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
             sin2[tap] = std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sign[tap] = (tap - writeKernelHalfWidth) % 2 == 0 ? 1.0 : -1.0;
         }
     }
 
     double cos1[writeKernelTaps], sin1[writeKernelTaps], cos2[writeKernelTaps], sin2[writeKernelTaps];
+    double sign[writeKernelTaps];
 };
 
 const WriteKernelTable writeKernelTable;
@@ -280,12 +282,9 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
     }
     else
     {
-        // An armed track keeps its record filters running, so that a punch-in starts from a
-        // settled state; a track that cannot record and is not fading out skips them.
-        if (armed || recordGate.getCurrentValue() > 0.0f)
-            recorded = head.recordSample (in, driveNow, 0.0f);
-        else
-            head.skipRecordSample();
+        // The record filters keep running on the input, so that a punch-in starts from the
+        // state the input has put them in.
+        recorded = head.recordSample (in, driveNow, 0.0f);
 
         recordGate.setTargetValue (0.0f);
     }
@@ -377,49 +376,53 @@ float TapeTrack::applyConsoleEq (float x) noexcept
 void TapeTrack::processBlock (const float* input, const double* speeds, float* output, int numSamples,
                               const RunSettings& settings) noexcept
 {
-    for (int start = 0; start < numSamples;)
+    if (audio.getNumSamples() <= 0 || audio.getNumChannels() < 1)
     {
-        const auto n = juce::jmin (maxChunk, numSamples - start);
-        const bool writes =
-            (settings.recording && armed) || recordGate.getCurrentValue() > 0.0f || recordGate.getTargetValue() > 0.0f;
-
-        if (writes || audio.getNumSamples() <= 0 || audio.getNumChannels() < 1)
-        {
-            // The write moves the tape under the head while it plays: sample by sample.
-            for (int i = start; i < start + n; ++i)
-                output[i] = process (input[i], speeds[i], settings.headGapMs, settings.recording, settings.monitorMode,
-                                     settings.recordOffsetSamples, settings.muteInputMonitor, settings.elasticWrite,
-                                     settings.eqBeforeTape, settings.soundOnSound);
-        }
-        else
-        {
-            playChunk (input + start, speeds + start, output + start, n, settings);
-        }
-
-        start += n;
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = process (input[i], speeds[i], settings.headGapMs, settings.recording, settings.monitorMode,
+                                 settings.recordOffsetSamples, settings.muteInputMonitor, settings.elasticWrite,
+                                 settings.eqBeforeTape, settings.soundOnSound);
+        return;
     }
+
+    for (int start = 0; start < numSamples; start += maxChunk)
+        runChunk (input + start, speeds + start, output + start, juce::jmin (maxChunk, numSamples - start), settings);
 }
 
-void TapeTrack::playChunk (const float* input, const double* speeds, float* output, int numSamples,
-                           const RunSettings& settings) noexcept
+void TapeTrack::runChunk (const float* input, const double* speeds, float* output, int numSamples,
+                          const RunSettings& settings) noexcept
 {
-    // The steps of process() for a run in which nothing is written (the record gate is shut
-    // and stays shut), each step over the whole run before the next: every filter then runs
-    // in a tight loop. The noise is drawn in the first pass, in process()'s order.
+    // The steps of process(), each over the whole run before the next, so that every filter
+    // runs in a tight loop. Only the write onto the tape and the read from it stay together
+    // sample by sample: the play head may pass over what was written a moment before. The
+    // noise is drawn in the first pass, in process()'s order.
     float gains[maxChunk], drives[maxChunk], inputs[maxChunk], wanderNoise[maxChunk] = {};
-    float hissTerms[maxChunk] = {};
+    float hissTerms[maxChunk] = {}, recordGates[maxChunk], recorded[maxChunk];
+    float inputNoise[maxChunk], outputNoise[maxChunk];
     float playing[maxChunk];
     double playPoints[maxChunk], readPoints[maxChunk] = {}, readSeconds[maxChunk] = {}, readSpeeds[maxChunk] = {};
+    double writePoints[maxChunk], writeSpeeds[maxChunk];
     bool inRange[maxChunk], wrapped[maxChunk] = {};
     int numInRange = 0;
+
+    if (numSamples <= 0)
+        return;
 
     const auto length = audio.getNumSamples();
     static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
 
-    // 1. Controls, input, record chain, tape motion and the play head's position.
+    const bool records = settings.recording && armed;
+    const bool printsNoise = records && head.noisePrintEnabled;
+    auto writes = false;
+    auto wanderNow = head.wander;
+
+    if (records && ! dirty.load (std::memory_order_relaxed))
+        dirty.store (true);
+
+    // 1. Controls, input, noise draws, record gate, tape motion and the play head's position.
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto speed = speeds[i];
+        auto speed = speeds[i];
         headGapMs.setTargetValue (settings.headGapMs);
         const auto gapMs = headGapMs.getNextValue();
         gains[i] = outputGain.getNextValue();
@@ -432,13 +435,25 @@ void TapeTrack::playChunk (const float* input, const double* speeds, float* outp
 
         inputs[i] = in;
 
-        if (armed)
-            head.recordSample (in, drives[i], 0.0f);
-        else
-            head.skipRecordSample();
+        // The record chain's hiss step and noise draws (the chain itself runs in pass 2).
+        const auto hiss = head.hissLevel.getNextValue();
 
-        recordGate.setTargetValue (0.0f);
-        recordGate.getNextValue();
+        if (printsNoise)
+        {
+            inputNoise[i] = TapeHeadModel::getPrintedInputNoise (hiss, head.random.nextFloat(), 1.0f);
+            outputNoise[i] = TapeHeadModel::getPrintedOutputNoise (head.random.nextFloat(), wanderNow, 1.0f);
+        }
+
+        // Without the elastic write the recording track runs at exactly one sample per
+        // sample, whatever varispeed, wow and flutter do to the others.
+        if (records && ! settings.elasticWrite)
+            speed = speed >= 0.0 ? 1.0 : -1.0;
+
+        recordGate.setTargetValue (records ? 1.0f : 0.0f);
+        recordGates[i] = recordGate.getNextValue();
+        writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
+        writeSpeeds[i] = speed;
+        writes = writes || recordGates[i] > 1.0e-4f;
 
         position += speed;
         wrapped[i] = wrapLoopPosition();
@@ -460,17 +475,50 @@ void TapeTrack::playChunk (const float* input, const double* speeds, float* outp
             readSeconds[numInRange] = playPoint * inverseSampleRate;
             readSpeeds[numInRange] = speed;
             wanderNoise[numInRange] = head.random.nextFloat();
+            wanderNow = TapeHeadModel::stepWander (wanderNow, wanderNoise[numInRange]);
             ++numInRange;
-            const auto hiss = head.noisePrintEnabled ? head.hissLevel.getCurrentValue() : head.hissLevel.getNextValue();
-            hissTerms[i] = TapeHeadModel::getHissTerm (speed, hiss, head.random.nextFloat());
+            const auto playHiss =
+                head.noisePrintEnabled ? head.hissLevel.getCurrentValue() : head.hissLevel.getNextValue();
+            hissTerms[i] = TapeHeadModel::getHissTerm (speed, playHiss, head.random.nextFloat());
         }
     }
 
-    // 2. The head: defects, tape and band bank per sample, then its filter chain over the run.
+    // 2. The record chain, which runs on the input whether or not the track records.
+    head.recordRun (inputs, drives, printsNoise ? inputNoise : nullptr, printsNoise ? outputNoise : nullptr, recorded,
+                    numSamples);
+
+    // 3. The head: the write, then defects, tape and band bank per sample.
     float bandSums[maxChunk];
 
-    head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise, recordedLength, bandSums, numInRange);
+    if (writes)
+    {
+        for (int i = 0, k = 0; i < numSamples; ++i)
+        {
+            const auto gate = recordGates[i];
 
+            if (gate > 1.0e-4f)
+            {
+                if (settings.elasticWrite)
+                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound);
+                else
+                    writeDirect (writePoints[i], gate * recorded[i], gate, settings.soundOnSound);
+            }
+
+            if (inRange[i])
+            {
+                const auto offset = head.advanceDefects (readSeconds[k], readSpeeds[k]);
+                bandSums[k] =
+                    head.filterBands (head.readTape (audio, readPoints[k], offset), wanderNoise[k], recordedLength);
+                ++k;
+            }
+        }
+    }
+    else
+    {
+        head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise, recordedLength, bandSums, numInRange);
+    }
+
+    // 4. The head's filter chain over the run.
     const auto fadeSamples = 0.05 * sampleRate;
 
     if (numInRange == numSamples)
@@ -508,7 +556,7 @@ void TapeTrack::playChunk (const float* input, const double* speeds, float* outp
             playing[i] *= (float)(((double)length - playPoint) / fadeSamples);
     }
 
-    // 3. Monitoring, the console EQ after the tape, meter, gain and the splice crossfade, in
+    // 5. Monitoring, the console EQ after the tape, meter, gain and the splice crossfade, in
     // one loop so that the EQ's and the meter's recurrences overlap.
     const bool flatEq = eqHigh.identity && eqMid.identity && eqLow.identity;
     const bool fullEq = ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
@@ -575,41 +623,68 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
 
     if (! soundOnSound)
     {
-        // Erase ahead of the write, where the tape is about to arrive under the head.
-        for (int k = 10; k < 30; ++k)
-        {
-            const auto index = speed < 0.0 ? whole - k : whole + k;
+        // Erase ahead of the write, where the tape is about to arrive under the head: 10 to
+        // 29 samples on in the direction the tape runs, as far as they lie on the tape.
+        const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
+        const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
+        const auto keep = 1.0f - gate;
 
-            if (index >= 0 && index < length)
-                tape[index] *= 1.0f - gate;
-        }
+        for (int index = from; index < to; ++index)
+            tape[index] *= keep;
     }
 
     // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
-    // position, so that writing follows a tape that moves at any speed.
+    // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
+    // number of samples from the others, so one sine and cosine of the window's angle give all
+    // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
+    // angle a by doubling three times.
     const auto d = (double)whole - writePoint;
-    const auto sinPiD = std::sin (juce::MathConstants<double>::pi * d);
     const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
-    const auto cosA = std::cos (angle), sinA = std::sin (angle);
-    const auto cos2A = std::cos (2.0 * angle), sin2A = std::sin (2.0 * angle);
-    const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
+    const auto sinA = std::sin (angle), cosA = std::cos (angle);
+    const auto sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
+    const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
+    const auto sinPiD = 2.0 * sin4A * cos4A;
+    const auto& table = writeKernelTable;
+    double weights[writeKernelTaps];
 
     for (int tap = 0; tap < writeKernelTaps; ++tap)
     {
-        const auto j = tap - writeKernelHalfWidth;
-        const auto t = (double)j + d;
-        const auto sinc =
-            std::abs (t) <= 1.0e-4 ? 1.0 : ((j % 2 == 0) ? sinPiD : -sinPiD) / (juce::MathConstants<double>::pi * t);
-        const auto cos1 = writeKernelTable.cos1[tap] * cosA - writeKernelTable.sin1[tap] * sinA;
-        const auto cos2 = writeKernelTable.cos2[tap] * cos2A - writeKernelTable.sin2[tap] * sin2A;
-        const auto window = 0.42 + 0.5 * cos1 + 0.08 * cos2;
+        const auto window = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
+                            0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
+        weights[tap] = window * (table.sign[tap] * sinPiD) / (juce::MathConstants<double>::pi * ((double)(tap - writeKernelHalfWidth) + d));
+    }
 
-        auto index = (whole + j) % length;
+    // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the centre
+    // can be there.
+    for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
+    {
+        if (std::abs ((double)(tap - writeKernelHalfWidth) + d) <= 1.0e-4)
+            weights[tap] = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
+                           0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
+    }
 
-        if (index < 0)
-            index += length;
+    const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
+    const auto first = whole - writeKernelHalfWidth;
 
-        tape[index] += (float)(window * sinc) * amount;
+    if (first >= 0 && first + writeKernelTaps <= length)
+    {
+        auto* at = tape + first;
+
+        for (int tap = 0; tap < writeKernelTaps; ++tap)
+            at[tap] += (float)weights[tap] * amount;
+    }
+    else
+    {
+        // Near the ends the kernel wraps around the tape.
+        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        {
+            auto index = (first + tap) % length;
+
+            if (index < 0)
+                index += length;
+
+            tape[index] += (float)weights[tap] * amount;
+        }
     }
 
     recordedLength = juce::jmax (recordedLength, whole);

@@ -68,9 +68,8 @@ public:
     };
 
     /** process() for a run of samples, each with its own speed: gives exactly what calling
-        process() sample by sample would. While nothing is written to the tape it runs the
-        head's filters stage by stage over the run, which is much faster; while the track
-        records (or fades a recording out) it goes sample by sample. */
+        process() sample by sample would, but runs the head's filters stage by stage over the
+        run, which is much faster. */
     void processBlock (const float* input, const double* speeds, float* output, int numSamples,
                        const RunSettings& settings) noexcept;
 
@@ -118,7 +117,7 @@ private:
 
     void copyStateFrom (const TapeTrack& other);
     float applyConsoleEq (float x) noexcept;
-    void playChunk (const float* input, const double* speeds, float* output, int numSamples,
+    void runChunk (const float* input, const double* speeds, float* output, int numSamples,
                     const RunSettings& settings) noexcept;
     void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
     void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;

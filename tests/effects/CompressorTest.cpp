@@ -300,3 +300,147 @@ TEST (LineAmplifier, GainFromDecibels)
 
     setLineAmpGain (static_cast<float*> (nullptr), 6.0f); // a slot without its gain: nothing happens
 }
+
+//==============================================================================
+// The compressors' detector and gain stage run in stretches with their own decibel arithmetic;
+// these references are the per-sample form with the library's log10 and pow.
+namespace
+{
+float referenceLevelDb (const juce::AudioBuffer<float>& buffer, int i)
+{
+    float sum = 0.0f;
+
+    for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+        sum += std::abs (buffer.getSample (ch, i));
+
+    const auto level = sum / (float)buffer.getNumChannels() + 1.0e-6f;
+    return level > 0.0f ? juce::jlimit (-100.0f, 100.0f, 20.0f * std::log10 (level)) : -100.0f;
+}
+
+float referenceGain (float dB)
+{
+    return dB > -100.0f ? std::pow (10.0f, dB * 0.05f) : 0.0f;
+}
+
+void referenceOpto (juce::AudioBuffer<float>& buffer, float gain, float peakReduction, int mode, float& envelope)
+{
+    const auto threshold = -0.4f * peakReduction, makeup = 0.4f * gain - 20.0f;
+    const auto slope = 1.0f - 1.0f / (mode != 0 ? 20.0f : 3.0f);
+    const auto attack = (float)(1.0 - std::exp (-1.0 / (rate * 0.01)));
+    const auto fast = (float)(1.0 - std::exp (-1.0 / (rate * 0.06)));
+    const auto slow = (float)(1.0 - std::exp (-1.0 / (rate * 1.5)));
+
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        const auto target = std::max (0.0f, referenceLevelDb (buffer, i) - threshold) * slope;
+        envelope += (target - envelope) * (target > envelope ? attack : (envelope > 3.0f ? fast : slow));
+
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+            buffer.setSample (ch, i, buffer.getSample (ch, i) * referenceGain (makeup - envelope));
+    }
+}
+
+void referenceFet (juce::AudioBuffer<float>& buffer, const FetCompEngine& settings, float& envelope)
+{
+    const auto slope = 1.0f - 1.0f / settings.ratio;
+
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+            buffer.setSample (ch, i, buffer.getSample (ch, i) * settings.inputGain);
+
+        const auto target = std::max (0.0f, referenceLevelDb (buffer, i) + 24.0f) * slope;
+        envelope += (target - envelope) * (target > envelope ? settings.attackCoeff : settings.releaseCoeff);
+
+        for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+            buffer.setSample (ch, i,
+                              buffer.getSample (ch, i) * (referenceGain (-envelope) * settings.outputGain));
+    }
+}
+
+/** Program material: stereo noise whose level swings over 70 dB, with a silent stretch and
+    a block length the stretches do not divide. */
+juce::AudioBuffer<float> makeProgram()
+{
+    auto buffer = makeNoise (2, 3 * 48000, 1.0f, 5);
+
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+    {
+        const auto envelope = std::pow (10.0f, -3.5f * (0.5f + 0.5f * std::sin ((float)i * 0.0004f)));
+
+        for (int ch = 0; ch < 2; ++ch)
+            buffer.setSample (ch, i, i > 60000 && i < 70000 ? 0.0f : buffer.getSample (ch, i) * envelope);
+    }
+
+    return buffer;
+}
+
+void expectRelativelyNear (const juce::AudioBuffer<float>& actual, const juce::AudioBuffer<float>& expected)
+{
+    for (int ch = 0; ch < expected.getNumChannels(); ++ch)
+        for (int i = 0; i < expected.getNumSamples(); ++i)
+            ASSERT_NEAR (actual.getSample (ch, i), expected.getSample (ch, i),
+                         1.0e-5f * std::abs (expected.getSample (ch, i)))
+                << "channel " << ch << ", sample " << i;
+}
+} // namespace
+
+TEST (CompressorAccuracy, OptoMatchesThePerSampleFormulaAcrossItsSettings)
+{
+    struct Case
+    {
+        float gain, peakReduction;
+        int mode;
+    };
+
+    const Case cases[] = {{50.0f, 0.0f, OptoCompEngine::Compress}, {60.0f, 60.0f, OptoCompEngine::Compress},
+                          {100.0f, 100.0f, OptoCompEngine::Compress}, {0.0f, 100.0f, OptoCompEngine::Limit},
+                          {75.0f, 40.0f, OptoCompEngine::Limit}};
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.gain) + " / " + juce::String (c.peakReduction) + " / " + juce::String (c.mode));
+        auto expected = makeProgram();
+        auto actual = expected;
+        float envelope = 0.0f;
+        referenceOpto (expected, c.gain, c.peakReduction, c.mode, envelope);
+
+        OptoCompEngine opto;
+        opto.prepare (rate);
+        opto.setParameters (c.gain, c.peakReduction, c.mode);
+        run (opto, actual, 700);
+
+        expectRelativelyNear (actual, expected);
+        EXPECT_NEAR (opto.envelopeDb, envelope, 1.0e-4f);
+    }
+}
+
+TEST (CompressorAccuracy, FetMatchesThePerSampleFormulaAcrossItsSettings)
+{
+    struct Case
+    {
+        float inputDb, outputDb, attackMs, releaseMs;
+        int ratioIndex;
+    };
+
+    const Case cases[] = {{0.0f, 0.0f, 0.8f, 500.0f, 0},  {12.0f, -3.0f, 0.2f, 300.0f, 2},
+                          {24.0f, -12.0f, 0.02f, 10.0f, 4}, {-6.0f, 6.0f, 20.0f, 1100.0f, 1},
+                          {30.0f, 0.0f, 0.5f, 50.0f, 3}};
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.inputDb) + " dB in, ratio " + juce::String (c.ratioIndex));
+        auto expected = makeProgram();
+        auto actual = expected;
+
+        FetCompEngine fet;
+        fet.prepare (rate);
+        fet.setParameters (c.inputDb, c.outputDb, c.attackMs, c.releaseMs, c.ratioIndex);
+        float envelope = 0.0f;
+        referenceFet (expected, fet, envelope);
+        run (fet, actual, 700);
+
+        expectRelativelyNear (actual, expected);
+        EXPECT_NEAR (fet.envelopeDb, envelope, 1.0e-4f);
+    }
+}

@@ -337,6 +337,164 @@ TEST (TapeTrackMemory, ATapeThatDoesNotFitIsReportedAndLeavesAWorkingShortTape)
 }
 
 //==============================================================================
+namespace
+{
+/** The elastic write as a plain loop over its 17 taps, each with its own sines and cosines. */
+void writeElasticByTheFormula (std::vector<float>& tape, double writePoint, float value, float gate, double speed)
+{
+    const auto length = (int)tape.size();
+    const auto whole = (int)writePoint;
+    const auto pi = juce::MathConstants<double>::pi;
+
+    for (int k = 10; k < 30; ++k)
+    {
+        const auto index = speed < 0.0 ? whole - k : whole + k;
+
+        if (index >= 0 && index < length)
+            tape[(size_t)index] *= 1.0f - gate;
+    }
+
+    for (int j = -8; j <= 8; ++j)
+    {
+        auto index = (whole + j) % length;
+        index += index < 0 ? length : 0;
+        const auto t = j + (whole - writePoint);
+        const auto sinc = std::abs (t) <= 1.0e-4 ? 1.0 : std::sin (pi * t) / (pi * t);
+        const auto window = 0.42 + 0.5 * std::cos (2.0 * pi * t / 16.0) + 0.08 * std::cos (4.0 * pi * t / 16.0);
+        tape[(size_t)index] += (float)(window * sinc) * value * (float)juce::jmin (std::abs (speed), 1.0);
+    }
+}
+} // namespace
+
+TEST (TapeTrackRecording, TheElasticWriteMatchesTheWindowedSincTapByTapAcrossTheWrap)
+{
+    // Varispeed and wow sweep the fractional write position through every phase, forwards
+    // across the tape's end and backwards across its start.
+    for (const double direction : {1.0, -1.0})
+    {
+        for (const bool blockwise : {false, true})
+        {
+            SCOPED_TRACE (juce::String (direction > 0.0 ? "forwards" : "backwards") +
+                          (blockwise ? ", in runs" : ", sample by sample"));
+            auto track = makeTrack (0.05);
+            track.setArmed (true);
+            const auto length = track.getAudio().getNumSamples();
+            const auto input = makeNoise (1, 3000, 0.3f, 9);
+
+            // Settle the drive ramp with the tape standing, then record from near the wrap.
+            run (track, input, {0.0, 0.0f, false, 1});
+            track.position = direction > 0.0 ? length - 350.5 : 350.25;
+            auto head = track.getHead();
+            juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> gate;
+            gate.reset ((int)std::floor (rate * 0.05));
+            std::vector<float> expected ((size_t)length, 0.0f);
+            auto position = track.position;
+
+            const auto n = 900;
+            std::vector<double> speeds ((size_t)n);
+            std::vector<float> out ((size_t)n);
+
+            for (int i = 0; i < n; ++i)
+            {
+                speeds[(size_t)i] = direction * (1.0 + 0.3 * std::sin (i * 0.01) + 0.02 * std::sin (i * 0.3));
+                const auto x = input.getSample (0, i);
+                const auto recorded = head.recordSample (std::abs (x) > 1.0e-8f ? x : 0.0f, 1.0f, 1.0f);
+                gate.setTargetValue (1.0f);
+                const auto e = gate.getNextValue();
+
+                if (e > 1.0e-4f)
+                    writeElasticByTheFormula (expected, position, e * recorded, e, speeds[(size_t)i]);
+
+                position += speeds[(size_t)i];
+            }
+
+            if (blockwise)
+            {
+                TapeTrack::RunSettings settings;
+                settings.recording = true;
+                settings.headGapMs = 2.5f;
+                settings.monitorMode = 1;
+
+                for (int start = 0; start < n; start += 256)
+                    track.processBlock (input.getReadPointer (0, start), speeds.data() + start, out.data() + start,
+                                        std::min (256, n - start), settings);
+            }
+            else
+            {
+                for (int i = 0; i < n; ++i)
+                    track.process (input.getSample (0, i), speeds[(size_t)i], 2.5f, true, 1, 0, false, true, false,
+                                   false);
+            }
+
+            const auto* tape = track.getAudio().getReadPointer (0);
+            double written = 0.0;
+
+            for (int i = 0; i < length; ++i)
+            {
+                ASSERT_NEAR (tape[i], expected[(size_t)i], 1.0e-6) << "tape sample " << i;
+                written += std::abs (expected[(size_t)i]);
+            }
+
+            EXPECT_GT (written, 10.0);
+            EXPECT_NEAR (track.position, position, 1.0e-9);
+        }
+    }
+}
+
+TEST (TapeTrackRecording, APunchInStartsFromTheStateTheInputLeftInTheRecordFilters)
+{
+    // A track armed only at the punch-in writes what a track armed all along writes: the record
+    // filters ran on the input of both before recording started.
+    for (const bool blockwise : {false, true})
+    {
+        SCOPED_TRACE (blockwise ? "in runs" : "sample by sample");
+        auto armedAllAlong = makeTrack();
+        applyBlockSettings (armedAllAlong, 2, 3.0f);
+        auto punchedIn = armedAllAlong;
+        armedAllAlong.setArmed (true);
+
+        const auto input = makeNoise (1, 9600, 0.5f, 4);
+        const auto recordFrom = 4800;
+        std::vector<double> speeds (9600, 1.0);
+        std::vector<float> out (9600);
+
+        for (auto* track : {&armedAllAlong, &punchedIn})
+        {
+            for (int start = 0; start < input.getNumSamples(); start += 480)
+            {
+                const bool recording = start >= recordFrom;
+
+                if (recording)
+                    track->setArmed (true);
+
+                if (blockwise)
+                {
+                    TapeTrack::RunSettings settings;
+                    settings.recording = recording;
+                    settings.monitorMode = 1;
+                    settings.headGapMs = 2.5f;
+                    track->processBlock (input.getReadPointer (0, start), speeds.data() + start, out.data() + start,
+                                         480, settings);
+                }
+                else
+                {
+                    for (int i = start; i < start + 480; ++i)
+                        track->process (input.getSample (0, i), 1.0, 2.5f, recording, 1, 0, false, true, false, false);
+                }
+            }
+        }
+
+        const auto* expected = armedAllAlong.getAudio().getReadPointer (0);
+        const auto* actual = punchedIn.getAudio().getReadPointer (0);
+
+        for (int i = 0; i < armedAllAlong.getAudio().getNumSamples(); ++i)
+            ASSERT_NEAR (actual[i], expected[i], 1.0e-6f) << "tape sample " << i;
+
+        EXPECT_GT (tapeRms (punchedIn, 0.1, 0.2), 0.01);
+    }
+}
+
+//==============================================================================
 TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
 {
     struct Case
@@ -345,13 +503,23 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         float age;
         bool loop, eqOn, eqBefore, mute, armed, recordInMiddle;
         int monitorMode;
+        bool elastic, soundOnSound;
+        int recordOffset;
+        double direction;
     };
 
     const Case cases[] = {
-        {"plain playback", 0.0f, false, false, false, false, false, false, 1},
-        {"aged tape with painted defects and a loop", 0.7f, true, true, false, false, false, false, 1},
-        {"input monitoring, EQ before the tape, muted input", 0.3f, false, true, true, true, false, false, 0},
-        {"armed track, recording in the middle", 0.5f, true, false, false, false, true, true, 1},
+        {"plain playback", 0.0f, false, false, false, false, false, false, 1, true, false, 0, 1.0},
+        {"aged tape with painted defects and a loop", 0.7f, true, true, false, false, false, false, 1, true, false, 0,
+         1.0},
+        {"input monitoring, EQ before the tape, muted input", 0.3f, false, true, true, true, false, false, 0, true,
+         false, 0, 1.0},
+        {"armed track, recording in the middle", 0.5f, true, false, false, false, true, true, 1, true, false, 0, 1.0},
+        {"recording with a latency offset, the write behind the play head", 0.5f, true, true, false, false, true,
+         true, 1, true, false, 300, 1.0},
+        {"recording backwards, sound on sound", 0.2f, true, false, false, false, true, true, 1, true, true, 40, -1.0},
+        {"direct write under varispeed", 0.0f, false, false, false, false, true, true, 1, false, false, 0, 1.0},
+        {"direct write backwards, sound on sound", 0.5f, true, false, true, false, true, true, 0, false, true, 0, -1.0},
     };
 
     for (const auto& c : cases)
@@ -384,7 +552,7 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         std::vector<double> speeds ((size_t)n);
 
         for (int i = 0; i < n; ++i)
-            speeds[(size_t)i] = 1.0 + 0.3 * std::sin (i * 0.0003) + (i > n / 2 ? -0.5 : 0.0);
+            speeds[(size_t)i] = c.direction * (1.0 + 0.3 * std::sin (i * 0.0003) + (i > n / 2 ? -0.5 : 0.0));
 
         std::vector<float> expected ((size_t)n), actual ((size_t)n);
 
@@ -398,11 +566,15 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
             settings.monitorMode = c.monitorMode;
             settings.muteInputMonitor = c.mute;
             settings.eqBeforeTape = c.eqBefore;
+            settings.elasticWrite = c.elastic;
+            settings.soundOnSound = c.soundOnSound;
+            settings.recordOffsetSamples = c.recordOffset;
 
             for (int i = start; i < start + length; ++i)
-                expected[(size_t)i] = reference.process (input.getSample (0, i), speeds[(size_t)i], settings.headGapMs,
-                                                         settings.recording, settings.monitorMode, 0,
-                                                         settings.muteInputMonitor, true, settings.eqBeforeTape, false);
+                expected[(size_t)i] = reference.process (
+                    input.getSample (0, i), speeds[(size_t)i], settings.headGapMs, settings.recording,
+                    settings.monitorMode, settings.recordOffsetSamples, settings.muteInputMonitor, settings.elasticWrite,
+                    settings.eqBeforeTape, settings.soundOnSound);
 
             blockwise.processBlock (input.getReadPointer (0, start), speeds.data() + start, actual.data() + start,
                                     length, settings);
@@ -419,5 +591,11 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         EXPECT_EQ (reference.getHead().random.getSeed(), blockwise.getHead().random.getSeed());
         EXPECT_EQ (reference.recordedLength, blockwise.recordedLength);
         EXPECT_GT (rms (input, 0), 0.0);
+
+        const auto* expectedTape = reference.getAudio().getReadPointer (0);
+        const auto* actualTape = blockwise.getAudio().getReadPointer (0);
+
+        for (int i = 0; i < reference.getAudio().getNumSamples(); ++i)
+            ASSERT_EQ (expectedTape[i], actualTape[i]) << "tape sample " << i;
     }
 }

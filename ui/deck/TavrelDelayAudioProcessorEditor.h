@@ -1,22 +1,190 @@
 #pragma once
 
+#include "ui/console/StudioConsoleComponent.h"
+#include "ui/deck/DustCoverComponent.h"
+#include "ui/deck/TapeRoomComponent.h"
+#include "ui/deck/TapeStripComponent.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
 class TavrelDelayAudioProcessor;
 
-/** The processor's editor, the content of the main window. For now an empty deck with the
-    program's name; the tape deck, the console and the tape room are built into it later. */
-class TavrelDelayAudioProcessorEditor : public juce::AudioProcessorEditor
+/** The processor's editor and the program's whole user interface, the content of the main
+    window. It shows either the tape room (the reel library, filling the editor) or the tape deck:
+    the console, the transport, counter, tape knobs and switches, the loop and defect tools and the
+    tape strip, all children of one deck panel laid out in a fixed design space of 1699 x 1133
+    units and scaled as a whole into the editor. The dust cover lies over the deck in the
+    skeuomorphic interface.
+
+    The definition is split by concern: construction (TavrelDelayAudioProcessorEditor.cpp),
+    layout (EditorLayout.cpp), the theme file and dust cover (EditorTheme.cpp), drawing
+    (EditorPaint.cpp) and teardown (EditorTeardown.cpp). */
+class TavrelDelayAudioProcessorEditor : public juce::AudioProcessorEditor,
+                                        public juce::Timer,
+                                        public juce::FileDragAndDropTarget
 {
 public:
     explicit TavrelDelayAudioProcessorEditor (TavrelDelayAudioProcessor& processorToEdit);
     ~TavrelDelayAudioProcessorEditor() override;
 
+    // juce::Component
     void paint (juce::Graphics& g) override;
+    void resized() override;
 
+    // juce::Timer
+    void timerCallback() override;
+
+    // juce::FileDragAndDropTarget
+    bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    /** Records in the theme file that the dust cover stays off; called once the user has lifted
+        it. Never fails visibly: an unreadable file is replaced, a failed write ignored. */
+    void hideDustCoverPermanently();
+
+    /** Saves the open reel into its main slot when its name is exactly reelName. */
+    void saveReelIfOpen (const juce::String& reelName);
+
+    /** Opens the audio device window; it calls onClosed when it closes. */
+    void openAudioSetupWindow (std::function<void()> onClosed);
+
+    /** Top-bar button set-up: text, fill, black text, tooltip, the button look; added on top of
+        the deck panel, visible. */
+    void addTopBarButton (juce::TextButton& button, const juce::String& text, juce::Colour fill,
+                          const juce::String& tooltip);
+    void addTransportButton (juce::Button& button, const juce::String& componentId, const juce::String& tooltip);
+    void addLoopButton (juce::TextButton& button, const juce::String& text, const juce::String& componentId,
+                        juce::Colour fill, std::function<void()> onClick);
+    void addToggleButton (juce::TextButton& button, const juce::String& text, const juce::String& tooltip,
+                          const juce::String& componentId, std::function<void()> onClick);
+
+    /** The attachment of a knob or switch, whatever its kind. */
+    struct Attachment
+    {
+        virtual ~Attachment() = default;
+    };
+
+    /** The twelve attached knobs and switches, in this order. */
+    enum AttachmentSlot
+    {
+        timeSlot,
+        driveSlot,
+        ageSlot,
+        noiseSlot,
+        wowSlot,
+        flutterSlot,
+        wearSlot,
+        soundOnSoundSlot,
+        punchInSlot,
+        wearRateSlot,
+        varispeedSlot,
+        stickinessSlot,
+        numAttachmentSlots
+    };
+
+    /** Rotary, dragged either way, no text box, component ID = parameterId, reset to the
+        parameter's default by double-click or Alt-click; bound to the parameter through the
+        slot, replacing what the slot held. */
+    void addKnob (juce::Slider& knob, const juce::String& parameterId, AttachmentSlot slot);
+
+    /** A tooltip window that shows nothing while it is disabled ("SHOW_TIPS" off). */
+    struct DeckTooltipWindow : public juce::TooltipWindow
+    {
+        using juce::TooltipWindow::TooltipWindow;
+        juce::String getTipFor (juce::Component& component) override;
+    };
+
+    //==============================================================================
+    // Members, in construction order.
+
+    juce::Array<int> heldTypingNotes;
+    std::map<juce::String, juce::KeyPress> shortcutBindings;
+    juce::String shortcutActionToLearn;
+    std::function<void()> onShortcutLearned;
+    DeckTooltipWindow tooltipWindow{this, 700};
+    bool maskingTapeVisible = false;
+    bool useModernUI = false;
+    juce::LookAndFeel_V4 modernLook;
+    juce::Image backgroundCache;
+    juce::Image overlayCache;
+    juce::WeakReference<juce::Component> midiLearnHighlight;
     TavrelDelayAudioProcessor& audioProcessor;
+    juce::LookAndFeel_V4 customLook;
+    juce::LookAndFeel_V4 buttonLook;
+    juce::LookAndFeel_V4 formatLook;
+    std::unique_ptr<TapeRoomComponent> tapeRoom;
+    bool tapeRoomShowing = true;
+
+    // Top bar and console buttons.
+    juce::TextButton ejectButton, saveReelButton, mixdownButton, setupButton, betaFeedbackButton;
+    juce::TextButton midiLearnButton, trackPageButton, masterFxButton;
+
+    int consolePageStart = 0;
+    juce::Component::SafePointer<juce::Component> masterInsertWindow;
+    juce::Component::SafePointer<juce::Component> musicalTypingWindow;
+    juce::Component::SafePointer<juce::Component> performanceWindow;
+    std::unique_ptr<StudioConsoleComponent> console;
+    std::unique_ptr<DustCoverComponent> dustCover;
+    TapeStripComponent tapeStrip;
+
+    // Deck controls.
+    juce::Slider masterVolumeSlider;
+    std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> masterVolumeAttachment;
+    juce::TextButton returnToZeroButton, zeroButton, rewindButton, fastForwardButton, stopButton, playButton,
+        recordButton;
+    juce::Slider driveKnob, ageKnob, noiseKnob, wowKnob, flutterKnob, wearRateKnob, stickinessKnob, headGapKnob;
+    juce::Slider varispeedKnob;
+    juce::TextButton soundOnSoundButton, punchInButton, wearButton;
+    juce::TextButton clickButton, monitorMuteButton, waveButton, cursorToolButton, brushToolButton;
+    juce::TextButton loopClearButton, loopInButton, loopOutButton, loopButton, loopCutButton;
+    juce::TextButton formatButton, clearDefectsButton, undoButton;
+    juce::Slider zoomSlider;
+    juce::Label counterLabel;
+    std::array<std::unique_ptr<Attachment>, numAttachmentSlots> knobAttachments;
+
+    int grabbedReel = -1;
+    float lastGrabAngle = 0.0f;
+    bool midiLearnLit = false;
+    juce::Image deckArtwork;
+    juce::Image maskingTapeArtwork;
+    juce::Image tapeRoomBackdrop;
+    bool armGrabbed = false;
+    juce::uint32 lastPressTime = 0;
+    juce::Component deckPanel;
+    juce::Component midiGlassPane;
+
+    static constexpr int defaultWidth = 1360;
+    static constexpr int defaultHeight = 906;
+    static constexpr int timerMilliseconds = 41;
 
 private:
+    /** "modern_theme.xml" in the per-user folder. */
+    static juce::File getThemeFile();
+
+    /** Reads the interface choice and the theme colours; a missing or broken file is written
+        anew with the defaults. */
+    void readTheme();
+
+    /** The theme file's "showDustCover" switch; true when the file or the switch is missing. */
+    static bool readShowDustCover();
+
+    void buildTopBar();
+    void buildKnobs();
+    void buildSwitches();
+    void buildToolRow();
+    void buildTransport();
+
+    /** Every deck control at its rectangle of the current interface. */
+    void layOutDeckControls();
+
+    template <typename AttachmentType, typename Control>
+    void attach (AttachmentSlot slot, const juce::String& parameterId, Control& control);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TavrelDelayAudioProcessorEditor)
 };

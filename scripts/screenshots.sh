@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the editor tests and writes one PNG per screen, drawn at 1360 x 906 by the program's own
+# components, into docs/screenshots/. The screens are listed in tests/editor/ScreenshotsTest.cpp:
+# a new screen is one line there.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${BUILD_DIR:-$root/build}"
+out="$root/docs/screenshots"
+
+bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/build.sh" --target dravin8_tests_editor
+
+mkdir -p "$out"
+# The tests run with a fresh per-user and music folder of their own, so the pictures never show
+# the machine's own reels or settings.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24" \
+    "$build_dir/tests/dravin8_tests_editor" --gtest_filter='*EveryScreenDraws*'
+
+ls -1 "$out"/*.png
