@@ -285,16 +285,18 @@ void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()
     for (const auto& track : tracks)
         holdsAudio = holdsAudio || track.recordedLength > 0;
 
-    const bool unsavedAudio = holdsAudio && hasUnsavedChanges();
+    // A named reel keeps any unsaved change; a scratch tape only recordings (a blank one has
+    // nothing worth a reel of its own).
+    const bool worthKeeping = named ? hasUnsavedChanges() : holdsAudio && hasUnsavedChanges();
 
-    if (! named && ! unsavedAudio)
+    if (! named && ! worthKeeping)
         return; // an empty or already saved scratch tape: nothing to keep, nothing to say
 
     juce::String kept;
     const auto folderName = reelName.replace (" (Recovered)", "");
 
     // A recovery copy the user has not chosen about yet is not written over, not even now.
-    if (unsavedAudio && named && protectedRecoveryFolder != folderName)
+    if (worthKeeping && named && protectedRecoveryFolder != folderName)
     {
         // The tracks still hold the reel's rate: the recovery copy is written at it.
         const auto saved = saveReel (ReelFolderFormat::recoverySlot);
@@ -302,15 +304,15 @@ void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()
         if (saved.wasOk())
         {
             protectedRecoveryFolder = folderName;
-            kept = "Its unsaved recordings were kept in the tape's recovery copy: open \"" + folderName +
+            kept = "Its unsaved changes were kept in the tape's recovery copy: open \"" + folderName +
                    "\" again to get them back.";
         }
         else
         {
-            kept = "Its unsaved recordings could not be kept: " + saved.getErrorMessage();
+            kept = "Its unsaved changes could not be kept: " + saved.getErrorMessage();
         }
     }
-    else if (unsavedAudio)
+    else if (worthKeeping)
     {
         // A scratch tape has no reel of its own to keep a recovery copy in (a later save-as
         // or eject deletes the scratch folder), and a reel may hold one that must stay: the

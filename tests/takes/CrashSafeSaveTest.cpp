@@ -170,7 +170,19 @@ TEST (CrashChild, DISABLED_SavesUntilKilled)
         GTEST_SKIP() << "started by KilledSavesLeaveTheWholeOldOrTheWholeNewCopy only";
 
     GenerationReel reel{juce::File (root)};
-    ReelFolderWriter::setCommitStepHookForTesting ([] { juce::Thread::sleep (2); });
+    static juce::File aim, committing;
+    aim = juce::File (root).getChildFile ("aim");
+    committing = juce::File (root).getChildFile ("committing");
+
+    // Asked to, the child says when a commit has begun, so that the killer can aim at it.
+    ReelFolderWriter::setCommitStepHookForTesting (
+        []
+        {
+            if (aim.exists() && ! committing.exists())
+                committing.create();
+
+            juce::Thread::sleep (2);
+        });
 
     for (auto generation = juce::String (start).getLargeIntValue();; ++generation)
     {
@@ -188,6 +200,8 @@ TEST_F (CrashSafeSave, KilledSavesLeaveTheWholeOldOrTheWholeNewCopy)
 
     const auto executable = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName();
     const auto marker = temp / "saved";
+    const auto aim = temp / "aim";
+    const auto committing = temp / "committing";
 
     for (int attempt = 0; attempt < 50; ++attempt)
     {
@@ -207,9 +221,26 @@ TEST_F (CrashSafeSave, KilledSavesLeaveTheWholeOldOrTheWholeNewCopy)
             juce::Thread::sleep (2);
 
         ASSERT_TRUE (marker.existsAsFile()) << "the child never saved";
-        juce::Thread::sleep (random.nextInt (120));
+
+        // Every other kill is aimed at the renames of a commit; the others fall anywhere.
+        if (attempt % 2 == 1)
+        {
+            aim.create();
+
+            for (int waited = 0; ! committing.exists() && waited < 20000; waited += 1)
+                juce::Thread::sleep (1);
+
+            juce::Thread::sleep (random.nextInt (25));
+        }
+        else
+        {
+            juce::Thread::sleep (random.nextInt (120));
+        }
+
         child.kill();
         child.waitForProcessToFinish (5000);
+        aim.deleteFile();
+        committing.deleteFile();
 
         if (folder().getChildFile (ReelFolderFormat::journalFile).existsAsFile())
             ++killedInCommit;
@@ -224,7 +255,8 @@ TEST_F (CrashSafeSave, KilledSavesLeaveTheWholeOldOrTheWholeNewCopy)
     unsetenv (childStartVariable);
 
     // The kills must have hit the renames themselves, not only the writing before them.
-    EXPECT_GE (killedInCommit, 5);
+    EXPECT_GE (killedInCommit, 10);
+    RecordProperty ("killsInsideACommit", killedInCommit);
 }
 
 TEST_F (CrashSafeSave, ACommitCutOffAtEveryStepIsFinishedOrUndoneWhole)
