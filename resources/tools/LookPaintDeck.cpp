@@ -113,7 +113,7 @@ juce::Image deckArtwork()
     for (const float x : {1057.0f, 1427.0f})
     {
         const juce::Point<float> c (x, 225.0f);
-        const auto platter = juce::Rectangle<float> (200.0f, 200.0f).withCentre (c);
+        const auto platter = juce::Rectangle<float> (186.0f, 186.0f).withCentre (c);
         juce::Path p;
         p.addEllipse (platter);
         softShadow (g, p, {2.0f, 5.0f}, 6.0f, 0.55f);
@@ -170,8 +170,8 @@ juce::Image deckArtwork()
              juce::Colour (0xff8c8f94));
 
     // Tape-time counter bezel.
-    engrave (g, "TAPE TIME", {1179.0f, 430.0f, 126.0f, 14.0f}, condensedFont (10.0f), juce::Colour (0xff303236));
-    recess (g, {1179.0f, 446.0f, 126.0f, 48.0f}, 5.0f, juce::Colour (0xff0c0c0c));
+    engrave (g, "TAPE TIME", {1179.0f, 432.0f, 126.0f, 14.0f}, condensedFont (10.0f), juce::Colour (0xff303236));
+    recess (g, {1181.0f, 448.0f, 122.0f, 40.0f}, 5.0f, juce::Colour (0xff0c0c0c));
 
     // Transport key well.
     recess (g, {1029.0f, 492.0f, 426.0f, 52.0f}, 6.0f, juce::Colour (0xff151515));

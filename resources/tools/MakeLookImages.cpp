@@ -131,6 +131,7 @@ int main (int argc, char* argv[])
                                             return encodePng (image);
                                         }));
 
+        const auto started = juce::Time::getMillisecondCounterHiRes();
         std::vector<juce::MemoryBlock> pngs;
         size_t total = 0;
 
@@ -148,14 +149,17 @@ int main (int argc, char* argv[])
                 pngFolder.getChildFile (juce::String (lookImageSpecs[i].name) + ".png").replaceWithData (pngs[i].getData(), pngs[i].getSize());
         }
 
+        const auto drawn = juce::Time::getMillisecondCounterHiRes();
         const auto source = makeSource (pngs);
+        const auto emitted = juce::Time::getMillisecondCounterHiRes();
 
         // Left untouched when unchanged, so the build does not recompile it.
         if (! output.existsAsFile() || output.loadFileAsString() != source)
             if (! output.getParentDirectory().createDirectory() || ! output.replaceWithText (source, false, false, nullptr))
                 throw std::runtime_error ("could not write " + output.getFullPathName().toStdString());
 
-        std::cout << "look images: " << count << " pictures, " << total << " bytes of PNG\n";
+        std::cout << "look images: " << count << " pictures, " << total << " bytes of PNG; drawn in "
+                  << juce::roundToInt (drawn - started) << " ms, source in " << juce::roundToInt (emitted - drawn) << " ms\n";
     }
     catch (const std::exception& e)
     {

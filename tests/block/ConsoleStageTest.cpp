@@ -1,8 +1,9 @@
 // The console and master stage: channel gains, the pan law, mute, solo, phase, trim, the aux
 // sends and returns, master inserts and volume, meters, clip lamp, fade-in and the clamp.
 
-#include "lounge/LoungeRoomComponent.h"
 #include "tests/block/BlockTestFixture.h"
+#include "tests/support/LoungeRoomTestAccess.h"
+#include "tests/support/TempDir.h"
 
 #include "effects/BuiltInEffects.h"
 
@@ -327,8 +328,9 @@ TEST_F (ConsoleTest, AnOpenSharingRoomWithNoPlayerLeavesTheMixAlone)
     const auto tone = [] (int ch, juce::int64 sample) { return ch == 0 ? 0.5f * (float) std::sin (0.05 * (double) sample) : 0.0f; };
     const auto without = run (blockSize * 2, tone);
 
-    LoungeRoomComponent room;
-    p.loungeRoom = &room;
+    const TempDir folder;
+    const auto room = LoungeRoomTestAccess::create (p, LoungeRoomTestAccess::placesIn (folder.getFile()));
+    p.loungeRoom = room.get();
     const auto with = run (blockSize * 2, tone);
     p.loungeRoom = nullptr;
 

@@ -1,5 +1,6 @@
 #include "tests/looks/LookTestSupport.h"
 #include "ui/looks/FormatDisplayLook.h"
+#include "ui/looks/LookFonts.h"
 #include "ui/looks/MarlixButtonLook.h"
 #include "ui/looks/ModernLookAndFeel.h"
 #include "ui/looks/RackButtonLook.h"
@@ -98,4 +99,31 @@ TEST_F (ControlLooksFixture, ScribbleLabelFontsFollowTheLook)
     label.setText ("Bass", juce::dontSendNotification);
     label.setSize (70, 40);
     EXPECT_TRUE (LookTest::near (LookTest::pixel (label, 5, 5), juce::Colours::white));
+}
+
+TEST (LookFonts, WindowsFacesResolveToInstalledOnes)
+{
+    struct Case
+    {
+        const char* requested;
+        int style;
+        const char* family;
+        const char* typefaceStyle;
+    };
+
+    const Case cases[] = {{"Segoe UI", juce::Font::bold, "Liberation Sans", "Bold"},
+                          {"Courier New", juce::Font::plain, "Liberation Mono", "Regular"},
+                          {"Impact", juce::Font::plain, "Liberation Sans Narrow", "Regular"},
+                          {"Segoe Script", juce::Font::bold, "DejaVu Sans", "Bold Oblique"},
+                          {"Ink Free", juce::Font::plain, "DejaVu Sans", "Oblique"}};
+
+    for (const auto& c : cases)
+    {
+        if (! LookFonts::isInstalled (c.family))
+            continue; // the README's font packages are missing here
+
+        const auto typeface = LookFonts::font (c.requested, 14.0f, c.style).getTypefacePtr();
+        EXPECT_EQ (typeface->getName(), c.family) << c.requested;
+        EXPECT_EQ (typeface->getStyle(), c.typefaceStyle) << c.requested;
+    }
 }

@@ -27,6 +27,19 @@ inline ::testing::AssertionResult near (juce::Colour a, juce::Colour b, int tole
     return ::testing::AssertionFailure() << "colour " << a.toString() << " is not " << b.toString();
 }
 
+/** How many pixels of the component's area satisfy the predicate (text drawn in a region...). */
+template <typename Predicate> int countPixels (juce::Component& component, juce::Rectangle<int> area, Predicate&& predicate)
+{
+    const auto image = snapshot (component);
+    int count = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            count += predicate (image.getPixelAt (x, y)) ? 1 : 0;
+
+    return count;
+}
+
 /** A square image of one colour. */
 inline juce::Image solid (int width, int height, juce::Colour colour)
 {

@@ -161,11 +161,7 @@ void CustomLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& b
         if (LookDrawing::lightness (c) < 0.4f || c.getAlpha() == 0)
             c = creamKey;
 
-        LookDrawing::RaisedKey key;
-        key.body = juce::Colour (0xff151515);
-        key.pressedTop = 4.0f;
-        key.pressedOutline = juce::Colours::black.withAlpha ((juce::uint8)0x4c);
-        key.pressedOutlineThickness = 2.0f;
+        const LookDrawing::RaisedKey key{juce::Colour (0xff151515), 4.0f, juce::Colours::black.withAlpha ((juce::uint8)0x4c), 2.0f};
         LookDrawing::drawRaisedKey (g, (float)w, (float)h, c, active, key);
     }
     else

@@ -69,8 +69,9 @@ juce::Font mapped (const juce::Font& font)
     auto result = font;
     result.setTypefaceName (name);
 
+    // DejaVu names its slanted cuts "Oblique": asked for as italic they would fall back to upright.
     if (auto* entry = find (requested); entry != nullptr && entry->slanted)
-        result.setItalic (true);
+        result.setTypefaceStyle (font.isBold() ? "Bold Oblique" : "Oblique");
 
     return result;
 }

@@ -27,11 +27,7 @@ void MarlixButtonLook::drawButtonBackground (juce::Graphics& g, juce::Button& bu
     }
     else
     {
-        LookDrawing::RaisedKey key;
-        key.body = juce::Colour (0xff151515);
-        key.pressedTop = 4.0f;
-        key.pressedOutline = juce::Colours::black.withAlpha ((juce::uint8)0x4c);
-        key.pressedOutlineThickness = 2.0f;
+        const LookDrawing::RaisedKey key{juce::Colour (0xff151515), 4.0f, juce::Colours::black.withAlpha ((juce::uint8)0x4c), 2.0f};
         LookDrawing::drawRaisedKey (g, (float)button.getWidth(), (float)button.getHeight(), backgroundColour,
                                     shouldDrawButtonAsDown || button.getToggleState(), key);
     }

@@ -14,11 +14,7 @@ void RackButtonLook::drawButtonBackground (juce::Graphics& g, juce::Button& butt
         return;
     }
 
-    LookDrawing::RaisedKey key;
-    key.body = juce::Colour (0xff222222);
-    key.pressedTop = 3.0f;
-    key.pressedOutline = juce::Colours::black.withAlpha ((juce::uint8)0x26);
-    key.pressedOutlineThickness = 1.0f;
+    const LookDrawing::RaisedKey key{juce::Colour (0xff222222), 3.0f, juce::Colours::black.withAlpha ((juce::uint8)0x26), 1.0f};
     LookDrawing::drawRaisedKey (g, (float)button.getWidth(), (float)button.getHeight(), backgroundColour,
                                 shouldDrawButtonAsDown || button.getToggleState(), key);
 }
