@@ -1,6 +1,7 @@
 #include "engine/GlobalMidiMap.h"
 
 #include "instruments/BuiltInInstruments.h"
+#include "storage/GuardedXmlReader.h"
 
 #include <cstring>
 
@@ -297,6 +298,6 @@ bool GlobalMidiMap::readFile (const juce::File& file, Bindings& bindings)
     if (! file.existsAsFile())
         return false;
 
-    const auto xml = juce::parseXML (file);
+    const auto xml = GuardedXmlReader::parseFile (file);
     return xml != nullptr && readXml (*xml, bindings);
 }

@@ -5,6 +5,7 @@
 #include "engine/ParameterIds.h"
 #include "engine/ReelEditGuard.h"
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "storage/GuardedAudioReader.h"
 
 #include <memory>
 
@@ -24,10 +25,11 @@ juce::Result TavrelDelayAudioProcessor::importAudioToTrack (const juce::File& fi
     if (! juce::isPositiveAndBelow (track, numTracks))
         return juce::Result::fail ("There is no track " + juce::String (track + 1) + " on this reel.");
 
-    std::unique_ptr<juce::AudioFormatReader> reader (audioFormatManager.createReaderFor (file));
+    juce::String refused;
+    auto reader = GuardedAudioReader::open (audioFormatManager, file, &refused);
 
     if (reader == nullptr)
-        return juce::Result::fail ("The file \"" + file.getFileName() + "\" cannot be read as audio.");
+        return juce::Result::fail (refused);
 
     const auto fileChannels = (int)reader->numChannels;
     const auto fileLength = reader->lengthInSamples;

@@ -6,6 +6,7 @@
 
 #include "engine/ParameterIds.h"
 #include "platform/Platform.h"
+#include "storage/GuardedXmlReader.h"
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
 namespace
@@ -304,7 +305,7 @@ void TavrelDelayAudioProcessor::loadGlobalSettings()
     if (! file.existsAsFile())
         return;
 
-    const auto xml = juce::parseXML (file);
+    const auto xml = GuardedXmlReader::parseFile (file);
 
     if (xml == nullptr)
         return;
@@ -349,7 +350,7 @@ void TavrelDelayAudioProcessor::loadKnownPluginList()
     if (! file.existsAsFile())
         return;
 
-    if (const auto xml = juce::parseXML (file))
+    if (const auto xml = GuardedXmlReader::parseFile (file))
         knownPluginList.recreateFromXml (*xml);
 }
 

@@ -380,7 +380,8 @@ bool TavrelDelayAudioProcessor::isBusesLayoutSupported (const BusesLayout& layou
 
 juce::Result TavrelDelayAudioProcessor::prepareReel (int trackCount, double tapeSeconds, double sampleRate)
 {
-    if (auto check = TapeReelSize::checkReel (trackCount, sampleRate, tapeSeconds); check.failed())
+    if (auto check = TapeReelSize::checkReel (trackCount, sampleRate, tapeSeconds, TapeReelSize::getHeldBytes (tracks));
+        check.failed())
     {
         reelError = check.getErrorMessage();
         return check;

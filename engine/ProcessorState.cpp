@@ -7,6 +7,7 @@
 #include "engine/ParameterIds.h"
 #include "rack/EditorConsoleRefresh.h"
 #include "storage/AutomationXml.h"
+#include "storage/GuardedXmlReader.h"
 #include "storage/InsertXml.h"
 #include "storage/InstrumentXml.h"
 #include "storage/PluginXml.h"
@@ -96,7 +97,7 @@ void TavrelDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData
 
 void TavrelDelayAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    auto xml = getXmlFromBinary (data, sizeInBytes);
+    auto xml = GuardedXmlReader::parseStateBlob (data, sizeInBytes);
 
     if (xml == nullptr)
         return;

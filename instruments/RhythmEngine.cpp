@@ -1,5 +1,7 @@
 #include "instruments/RhythmEngine.h"
 
+#include "storage/GuardedAudioReader.h"
+
 using namespace VoiceHelpers;
 
 namespace
@@ -170,7 +172,7 @@ void RhythmEngine::loadPattern (int index) noexcept
 std::unique_ptr<RhythmEngine::CustomSample> RhythmEngine::readCustomSample (const juce::File& file,
                                                                             juce::AudioFormatManager& formats)
 {
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+    auto reader = GuardedAudioReader::open (formats, file);
 
     if (reader == nullptr)
         return nullptr;

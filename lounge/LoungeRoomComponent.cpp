@@ -6,6 +6,7 @@
 #include "lounge/LoungeLibrary.h"
 #include "lounge/LoungePicture.h"
 #include "platform/Platform.h"
+#include "storage/GuardedAudioReader.h"
 
 // Shared by every room of the process: one program announces itself once per period.
 int LoungeRoomComponent::heartbeatTickCounter = 0;
@@ -208,7 +209,7 @@ void LoungeRoomComponent::uploadMixdown (const juce::String& mixdownPath, const 
     int duration = 0;
     const auto file = juce::File::isAbsolutePath (mixdownPath) ? juce::File (mixdownPath) : juce::File();
 
-    if (std::unique_ptr<juce::AudioFormatReader> reader { audioFormats.createReaderFor (file) })
+    if (const auto reader = GuardedAudioReader::open (audioFormats, file))
         if (reader->sampleRate > 0.0)
             duration = (int) ((double) reader->lengthInSamples / reader->sampleRate);
 

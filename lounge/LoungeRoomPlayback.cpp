@@ -4,6 +4,7 @@
 #include "lounge/LoungeFetch.h"
 #include "lounge/LoungeIds.h"
 #include "platform/Platform.h"
+#include "storage/GuardedAudioReader.h"
 
 // The tape cache, the download job, the player and its transport keys, and the mix into
 // the studio's output.
@@ -72,7 +73,7 @@ void LoungeRoomComponent::playFile (const juce::File& file)
     playButton.setToggleState (false, juce::dontSendNotification);
 
     // By content, not by name: a tape cached under its ".ogg" name may be a shared WAV mixdown.
-    std::unique_ptr<juce::AudioFormatReader> reader (audioFormats.createReaderFor (file.createInputStream()));
+    auto reader = GuardedAudioReader::open (audioFormats, file, nullptr, true);
 
     if (reader == nullptr || reader->sampleRate <= 0.0)
         return;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace Platform
 {
 namespace
@@ -66,6 +68,13 @@ juce::File getDefaultMusicFolder()
     }
 
     return juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+}
+
+bool isRegularFile (const juce::File& file)
+{
+    struct stat info {};
+    return file.getFullPathName().isNotEmpty() && ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 &&
+           S_ISREG (info.st_mode);
 }
 
 bool replaceFile (const juce::File& source, const juce::File& target)

@@ -20,6 +20,11 @@ juce::File getDefaultMusicFolder();
     the new file beside the target). Returns false, leaving both untouched, on failure. */
 bool replaceFile (const juce::File& source, const juce::File& target);
 
+/** True for a plain file: not a folder, device, pipe or socket (a path in a damaged reel or
+    state naming "/dev/stdin" or a pipe would otherwise block the reader for ever). Links are
+    followed. */
+bool isRegularFile (const juce::File& file);
+
 /** Points the per-user folder and the music folder somewhere else while it lives, so that
     tests never touch the real home folder. The environment variables DRAVIN8_USER_FOLDER and
     DRAVIN8_MUSIC_FOLDER do the same for a whole process (used when the program runs under

@@ -2,6 +2,7 @@
 
 #include "rack/PluginScanChild.h"
 #include "rack/PluginScanIds.h"
+#include "storage/GuardedXmlReader.h"
 
 #include <juce_core/juce_core.h>
 
@@ -93,7 +94,7 @@ ChildProcessPluginScanner::scanInChildProcess (const juce::File& executable, con
     if (! files.result.existsAsFile())
         return Outcome::notStarted;
 
-    const auto xml = juce::parseXML (files.result);
+    const auto xml = GuardedXmlReader::parseFile (files.result);
 
     if (xml == nullptr || ! xml->hasTagName (PluginScanIds::scanResultTag))
         return Outcome::crashed;

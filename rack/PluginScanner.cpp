@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "rack/ChildProcessPluginScanner.h"
 #include "rack/PluginScanIds.h"
+#include "storage/GuardedXmlReader.h"
 
 namespace
 {
@@ -206,7 +207,7 @@ bool PluginScanner::saveKnownPluginList() const
 
 bool PluginScanner::loadKnownPluginList (juce::KnownPluginList& list, const juce::File& userFolder)
 {
-    const auto xml = juce::parseXML (userFolder.getChildFile (PluginScanIds::knownPluginsFileName));
+    const auto xml = GuardedXmlReader::parseFile (userFolder.getChildFile (PluginScanIds::knownPluginsFileName));
 
     if (xml == nullptr)
         return false;

@@ -1,5 +1,6 @@
 #include "storage/ReelArchiveReader.h"
 
+#include "storage/ArchiveEntryNames.h"
 #include "storage/StorageIds.h"
 
 namespace
@@ -46,9 +47,27 @@ bool splitEntryName (const juce::String& name, juce::StringArray& parts)
 }
 } // namespace
 
-ReelArchiveReader::ReelArchiveReader (const juce::File& archive) : zip (archive) {}
+ReelArchiveReader::ReelArchiveReader (const juce::File& archive)
+{
+    auto in = std::make_unique<juce::FileInputStream> (archive);
 
-ReelArchiveReader::ReelArchiveReader (std::unique_ptr<juce::InputStream> archive) : zip (archive.release(), true) {}
+    if (in->openedOk())
+        open (std::move (in));
+}
+
+ReelArchiveReader::ReelArchiveReader (std::unique_ptr<juce::InputStream> archive)
+{
+    if (archive != nullptr)
+        open (std::move (archive));
+}
+
+void ReelArchiveReader::open (std::unique_ptr<juce::InputStream> archive)
+{
+    namesChecked = ArchiveEntryNames::check (*archive);
+
+    if (namesChecked.wasOk())
+        zip = std::make_unique<juce::ZipFile> (archive.release(), true);
+}
 
 juce::Result ReelArchiveReader::check (juce::int64 maxTotalBytes)
 {
@@ -58,12 +77,15 @@ juce::Result ReelArchiveReader::check (juce::int64 maxTotalBytes)
 
     const auto notAReel = juce::Result::fail ("This file is not a tape archive.");
 
-    if (zip.getNumEntries() == 0)
+    if (namesChecked.failed())
+        return namesChecked;
+
+    if (getNumEntries() == 0)
         return notAReel;
 
-    for (int i = 0; i < zip.getNumEntries(); ++i)
+    for (int i = 0; i < zip->getNumEntries(); ++i)
     {
-        const auto* entry = zip.getEntry (i);
+        const auto* entry = zip->getEntry (i);
         PlannedEntry planned;
         planned.index = i;
         planned.size = entry->uncompressedSize;
@@ -132,7 +154,7 @@ juce::Result ReelArchiveReader::unpackTo (const juce::File& folder, std::atomic<
 {
     jassert (checked);
 
-    if (! checked || ! folder.isDirectory())
+    if (! checked || zip == nullptr || ! folder.isDirectory())
         return juce::Result::fail ("The tape could not be unpacked.");
 
     juce::HeapBlock<char> buffer (copyBlockBytes);
@@ -165,7 +187,7 @@ juce::Result ReelArchiveReader::unpackTo (const juce::File& folder, std::atomic<
             (target.exists() && ! target.deleteFile()))
             return cannotWrite;
 
-        std::unique_ptr<juce::InputStream> in (zip.createStreamForEntry (e.index));
+        std::unique_ptr<juce::InputStream> in (zip->createStreamForEntry (e.index));
 
         if (in == nullptr)
             return cannotWrite;

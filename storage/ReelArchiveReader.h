@@ -8,6 +8,9 @@
 
 /** Reads a reel archive for import, trusting nothing in it.
 
+    The entry names are checked as raw bytes before juce::ZipFile reads them (see
+    ArchiveEntryNames); an archive with a damaged name is refused by check() and never opened.
+
     check() looks at every entry before anything is written: entry names may use '/' or '\\'
     (archives made on Windows use the latter) and must stay inside the folder they unpack
     into (no "..", no absolute or drive paths, no control characters); symbolic-link entries
@@ -27,7 +30,7 @@ public:
     explicit ReelArchiveReader (std::unique_ptr<juce::InputStream> archive);
 
     /** Number of entries the archive declares; 0 for a file that is not a ZIP archive. */
-    int getNumEntries() const { return zip.getNumEntries(); }
+    int getNumEntries() const { return zip != nullptr ? zip->getNumEntries() : 0; }
 
     juce::Result check (juce::int64 maxTotalBytes);
 
@@ -49,7 +52,10 @@ private:
         juce::Time time;
     };
 
-    juce::ZipFile zip;
+    void open (std::unique_ptr<juce::InputStream> archive);
+
+    std::unique_ptr<juce::ZipFile> zip; // null when the names were refused
+    juce::Result namesChecked = juce::Result::ok();
     juce::Array<PlannedEntry> plan;
     juce::int64 totalBytes = 0;
     bool checked = false;

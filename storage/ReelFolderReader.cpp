@@ -1,5 +1,7 @@
 #include "storage/ReelFolderReader.h"
 
+#include "storage/GuardedAudioReader.h"
+#include "storage/GuardedXmlReader.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/StorageIds.h"
 
@@ -36,7 +38,7 @@ double ReelFolderReader::readStoredSampleRate (const juce::File& settingsFile)
     if (! settingsFile.existsAsFile())
         return 0.0;
 
-    const auto xml = juce::parseXML (settingsFile);
+    const auto xml = GuardedXmlReader::parseFile (settingsFile, nullptr, true);
 
     if (xml == nullptr || ! xml->hasAttribute (StorageIds::sampleRateAttribute))
         return 0.0;
@@ -45,15 +47,14 @@ double ReelFolderReader::readStoredSampleRate (const juce::File& settingsFile)
     return ReelFolderFormat::isUsableSampleRate (rate) ? rate : 0.0;
 }
 
-bool ReelFolderReader::readTrackFile (const juce::File& file, TapeTrack& track)
+bool ReelFolderReader::readTrackFile (const juce::File& file, TapeTrack& track, juce::String* problem)
 {
     if (! file.existsAsFile())
         return false;
 
-    juce::WavAudioFormat wav;
-    std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (new juce::FileInputStream (file), true));
+    const auto reader = GuardedAudioReader::openWav (file, problem);
 
-    if (reader == nullptr || reader->numChannels < 1)
+    if (reader == nullptr)
         return false;
 
     auto& audio = track.getAudio();

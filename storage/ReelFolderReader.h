@@ -31,8 +31,9 @@ struct ReelFolderReader
 
     /** Reads the first channel of a WAV file into the start of the track's tape (at most the
         tape's length, no rate conversion) and sets recordedLength to the count read. False,
-        leaving the track as it was, when the file cannot be opened as WAV. */
-    static bool readTrackFile (const juce::File& file, TapeTrack& track);
+        leaving the track as it was, when the file is missing or cannot be opened as WAV; for
+        a file that is there but refused, problem receives a message naming it. */
+    static bool readTrackFile (const juce::File& file, TapeTrack& track, juce::String* problem = nullptr);
 
     /** Reads "defects.gz" into the tracks' maps, one record per track in order. A record that
         is cut short or whose count is absurd marks the file as damaged: that map and the maps

@@ -1,6 +1,7 @@
 #include "storage/ReelLibrary.h"
 
 #include "platform/Platform.h"
+#include "storage/GuardedXmlReader.h"
 #include "storage/ReelArchiveReader.h"
 #include "storage/ReelArchiveWriter.h"
 #include "storage/ReelFolderFormat.h"
@@ -20,7 +21,7 @@ ShelfLayout readShelfLayout (const juce::File& root)
 {
     ShelfLayout layout;
 
-    if (auto xml = juce::parseXML (root.getChildFile (StorageIds::shelfLayoutFile)))
+    if (auto xml = GuardedXmlReader::parseFile (root.getChildFile (StorageIds::shelfLayoutFile)))
         for (auto* element : xml->getChildIterator()) // any tag: hand-edited files are read all the same
             layout[element->getStringAttribute (StorageIds::layoutNameAttribute)] =
                 element->getIntAttribute (StorageIds::layoutSlotAttribute);

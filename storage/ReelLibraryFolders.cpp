@@ -3,6 +3,7 @@
 
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "storage/GuardedXmlReader.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelFolderReader.h"
 #include "storage/ReelFolderWriter.h"
@@ -188,7 +189,8 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     const auto sizeTracks = [&] (int count, double rate, double seconds)
     {
-        if (auto fits = TapeReelSize::checkReel (count, rate, seconds); fits.failed())
+        if (auto fits = TapeReelSize::checkReel (count, rate, seconds, TapeReelSize::getHeldBytes (tracks));
+            fits.failed())
         {
             // Loaded all the same, on the shortest tape, so the settings and the rack survive.
             problems.add (fits.getErrorMessage());
@@ -206,7 +208,9 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     if (settingsFile.existsAsFile())
     {
-        if (auto xml = juce::parseXML (settingsFile))
+        juce::String refused;
+
+        if (auto xml = GuardedXmlReader::parseFile (settingsFile, &refused))
         {
             state.replaceState (juce::ValueTree::fromXml (*xml));
 
@@ -233,6 +237,7 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
         else
         {
             problems.add ("The tape's settings could not be read.");
+            problems.addIfNotAlreadyThere (refused);
         }
     }
     else
@@ -249,7 +254,11 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
     }
 
     const auto automationFile = folder.getChildFile (StorageIds::automationFile);
-    automation = automationFile.existsAsFile() ? juce::parseXML (automationFile) : nullptr;
+    juce::String refusedAutomation;
+    automation = GuardedXmlReader::parseFile (automationFile, &refusedAutomation);
+
+    if (refusedAutomation.isNotEmpty())
+        problems.add (refusedAutomation);
 
     for (auto& track : tracks)
     {
@@ -263,12 +272,14 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
     for (size_t i = 0; i < tracks.size(); ++i)
     {
         // A missing file is a track never saved; one that is there but cannot be read is a
-        // recording the user must hear about.
+        // recording the user must hear about, by track and file.
         const auto file = folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i));
+        juce::String refusedTrack;
 
-        if (! ReelFolderReader::readTrackFile (file, tracks[i]) && file.exists())
-            problems.add ("Track " + juce::String (i + 1) + " (\"" + file.getFileName() +
-                          "\") could not be read and was loaded silent.");
+        if (! ReelFolderReader::readTrackFile (file, tracks[i], &refusedTrack) && file.exists())
+            problems.add ("Track " + juce::String (i + 1) + " was loaded silent: " +
+                          (refusedTrack.isNotEmpty() ? refusedTrack
+                                                     : "\"" + file.getFileName() + "\" could not be read."));
     }
 
     if (auto defects = ReelFolderReader::readDefects (folder.getChildFile (StorageIds::defectsFile), tracks);

@@ -1,5 +1,6 @@
 #include "storage/ReelList.h"
 
+#include "storage/GuardedXmlReader.h"
 #include "storage/StorageIds.h"
 
 #include <cmath>
@@ -70,9 +71,7 @@ ReelInfo makeRow (const ShelfEntry& entry)
 
     // The row needs only the root element's attributes: a settings file that also holds
     // plug-in states can be large, and the list is rebuilt on every keystroke of the search.
-    juce::XmlDocument document (settings);
-
-    if (const auto root = document.getDocumentElement (true))
+    if (const auto root = GuardedXmlReader::parseFile (settings, nullptr, true))
     {
         const auto tracks = root->getIntAttribute (StorageIds::numTracksAttribute, StorageIds::defaultNumTracks);
         const auto rate = root->getDoubleAttribute (StorageIds::sampleRateAttribute, StorageIds::defaultSampleRate);

@@ -1,6 +1,7 @@
 #include "engine/tape/TapeReelSize.h"
 
 #include "engine/tape/TapeTrack.h"
+#include "platform/AvailableMemory.h"
 
 #include <cmath>
 
@@ -13,6 +14,17 @@ juce::int64 TapeReelSize::getSampleBytes (int numTracks, double sampleRate, doub
 {
     return (juce::int64)juce::jmax (0, numTracks) * TapeTrack::getLengthInSamples (sampleRate, tapeSeconds) *
            (juce::int64)sizeof (float);
+}
+
+juce::int64 TapeReelSize::getHeldBytes (const std::vector<TapeTrack>& tracks) noexcept
+{
+    juce::int64 bytes = 0;
+
+    for (const auto& track : tracks)
+        bytes += (juce::int64)track.getAudio().getNumSamples() * track.getAudio().getNumChannels() *
+                 (juce::int64)sizeof (float);
+
+    return bytes;
 }
 
 juce::Result TapeReelSize::checkRateAndLength (double sampleRate, double tapeSeconds)
@@ -28,7 +40,7 @@ juce::Result TapeReelSize::checkRateAndLength (double sampleRate, double tapeSec
     return juce::Result::ok();
 }
 
-juce::Result TapeReelSize::checkReel (int numTracks, double sampleRate, double tapeSeconds)
+juce::Result TapeReelSize::checkReel (int numTracks, double sampleRate, double tapeSeconds, juce::int64 heldBytes)
 {
     if (! isValidTrackCount (numTracks))
         return juce::Result::fail ("A reel cannot have " + juce::String (numTracks) + " tracks: it has 8, 16 or 24.");
@@ -37,14 +49,18 @@ juce::Result TapeReelSize::checkReel (int numTracks, double sampleRate, double t
         return result;
 
     const auto needed = getSampleBytes (numTracks, sampleRate, tapeSeconds);
-    const auto physical = (juce::int64)juce::SystemStats::getMemorySizeInMegabytes() * 1024 * 1024;
+    const auto available = Platform::getAvailableMemoryBytes();
 
-    // Leave room for the system and the rest of the program.
-    if (physical > 0 && needed > physical - physical / 8)
+    // Room is left for the rest of the program: its buffers, plug-ins and windows.
+    constexpr juce::int64 headroom = (juce::int64)128 * 1024 * 1024;
+    const auto usable = available + juce::jmax ((juce::int64)0, heldBytes) - headroom;
+
+    if (available > 0 && needed > usable)
         return juce::Result::fail ("This reel needs " + juce::File::descriptionOfSizeInBytes (needed) +
-                                   " of memory, more than this computer can hold (" +
-                                   juce::File::descriptionOfSizeInBytes (physical) +
-                                   "). Choose a shorter reel, fewer tracks or a lower sample rate.");
+                                   " of memory, but only " +
+                                   juce::File::descriptionOfSizeInBytes (juce::jmax ((juce::int64)0, usable)) +
+                                   " is available now. Close other programs, or choose a shorter reel, fewer "
+                                   "tracks or a lower sample rate.");
 
     return juce::Result::ok();
 }

@@ -18,16 +18,24 @@ juce::Colour pick (Noise& noise)
 /** The printed reel on a tape box: flange, hub and three windows. */
 void reelMark (juce::Graphics& g, juce::Point<float> c, float r, juce::Colour ink)
 {
-    g.setColour (ink);
-    g.drawEllipse (juce::Rectangle<float> (r * 2.0f, r * 2.0f).withCentre (c), juce::jmax (1.0f, r * 0.12f));
-    g.fillEllipse (juce::Rectangle<float> (r * 0.5f, r * 0.5f).withCentre (c));
+    // A flange with three windows and a hub, printed in one ink.
+    juce::Path mark;
+    mark.addEllipse (juce::Rectangle<float> (r * 2.0f, r * 2.0f).withCentre (c));
 
     for (int i = 0; i < 3; ++i)
     {
-        const float a = (float)i * juce::MathConstants<float>::twoPi / 3.0f;
-        g.fillEllipse (juce::Rectangle<float> (r * 0.5f, r * 0.5f)
-                           .withCentre ({c.x + std::sin (a) * r * 0.58f, c.y - std::cos (a) * r * 0.58f}));
+        const float mid = (float)i * juce::MathConstants<float>::twoPi / 3.0f + juce::MathConstants<float>::pi / 3.0f;
+        juce::Path window;
+        window.addCentredArc (c.x, c.y, r * 0.82f, r * 0.82f, 0.0f, mid - 0.7f, mid + 0.7f, true);
+        window.addCentredArc (c.x, c.y, r * 0.32f, r * 0.32f, 0.0f, mid + 0.45f, mid - 0.45f, false);
+        window.closeSubPath();
+        mark.addPath (window.createPathWithRoundedCorners (r * 0.08f));
     }
+
+    mark.addEllipse (juce::Rectangle<float> (r * 0.2f, r * 0.2f).withCentre (c));
+    mark.setUsingNonZeroWinding (false);
+    g.setColour (ink);
+    g.fillPath (mark);
 }
 
 /** A tape box standing on the shelf with its spine out: brand band, reel mark, a handwritten

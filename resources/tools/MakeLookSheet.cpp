@@ -115,6 +115,14 @@ public:
         panelOn->setToggleState (true, juce::dontSendNotification);
         panelOn->setBounds (x + 286, 106, 96, 30);
 
+        // The scribble label on a strip of masking tape, as the console shows it.
+        struct Tape : public juce::Component
+        {
+            void paint (juce::Graphics& g) override { g.fillAll (juce::Colour (0xffe8d9b0)); }
+        };
+
+        add (new Tape())->setBounds (x + 392, 102, 90, 36);
+
         auto* name = add (new juce::Label ({}, "Bass"));
         name->setJustificationType (juce::Justification::centred);
         name->setLookAndFeel (&sharpie);

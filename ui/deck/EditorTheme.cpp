@@ -1,6 +1,7 @@
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
 #include "platform/Platform.h"
+#include "storage/GuardedXmlReader.h"
 
 juce::File TavrelDelayAudioProcessorEditor::getThemeFile()
 {
@@ -9,7 +10,7 @@ juce::File TavrelDelayAudioProcessorEditor::getThemeFile()
 
 void TavrelDelayAudioProcessorEditor::readTheme()
 {
-    const auto theme = juce::parseXML (getThemeFile());
+    const auto theme = GuardedXmlReader::parseFile (getThemeFile());
 
     if (theme == nullptr)
     {
@@ -22,7 +23,7 @@ void TavrelDelayAudioProcessorEditor::readTheme()
 
 bool TavrelDelayAudioProcessorEditor::readShowDustCover()
 {
-    const auto theme = juce::parseXML (getThemeFile());
+    const auto theme = GuardedXmlReader::parseFile (getThemeFile());
     return theme == nullptr || theme->getBoolAttribute ("showDustCover", true);
 }
 
@@ -30,7 +31,7 @@ void TavrelDelayAudioProcessorEditor::hideDustCoverPermanently()
 {
     // The rest of the theme is kept as it is; a file that does not parse starts over.
     const auto file = getThemeFile();
-    auto theme = juce::parseXML (file);
+    auto theme = GuardedXmlReader::parseFile (file);
     if (theme == nullptr)
         theme = std::make_unique<juce::XmlElement> ("THEME");
 

@@ -1,6 +1,7 @@
 #include "ui/looks/ThemeFile.h"
 
 #include "platform/Platform.h"
+#include "storage/GuardedXmlReader.h"
 #include "ui/looks/LookIds.h"
 
 namespace ThemeFile
@@ -15,7 +16,7 @@ std::unique_ptr<juce::XmlElement> read (const juce::File& file)
     if (! file.existsAsFile())
         return nullptr;
 
-    return juce::parseXML (file);
+    return GuardedXmlReader::parseFile (file);
 }
 
 bool write (const juce::XmlElement& theme, const juce::File& file, bool createFolder)

@@ -1,0 +1,278 @@
+#include "storage/GuardedXmlReader.h"
+
+#include "platform/Platform.h"
+#include "storage/Utf8Text.h"
+
+#include <cstring>
+
+namespace
+{
+/** Where needle starts at or after from, or npos. */
+size_t find (const char* data, size_t numBytes, size_t from, const char* needle)
+{
+    const auto length = std::strlen (needle);
+
+    for (auto i = from; i + length <= numBytes; ++i)
+        if (std::memcmp (data + i, needle, length) == 0)
+            return i;
+
+    return std::string::npos;
+}
+
+bool startsWith (const char* data, size_t numBytes, size_t at, const char* prefix)
+{
+    const auto length = std::strlen (prefix);
+    return at + length <= numBytes && std::memcmp (data + at, prefix, length) == 0;
+}
+
+/** The length of the entity or character reference at data[at] (an '&'), ';' included, or 0
+    when it is not one the parser handles safely: the five predefined entities (any case, as
+    JUCE reads them) and references to code points of Unicode, no others. */
+size_t entityLength (const char* data, size_t numBytes, size_t at)
+{
+    constexpr size_t longest = 12; // "&#x10FFFF;" and "&#1114111;" with room to spare
+    size_t end = at + 1;
+
+    while (end < numBytes && end - at <= longest && data[end] != ';')
+        ++end;
+
+    if (end >= numBytes || data[end] != ';')
+        return 0;
+
+    const juce::String name (data + at + 1, end - at - 1); // ASCII or refused below
+
+    for (auto* known : { "amp", "quot", "apos", "lt", "gt" })
+        if (name.equalsIgnoreCase (known))
+            return end - at + 1;
+
+    if (! name.startsWithChar ('#') || name.length() < 2)
+        return 0;
+
+    const bool hex = name[1] == 'x' || name[1] == 'X';
+    const auto digits = name.substring (hex ? 2 : 1);
+
+    if (digits.isEmpty() || digits.length() > 7 ||
+        ! digits.containsOnly (hex ? "0123456789abcdefABCDEF" : "0123456789"))
+        return 0;
+
+    const auto value = (unsigned long)(hex ? digits.getHexValue64() : digits.getLargeIntValue());
+    return Utf8Text::isUsableCodePoint (value) ? end - at + 1 : 0;
+}
+} // namespace
+
+juce::Result GuardedXmlReader::clean (const char* data, size_t numBytes, std::string& cleaned)
+{
+    cleaned.clear();
+
+    if (numBytes > maximumBytes)
+        return juce::Result::fail ("it is larger than " + juce::File::descriptionOfSizeInBytes ((juce::int64)maximumBytes));
+
+    // A byte-order mark in front and NULs behind (a C string's end) carry nothing.
+    if (startsWith (data, numBytes, 0, "\xef\xbb\xbf"))
+    {
+        data += 3;
+        numBytes -= 3;
+    }
+
+    while (numBytes > 0 && data[numBytes - 1] == 0)
+        --numBytes;
+
+    if (std::memchr (data, 0, numBytes) != nullptr || ! Utf8Text::isValid (data, numBytes))
+        return juce::Result::fail ("it is not valid UTF-8 text");
+
+    const auto damaged = [] (const char* what) { return juce::Result::fail (what); };
+    cleaned.reserve (numBytes);
+    int depth = 0;
+    size_t i = 0;
+
+    while (i < numBytes)
+    {
+        const auto c = data[i];
+
+        if (c == '&')
+        {
+            const auto length = entityLength (data, numBytes, i);
+
+            if (length == 0)
+                return damaged ("it holds an unknown entity");
+
+            cleaned.append (data + i, length);
+            i += length;
+            continue;
+        }
+
+        if (c != '<')
+        {
+            cleaned.push_back (c);
+            ++i;
+            continue;
+        }
+
+        if (startsWith (data, numBytes, i, "<?"))
+        {
+            // Dropped: the parser loops for ever on one that text follows.
+            const auto end = find (data, numBytes, i + 2, "?>");
+
+            if (end == std::string::npos)
+                return damaged ("a processing instruction is not closed");
+
+            i = end + 2;
+            continue;
+        }
+
+        if (startsWith (data, numBytes, i, "<!--") || startsWith (data, numBytes, i, "<![CDATA["))
+        {
+            const bool comment = data[i + 2] == '-';
+            const auto end = find (data, numBytes, i + (comment ? 4 : 9), comment ? "-->" : "]]>");
+
+            if (end == std::string::npos)
+                return damaged (comment ? "a comment is not closed" : "a CDATA section is not closed");
+
+            cleaned.append (data + i, end + 3 - i);
+            i = end + 3;
+            continue;
+        }
+
+        if (startsWith (data, numBytes, i, "<!"))
+            return damaged ("it holds a document type or other declaration");
+
+        // A tag: up to its '>' outside quotes, checking the entities of attribute values.
+        const bool closing = startsWith (data, numBytes, i, "</");
+        char quote = 0;
+        auto end = i + 1;
+
+        for (; end < numBytes; ++end)
+        {
+            const auto t = data[end];
+
+            if (quote != 0)
+            {
+                if (t == quote)
+                    quote = 0;
+                else if (t == '&' && entityLength (data, numBytes, end) == 0)
+                    return damaged ("it holds an unknown entity");
+            }
+            else if (t == '"' || t == '\'')
+            {
+                quote = t;
+            }
+            else if (t == '>')
+            {
+                break;
+            }
+            else if (t == '<' || t == '&')
+            {
+                return damaged ("a tag is malformed");
+            }
+        }
+
+        if (end >= numBytes)
+            return damaged ("a tag is not closed");
+
+        if (closing)
+            depth = juce::jmax (0, depth - 1);
+        else if (data[end - 1] != '/' && ++depth > maximumDepth)
+            return damaged ("its elements are nested too deeply");
+
+        cleaned.append (data + i, end + 1 - i);
+        i = end + 1;
+    }
+
+    return juce::Result::ok();
+}
+
+std::unique_ptr<juce::XmlElement> GuardedXmlReader::parseBytes (const void* data, size_t numBytes,
+                                                                const juce::String& name, juce::String* problem,
+                                                                bool onlyOuterElement)
+{
+    const auto refuse = [&] (const juce::String& why) -> std::unique_ptr<juce::XmlElement>
+    {
+        if (problem != nullptr)
+            *problem = name + " is damaged and was not read: " + why + ".";
+
+        return nullptr;
+    };
+
+    std::string cleaned;
+
+    if (auto checked = clean (static_cast<const char*> (data), numBytes, cleaned); checked.failed())
+        return refuse (checked.getErrorMessage());
+
+    juce::XmlDocument document (juce::String::fromUTF8 (cleaned.data(), (int)cleaned.size()));
+    auto xml = document.getDocumentElement (onlyOuterElement);
+
+    if (xml == nullptr)
+        return refuse ("it is not well-formed XML (" +
+                       (document.getLastParseError().isNotEmpty() ? document.getLastParseError()
+                                                                  : juce::String ("no element")) +
+                       ")");
+
+    if (problem != nullptr)
+        problem->clear();
+
+    return xml;
+}
+
+std::unique_ptr<juce::XmlElement> GuardedXmlReader::parseFile (const juce::File& file, juce::String* problem,
+                                                               bool onlyOuterElement)
+{
+    const auto name = "The file \"" + file.getFileName() + "\"";
+
+    if (problem != nullptr)
+        problem->clear();
+
+    if (! file.existsAsFile())
+        return nullptr;
+
+    if (! Platform::isRegularFile (file))
+    {
+        if (problem != nullptr)
+            *problem = name + " is not a plain file and was not read.";
+
+        return nullptr;
+    }
+
+    if (file.getSize() > (juce::int64)maximumBytes)
+        return parseBytes (nullptr, maximumBytes + 1, name, problem);
+
+    juce::MemoryBlock bytes;
+
+    if (! file.loadFileAsData (bytes))
+    {
+        if (problem != nullptr)
+            *problem = name + " could not be read.";
+
+        return nullptr;
+    }
+
+    return parseBytes (bytes.getData(), bytes.getSize(), name, problem, onlyOuterElement);
+}
+
+std::unique_ptr<juce::XmlElement> GuardedXmlReader::parseText (const juce::String& text, juce::String* problem)
+{
+    // The stored bytes, which a string built from bad input may hold; never walked as UTF-8.
+    const auto* raw = text.toRawUTF8();
+    return parseBytes (raw, std::strlen (raw), "The text", problem);
+}
+
+std::unique_ptr<juce::XmlElement> GuardedXmlReader::parseStateBlob (const void* data, int sizeInBytes,
+                                                                    juce::String* problem)
+{
+    // JUCE's binary form: a magic number, the text's length, the text (and a NUL).
+    constexpr juce::uint32 magicXmlNumber = 0x21324356;
+
+    if (problem != nullptr)
+        problem->clear();
+
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != magicXmlNumber)
+        return nullptr;
+
+    // The length is a signed 32-bit count, as JUCE reads it: one above 2 GB is no length.
+    const auto declared = (juce::int32)juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
+    const auto length = juce::jmin ((juce::int64)sizeInBytes - 8, (juce::int64)declared);
+
+    if (length <= 0)
+        return nullptr;
+
+    return parseBytes (juce::addBytesToPointer (data, 8), (size_t)length, "The saved state", problem);
+}
