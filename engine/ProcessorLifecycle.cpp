@@ -81,6 +81,8 @@ TavrelDelayAudioProcessor::TavrelDelayAudioProcessor()
 
     autoSaveThread = std::make_unique<AutoSaveThread> (*this);
     autoSaveThread->startThread (juce::Thread::Priority::normal);
+
+    startUpdateCheck();
 }
 
 TavrelDelayAudioProcessor::~TavrelDelayAudioProcessor()

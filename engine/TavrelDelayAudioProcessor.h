@@ -355,8 +355,14 @@ public:
     juce::Result importAudioToTrack (const juce::File& file, int track, double startSeconds, bool splitStereo,
                                      float drive, float inputGain, bool ignoreReverse);
 
-    // The update check job.
-    void checkForUpdates();
+    // The update check (see UpdateCheck): started as the constructor's last step on a
+    // self-deleting thread, unless the update server address is empty. checkForUpdates runs on
+    // that thread and reaches the processor only through a posted storeUpdateNotes, which sets
+    // updateNotes ("New in this version:" and the notes) and then updateAvailable.
+    void startUpdateCheck();
+    static void checkForUpdates (juce::WeakReference<TavrelDelayAudioProcessor> processor,
+                                 const juce::String& serverAddress);
+    void storeUpdateNotes (const juce::String& notes);
 
     //==============================================================================
     // Reel state.

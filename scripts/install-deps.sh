@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config ccache
     juce-modules-source libjack-jackd2-dev
     libgtest-dev libbenchmark-dev
-    xvfb xauth jackd2
+    xvfb xauth jackd2 x11-utils
     fonts-dejavu-core fonts-liberation
 )
 

@@ -27,5 +27,6 @@ program="$build_dir/Dravin8"
 if [ -n "${DISPLAY:-}" ]; then
     "$program" "$@"
 else
+    echo "No display: Dravin 8 runs in a virtual display (Xvfb). Press Ctrl-C to quit it."
     xvfb-run -a -s "-screen 0 1920x1080x24" "$program" "$@"
 fi

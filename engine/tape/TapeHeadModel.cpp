@@ -1,5 +1,6 @@
 #include "engine/tape/TapeHeadModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -235,6 +236,31 @@ void TapeHeadModel::recordRun (const float* inputs, const float* drives, const f
         return;
 
     settleIdleRecordChain (drives[0]);
+
+    // A track fed silence (most tracks while they play) soon sits at the chain's resting
+    // point, where one more sample of silence changes nothing: the whole run then changes
+    // nothing either, and gives the resting output.
+    if (inputNoise == nullptr)
+    {
+        bool silent = true;
+
+        for (int i = 0; i < numSamples; ++i)
+            silent = silent && flushTiny (inputs[i]) == 0.0f && drives[i] == drives[0];
+
+        if (silent)
+        {
+            auto emphasis = emphasisFilter;
+            auto highPass = dcBlocker;
+            const auto rest = highPass.process (saturate (emphasis.process (0.0f), drives[0]));
+
+            if (emphasis.v1 == emphasisFilter.v1 && emphasis.v2 == emphasisFilter.v2 && highPass.v1 == dcBlocker.v1 &&
+                highPass.v2 == dcBlocker.v2)
+            {
+                std::fill (recorded, recorded + numSamples, rest);
+                return;
+            }
+        }
+    }
 
     if (emphasisFilter.identity || dcBlocker.identity)
     {

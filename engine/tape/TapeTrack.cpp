@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <new>
+#include <utility>
 
 namespace
 {
@@ -33,6 +34,21 @@ struct WriteKernelTable
 };
 
 const WriteKernelTable writeKernelTable;
+
+/** sin and cos of an angle within +-pi/8 (the window's angle at a fractional write position)
+    to double precision, from their series: cheaper than the library's general functions. */
+std::pair<double, double> sinCosOfSmallAngle (double a) noexcept
+{
+    const auto a2 = a * a;
+    const auto sine =
+        a * (1.0 + a2 * (-1.0 / 6.0 + a2 * (1.0 / 120.0 + a2 * (-1.0 / 5040.0 + a2 * (1.0 / 362880.0 +
+                                                                                    a2 * (-1.0 / 39916800.0 +
+                                                                                          a2 * (1.0 / 6227020800.0)))))));
+    const auto cosine =
+        1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 +
+                                                                        a2 * (-1.0 / 3628800.0 + a2 * (1.0 / 479001600.0))))));
+    return {sine, cosine};
+}
 
 juce::String describeTape (double sampleRate, double tapeSeconds)
 {
@@ -419,11 +435,17 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     if (records && ! dirty.load (std::memory_order_relaxed))
         dirty.store (true);
 
+    // The targets stay the same over the run: setting them once is setting them every sample.
+    headGapMs.setTargetValue (settings.headGapMs);
+    recordGate.setTargetValue (records ? 1.0f : 0.0f);
+
+    // A gate shut and staying shut writes nothing: its steps change nothing either.
+    const bool gateMoves = recordGate.isSmoothing() || recordGate.getCurrentValue() != 0.0f;
+
     // 1. Controls, input, noise draws, record gate, tape motion and the play head's position.
     for (int i = 0; i < numSamples; ++i)
     {
         auto speed = speeds[i];
-        headGapMs.setTargetValue (settings.headGapMs);
         const auto gapMs = headGapMs.getNextValue();
         gains[i] = outputGain.getNextValue();
         drives[i] = drive.getNextValue();
@@ -449,11 +471,13 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         if (records && ! settings.elasticWrite)
             speed = speed >= 0.0 ? 1.0 : -1.0;
 
-        recordGate.setTargetValue (records ? 1.0f : 0.0f);
-        recordGates[i] = recordGate.getNextValue();
-        writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
-        writeSpeeds[i] = speed;
-        writes = writes || recordGates[i] > 1.0e-4f;
+        if (gateMoves)
+        {
+            recordGates[i] = recordGate.getNextValue();
+            writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
+            writeSpeeds[i] = speed;
+            writes = writes || recordGates[i] > 1.0e-4f;
+        }
 
         position += speed;
         wrapped[i] = wrapLoopPosition();
@@ -561,10 +585,10 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     const bool flatEq = eqHigh.identity && eqMid.identity && eqLow.identity;
     const bool fullEq = ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
     TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+    monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
 
     for (int i = 0; i < numSamples; ++i)
     {
-        monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
         const auto tapeShare = monitorTape.getNextValue();
         auto out = drives[i] * inputs[i] * (1.0f - tapeShare) + tapeShare * playing[i];
 
@@ -640,18 +664,20 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
     // angle a by doubling three times.
     const auto d = (double)whole - writePoint;
     const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
-    const auto sinA = std::sin (angle), cosA = std::cos (angle);
+    const auto [sinA, cosA] = sinCosOfSmallAngle (angle);
     const auto sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
     const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
     const auto sinPiD = 2.0 * sin4A * cos4A;
     const auto& table = writeKernelTable;
     double weights[writeKernelTaps];
 
+    const auto sineOverPi = sinPiD * (1.0 / juce::MathConstants<double>::pi);
+
     for (int tap = 0; tap < writeKernelTaps; ++tap)
     {
         const auto window = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
                             0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
-        weights[tap] = window * (table.sign[tap] * sinPiD) / (juce::MathConstants<double>::pi * ((double)(tap - writeKernelHalfWidth) + d));
+        weights[tap] = window * (table.sign[tap] * sineOverPi) / ((double)(tap - writeKernelHalfWidth) + d);
     }
 
     // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the centre

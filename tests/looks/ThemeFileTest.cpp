@@ -77,7 +77,11 @@ TEST_F (ThemeFileFixture, ReadingKeepsWhatTheFileDoesNotSay)
     EXPECT_EQ (look.cRed, 0x9u);
     EXPECT_EQ (look.cDark, 0u);
 
-    // A file that is not XML, or none at all, changes nothing.
+    // A file that is not XML, one that reaches for other files, or none at all, changes nothing.
+    writeText ("<!DOCTYPE THEME [<!ENTITY a SYSTEM \"/etc/hostname\">]><THEME cAccent=\"&a;\" cRed=\"1\"/>");
+    look.loadTheme (file);
+    EXPECT_EQ (look.cAccent, 0xff123456u);
+    EXPECT_EQ (look.cRed, 0x9u);
     writeText ("this is not < xml");
     look.loadTheme (file);
     EXPECT_EQ (look.cAccent, 0xff123456u);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <juce_events/juce_events.h>
 
+#include <cstdlib>
+
 namespace
 {
 // Without an application instance JUCE does not install its X error handlers, and an
@@ -22,6 +24,9 @@ int main (int argc, char** argv)
         return *exitCode;
 
     ::testing::InitGoogleTest (&argc, argv);
+
+    // Tests never reach the update server; the update check's own tests serve it locally.
+    ::setenv ("DRAVIN8_UPDATE_URL", "", 1);
 
     juce::JUCEApplicationBase::createInstance = &createNoApplication;
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;

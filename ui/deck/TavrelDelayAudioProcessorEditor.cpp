@@ -130,6 +130,11 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     startTimer (timerMilliseconds);
 }
 
+void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
+{
+    // The editor opens no separate windows yet.
+}
+
 void TavrelDelayAudioProcessorEditor::buildTopBar()
 {
     addTopBarButton (ejectButton, "EJECT", toggleFill, "Eject Tape: Return to the Tape Room to manage reels.");

@@ -40,6 +40,10 @@ public:
     // juce::Timer
     void timerCallback() override;
 
+    /** Closes every separate window the editor opened (insert, plug-in, instrument and tool
+        windows), before a quit or before the editor is replaced. */
+    void closeAllSecondaryWindows();
+
     // juce::FileDragAndDropTarget
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
