@@ -7,6 +7,7 @@
 #include "app/SafeAlertWindow.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "platform/Platform.h"
+#include "storage/GuardedXmlReader.h"
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
 TavrelApp::TavrelApp() = default;
@@ -96,7 +97,7 @@ void TavrelApp::openAudioDevice()
     std::unique_ptr<juce::XmlElement> saved;
 
     if (settingsFile.existsAsFile())
-        saved = juce::parseXML (settingsFile);
+        saved = GuardedXmlReader::parseFile (settingsFile);
 
     // A file of another kind counts as no saved set-up.
     if (saved != nullptr && ! saved->getTagName().equalsIgnoreCase (AppTexts::deviceSetupTag))

@@ -14,8 +14,30 @@ struct BlockState
 
     BlockState()
     {
-        for (auto* midi : {&filteredMidi, &keyboardMidi, &slotMidi, &emptyMidi})
-            midi->ensureSize (8192);
+        for (auto* midi : {&filteredMidi, &keyboardMidi, &emptyMidi})
+            midi->ensureSize (deviceMidiBytes);
+
+        slotMidi.ensureSize (slotMidiBytes);
+    }
+
+    // Room reserved in the MIDI buffers, so that filling them never allocates. The device MIDI
+    // kept for a block is bounded by deviceMidiBytes: an event past it (an oversized system
+    // exclusive dump) is left out. The keyboards hand over at most KeyboardNoteQueue's
+    // maxNotesPerBlock notes a block; a slot's MIDI holds both.
+    static constexpr int eventHeaderBytes = 6; // a MidiBuffer event: sample position, size, data
+    static constexpr int deviceMidiBytes = 8192;
+    static constexpr int keyboardMidiBytes = 256 * (eventHeaderBytes + 3);
+    static constexpr int slotMidiBytes = deviceMidiBytes + keyboardMidiBytes;
+
+    /** Adds the event when the buffer keeps within roomBytes; false (nothing added) otherwise. */
+    static bool addIfRoom (juce::MidiBuffer& midi, const juce::uint8* data, int numBytes, int position,
+                           int roomBytes) noexcept
+    {
+        if (numBytes <= 0 || midi.data.size() + eventHeaderBytes + numBytes > roomBytes)
+            return false;
+
+        midi.addEvent (data, numBytes, position);
+        return true;
     }
 
     // The block.

@@ -50,7 +50,7 @@ GlobalMidiMap::GlobalMidiMap (std::atomic<bool>& armedFlag, LearnHandler handler
 
 GlobalMidiMap::~GlobalMidiMap()
 {
-    cancelPendingUpdate();
+    stopTimer();
 }
 
 //==============================================================================
@@ -183,6 +183,7 @@ void GlobalMidiMap::arm (const juce::String& targetId)
     // The flag first: the audio thread clears it only after it took an armed serial.
     learnArmedFlag = true;
     armedSerial = lastSerial;
+    startTimer (pollMilliseconds);
 }
 
 void GlobalMidiMap::cancel()
@@ -209,17 +210,19 @@ bool GlobalMidiMap::captureLearn (int key) noexcept
         captureFifo.finishedWrite (1);
     }
 
-    triggerAsyncUpdate();
+    // The timer started by arm() collects it.
     return true;
 }
 
-void GlobalMidiMap::handleCapturedKeys()
+void GlobalMidiMap::timerCallback()
 {
-    cancelPendingUpdate();
-    handleAsyncUpdate();
+    handleCapturedKeys();
+
+    if (! isArmed() && captureFifo.getNumReady() == 0)
+        stopTimer();
 }
 
-void GlobalMidiMap::handleAsyncUpdate()
+void GlobalMidiMap::handleCapturedKeys()
 {
     for (;;)
     {

@@ -22,9 +22,11 @@
 
     Learn: the message thread arms it with a target; the first key that arrives on the
     audio thread disarms it and is queued, without a lock or an allocation, for the message
-    thread, which binds it and writes the file. Keys are 0..127 for a controller and
+    thread, which binds it and writes the file. A timer on the message thread, running while
+    learn is armed or keys wait, collects them: posting a message from the audio thread would
+    lock and allocate inside the message queue. Keys are 0..127 for a controller and
     128 + note for a note. */
-class GlobalMidiMap : private juce::AsyncUpdater
+class GlobalMidiMap : private juce::Timer
 {
     struct Table;
 
@@ -181,7 +183,10 @@ private:
         juce::uint32 serial = 0;
     };
 
-    void handleAsyncUpdate() override;
+    void timerCallback() override;
+
+    /** How often the message thread looks for keys while learn is armed. */
+    static constexpr int pollMilliseconds = 10;
     void freeRetiredTables();
     juce::String findArmedTarget (juce::uint32 serial) const;
 

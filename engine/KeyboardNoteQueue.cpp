@@ -41,7 +41,7 @@ void KeyboardNoteQueue::push (juce::uint8 status, int note, int velocity) noexce
 
 void KeyboardNoteQueue::drainInto (juce::MidiBuffer& buffer) noexcept
 {
-    const auto ready = fifo.getNumReady();
+    const auto ready = juce::jmin (fifo.getNumReady(), maxNotesPerBlock);
 
     if (ready <= 0)
         return;

@@ -22,7 +22,12 @@ public:
     explicit KeyboardNoteQueue (juce::MidiKeyboardState& stateToListenTo);
     ~KeyboardNoteQueue() override;
 
-    /** Audio thread: moves every queued note into the buffer at sample 0, in playing order. */
+    /** At most this many notes are handed over a block (the rest wait for the next block), so
+        that a block's buffer, reserved for them, never grows. */
+    static constexpr int maxNotesPerBlock = 256;
+
+    /** Audio thread: moves the queued notes, up to maxNotesPerBlock, into the buffer at sample
+        0, in playing order. */
     void drainInto (juce::MidiBuffer& buffer) noexcept;
 
 private:

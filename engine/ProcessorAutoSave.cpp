@@ -1,10 +1,15 @@
 // The auto-save thread: every tick a recovery copy of anything unsaved, and at the chosen
-// interval the auto-save copy; nothing while the transport records.
+// interval the auto-save copy; nothing while the transport records. And the snapshot of the
+// rack and parameters every save takes, on the message thread, so that no save holds the
+// audio lock while plug-ins write their state.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include "engine/ParameterIds.h"
 #include "storage/ReelFolderFormat.h"
+
+#include <mutex>
+#include <optional>
 
 namespace
 {
@@ -90,4 +95,91 @@ void TavrelDelayAudioProcessor::runAutoSaveTick (int tick, int& lastSlotTick)
 
         lastSlotTick = tick;
     }
+}
+
+//==============================================================================
+TavrelDelayAudioProcessor::ReelStateSnapshot TavrelDelayAudioProcessor::takeReelStateSnapshot()
+{
+    const auto takeHere = [this] (bool underAudioLock)
+    {
+        ReelStateSnapshot snapshot;
+
+        if (underAudioLock)
+        {
+            const juce::ScopedLock lock (audioLock);
+            snapshot.rack = createRackStateXml();
+        }
+        else
+        {
+            snapshot.rack = createRackStateXml();
+        }
+
+        snapshot.parameterState = parameters.copyState();
+        return snapshot;
+    };
+
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+
+    if (messageManager == nullptr || messageManager->isThisTheMessageThread()
+        || messageManager->currentThreadHasLockedMessageManager())
+        return takeHere (false);
+
+    // The request outlives a caller that gave up waiting: the message thread then finds it
+    // abandoned and does nothing.
+    struct Request
+    {
+        juce::WaitableEvent done;
+        std::mutex mutex;
+        bool abandoned = false;
+        std::optional<ReelStateSnapshot> snapshot;
+    };
+
+    auto request = std::make_shared<Request>();
+
+    juce::MessageManager::callAsync (
+        [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this), request, takeHere]
+        {
+            {
+                const std::lock_guard<std::mutex> lock (request->mutex);
+
+                if (request->abandoned || weak.get() == nullptr)
+                    return;
+            }
+
+            auto snapshot = takeHere (false);
+
+            {
+                const std::lock_guard<std::mutex> lock (request->mutex);
+
+                if (! request->abandoned)
+                    request->snapshot = std::move (snapshot);
+            }
+
+            request->done.signal();
+        });
+
+    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32)juce::jmax (0, snapshotTimeoutMilliseconds.load());
+
+    while (! request->done.wait (10))
+    {
+        if (juce::Thread::currentThreadShouldExit() || juce::Time::getMillisecondCounter() >= deadline)
+            break;
+    }
+
+    {
+        const std::lock_guard<std::mutex> lock (request->mutex);
+        request->abandoned = true;
+
+        if (request->snapshot.has_value())
+            return std::move (*request->snapshot);
+    }
+
+    // The auto-saver being stopped (the processor is going) writes no further copy: an empty
+    // snapshot tells the save to give up.
+    if (autoSaveThread != nullptr && juce::Thread::getCurrentThread() == autoSaveThread.get()
+        && juce::Thread::currentThreadShouldExit())
+        return {};
+
+    ++lockedSnapshots;
+    return takeHere (true);
 }

@@ -143,10 +143,5 @@ void TavrelDelayAudioProcessor::toggleClick()
 
 void TavrelDelayAudioProcessor::postClickToggle()
 {
-    juce::MessageManager::callAsync (
-        [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)]
-        {
-            if (auto* processor = weak.get())
-                processor->toggleClick();
-        });
+    audioThreadRequests.post (AudioThreadRequests::clickToggle);
 }

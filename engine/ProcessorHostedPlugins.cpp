@@ -6,6 +6,7 @@
 
 #include "instruments/BuiltInInstruments.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -22,13 +23,6 @@ template <typename Change> void changeSlots (Processor& processor, Change&& chan
     change();
 }
 
-/** The last reference of a removed slot goes to a posted message: the slot, its plug-in or its
-    engine is destroyed on the message thread once the handler that removed it has returned (a
-    window of the slot may still be on its way out in that handler). */
-template <typename Slot> void releaseLater (std::shared_ptr<Slot> slot)
-{
-    juce::MessageManager::callAsync ([slot = std::move (slot)] { juce::ignoreUnused (slot); });
-}
 
 template <typename Slot> void removeSlot (Processor& processor, std::vector<std::shared_ptr<Slot>>& list, int index)
 {
@@ -45,7 +39,11 @@ template <typename Slot> void removeSlot (Processor& processor, std::vector<std:
                  });
 
     processor.unsavedChanges = true;
-    releaseLater (std::move (removed));
+
+    // Destroyed on the message thread once the handler that removed it has returned and no
+    // window of its plug-in is open any more.
+    auto* instance = removed != nullptr ? removed->instance.get() : nullptr;
+    processor.retireSlot (std::move (removed), instance);
 }
 
 template <typename Slot> Slot* slotAt (std::vector<std::shared_ptr<Slot>>& list, int index)
@@ -388,4 +386,50 @@ void TavrelDelayAudioProcessor::installAuxPluginInstance (int aux, std::unique_p
                  });
 
     // The plug-in this one replaced goes at once (its editor window was closed by the caller).
+}
+
+//==============================================================================
+void TavrelDelayAudioProcessor::retireSlot (std::shared_ptr<void> owner, juce::AudioPluginInstance* instance)
+{
+    if (owner == nullptr)
+        return;
+
+    {
+        const juce::ScopedLock lock (retiredSlotsLock);
+        retiredSlots.push_back ({std::move (owner), instance});
+    }
+
+    audioThreadRequests.post (AudioThreadRequests::retiredSlots);
+}
+
+int TavrelDelayAudioProcessor::releaseRetiredSlots()
+{
+    JUCE_ASSERT_MESSAGE_THREAD
+
+    std::vector<RetiredSlot> released;
+    int waiting = 0;
+
+    {
+        const juce::ScopedLock lock (retiredSlotsLock);
+
+        const auto editorOpen = [] (const RetiredSlot& slot)
+        { return slot.instance != nullptr && slot.instance->getActiveEditor() != nullptr; };
+
+        for (auto& slot : retiredSlots)
+            if (! editorOpen (slot))
+                released.push_back (std::move (slot));
+
+        retiredSlots.erase (std::remove_if (retiredSlots.begin(), retiredSlots.end(),
+                                            [] (const RetiredSlot& slot) { return slot.owner == nullptr; }),
+                            retiredSlots.end());
+        waiting = (int)retiredSlots.size();
+    }
+
+    // The plug-ins go here, out of the lock.
+    released.clear();
+
+    if (waiting > 0)
+        audioThreadRequests.post (AudioThreadRequests::retiredSlots);
+
+    return waiting;
 }

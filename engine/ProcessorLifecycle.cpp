@@ -248,7 +248,14 @@ void TavrelDelayAudioProcessor::clearUnsavedChanges()
 //==============================================================================
 juce::String TavrelDelayAudioProcessor::getReelName() const
 {
+    const juce::SpinLock::ScopedLockType lock (reelNameLock);
     return reelName;
+}
+
+void TavrelDelayAudioProcessor::setReelName (const juce::String& newName)
+{
+    const juce::SpinLock::ScopedLockType lock (reelNameLock);
+    reelName = newName;
 }
 
 bool TavrelDelayAudioProcessor::isGroupActive (int group) const
@@ -359,22 +366,13 @@ void TavrelDelayAudioProcessor::loadKnownPluginList()
 //==============================================================================
 void TavrelDelayAudioProcessor::postLoopCut()
 {
-    juce::MessageManager::callAsync (
-        [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this)]
-        {
-            if (auto* processor = weak.get())
-                processor->cutLoopRegion();
-        });
+    audioThreadRequests.post (AudioThreadRequests::loopCut);
 }
 
 void TavrelDelayAudioProcessor::postMeasuredLatency (int offsetSamples)
 {
-    juce::MessageManager::callAsync (
-        [weak = juce::WeakReference<TavrelDelayAudioProcessor> (this), offsetSamples]
-        {
-            if (auto* processor = weak.get())
-                processor->applyMeasuredLatency (offsetSamples);
-        });
+    measuredLatencyOffset = offsetSamples;
+    audioThreadRequests.post (AudioThreadRequests::measuredLatency);
 }
 
 void TavrelDelayAudioProcessor::applyMeasuredLatency (int offsetSamples)

@@ -1,6 +1,6 @@
 // Live bounce: the final output, as the user hears it, written to a WAV file while it plays.
 // The audio thread only hands each block to the writer's queue; the "Live Bounce Thread"
-// writes the file.
+// writes the file. Blocks the queue has no room for are counted, and reported afterwards.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
@@ -43,6 +43,9 @@ void TavrelDelayAudioProcessor::startLiveBounce (const juce::File& file)
         return;
 
     stream.release(); // the writer owns it now
+    liveBounceDroppedBlocks = 0;
+    liveBounceDroppedSamples = 0;
+    liveBounceRate = rate;
 
     auto threaded =
         std::make_unique<juce::AudioFormatWriter::ThreadedWriter> (writer.release(), liveBounceThread, queueSamples);
@@ -78,10 +81,33 @@ bool TavrelDelayAudioProcessor::pushLiveBounceBlock (const juce::AudioBuffer<flo
         return false;
 
     const juce::ScopedTryLock lock (liveBounceLock);
+    const auto n = juce::jmin (numSamples, output.getNumSamples());
 
-    if (! lock.isLocked() || liveBounceWriter == nullptr)
-        return false;
+    // A block the queue has no room for (the disk is too slow) is left out whole, and counted
+    // so that the user learns the file has gaps.
+    if (lock.isLocked() && liveBounceWriter != nullptr
+        && liveBounceWriter->write (output.getArrayOfReadPointers(), n))
+        return true;
 
-    // A block the queue has no room for is left out whole.
-    return liveBounceWriter->write (output.getArrayOfReadPointers(), juce::jmin (numSamples, output.getNumSamples()));
+    if (liveBounceActive.load())
+    {
+        liveBounceDroppedBlocks.fetch_add (1);
+        liveBounceDroppedSamples.fetch_add (n);
+    }
+
+    return false;
+}
+
+juce::String TavrelDelayAudioProcessor::getLiveBounceReport() const
+{
+    const auto blocks = liveBounceDroppedBlocks.load();
+
+    if (blocks <= 0)
+        return {};
+
+    const auto seconds = liveBounceRate > 0.0 ? (double)liveBounceDroppedSamples.load() / liveBounceRate : 0.0;
+
+    return "The bounce has gaps: the disk could not keep up, and " + juce::String (seconds, 2) + " seconds of audio ("
+           + juce::String (blocks) + (blocks == 1 ? " block" : " blocks")
+           + ") are missing from the file. Record it again, ideally to a faster disk.";
 }

@@ -1,5 +1,6 @@
 // The global MIDI map and MIDI learn: the map's file, the learn state, the built-in
-// instrument settings that controllers drive, and the block callback's MIDI step.
+// instrument settings that controllers drive, the block callback's MIDI step, and what the
+// audio thread hands to the message thread (parameters it set, commands it cannot run).
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
@@ -12,6 +13,8 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace
 {
@@ -246,7 +249,8 @@ void TavrelDelayAudioProcessor::dispatchMidiMap (const juce::MidiBuffer& incomin
 
         if (! getMidiMapKey (metadata.data, metadata.numBytes, key, value))
         {
-            filtered.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+            BlockState::addIfRoom (filtered, metadata.data, metadata.numBytes, metadata.samplePosition,
+                                   BlockState::deviceMidiBytes);
             continue;
         }
 
@@ -285,7 +289,7 @@ void TavrelDelayAudioProcessor::dispatchMidiMap (const juce::MidiBuffer& incomin
                     }
 
                     case GlobalMidiMap::Kind::parameter:
-                        target->parameter->setValueNotifyingHost (v);
+                        setParameterFromAudioThread (*target->parameter, v);
                         break;
 
                     case GlobalMidiMap::Kind::command:
@@ -303,6 +307,111 @@ void TavrelDelayAudioProcessor::dispatchMidiMap (const juce::MidiBuffer& incomin
 
         // No controller change reaches the instruments, bound or not; notes always do.
         if ((metadata.data[0] & 0xf0) != 0xb0)
-            filtered.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+            BlockState::addIfRoom (filtered, metadata.data, metadata.numBytes, metadata.samplePosition,
+                                   BlockState::deviceMidiBytes);
     }
 }
+
+//==============================================================================
+TavrelDelayAudioProcessor::AudioThreadParameterValues::AudioThreadParameterValues (
+    juce::AudioProcessorValueTreeState& state)
+{
+    const auto& all = state.processor.getParameters();
+    size = (size_t)all.size();
+    raw.assign (size, nullptr);
+    pending = std::make_unique<std::atomic<float>[]> (size);
+
+    for (size_t i = 0; i < size; ++i)
+    {
+        pending[i] = std::numeric_limits<float>::quiet_NaN();
+
+        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (all[(int)i]))
+            raw[i] = state.getRawParameterValue (ranged->paramID);
+    }
+}
+
+void TavrelDelayAudioProcessor::setParameterFromAudioThread (juce::AudioProcessorParameter& parameter,
+                                                             float normalisedValue) noexcept
+{
+    const auto index = (size_t)parameter.getParameterIndex();
+    const auto v = juce::jlimit (0.0f, 1.0f, normalisedValue);
+
+    // The parameter's own value (an atomic store) and the raw value the block reads, which the
+    // framework would otherwise update only while notifying.
+    parameter.setValue (v);
+
+    if (index < audioThreadParameterValues.size)
+    {
+        if (auto* raw = audioThreadParameterValues.raw[index])
+            if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (&parameter))
+                raw->store (ranged->convertFrom0to1 (parameter.getValue()));
+
+        audioThreadParameterValues.pending[index] = parameter.getValue();
+    }
+
+    unsavedChanges = true;
+    audioThreadRequests.post (AudioThreadRequests::parameterChanges);
+}
+
+void TavrelDelayAudioProcessor::notifyParametersSetFromAudioThread()
+{
+    const auto& all = getParameters();
+    auto& values = audioThreadParameterValues;
+
+    for (size_t i = 0; i < values.size && (int)i < all.size(); ++i)
+    {
+        const auto value = values.pending[i].exchange (std::numeric_limits<float>::quiet_NaN());
+
+        if (std::isnan (value))
+            continue;
+
+        auto* parameter = all[(int)i];
+
+        // Changed here since (a fader moved): that change was told already and holds.
+        if (parameter->getValue() != value)
+            continue;
+
+        parameter->setValueNotifyingHost (value);
+
+        // The tree learns of a value through its parameter's notification only when the raw
+        // value differs, which the audio thread already set: it is written here.
+        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter))
+            parameters.getParameterAsValue (ranged->paramID) = ranged->convertFrom0to1 (value);
+    }
+}
+
+void TavrelDelayAudioProcessor::handleAudioThreadRequest (AudioThreadRequests::Kind kind, int count)
+{
+    switch (kind)
+    {
+        case AudioThreadRequests::loopCut:
+            for (int i = 0; i < count; ++i)
+                cutLoopRegion();
+            break;
+
+        case AudioThreadRequests::clickToggle:
+            // Two presses before the message thread looked cancel out.
+            if (count % 2 != 0)
+                toggleClick();
+            break;
+
+        case AudioThreadRequests::measuredLatency:
+            applyMeasuredLatency (measuredLatencyOffset.load());
+            break;
+
+        case AudioThreadRequests::parameterChanges:
+            notifyParametersSetFromAudioThread();
+            break;
+
+        case AudioThreadRequests::retiredSlots:
+            releaseRetiredSlots();
+            break;
+
+        case AudioThreadRequests::numKinds:
+        default:
+            break;
+    }
+}
+
+static_assert (BlockState::keyboardMidiBytes >= KeyboardNoteQueue::maxNotesPerBlock * (BlockState::eventHeaderBytes + 3),
+               "the keyboard buffer holds the notes of one block");

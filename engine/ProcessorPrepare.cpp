@@ -319,12 +319,12 @@ void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()
         // tape becomes a reel of its own.
         const auto name = ReelNames::makeUniqueReelName ("Rescued Tape", reelLibrary.getLibraryRoot());
         const auto& reference = tracks.front();
-        const auto rack = createRackStateXml();
+        const auto state = takeReelStateSnapshot();
         const auto automation = createAutomationXml();
         const auto saved =
             name.isEmpty() ? juce::Result::fail ("no free name.")
-                           : reelLibrary.writeReel (name, tracks, parameters, reference.getPositionSeconds(),
-                                                    zeroOffset.load(), reference.sampleRate, rack.get(),
+                           : reelLibrary.writeReel (name, tracks, state.parameterState, reference.getPositionSeconds(),
+                                                    zeroOffset.load(), reference.sampleRate, state.rack.get(),
                                                     automation.get(), ReelFolderFormat::mainSlot,
                                                     std::vector<bool> (tracks.size(), true));
 
@@ -352,7 +352,7 @@ void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()
     // Closed in memory: under the scratch name no save writes the blank tape over the reel.
     if (named)
     {
-        reelName = StorageIds::untitledReelName;
+        setReelName (StorageIds::untitledReelName);
         zeroOffset = 0.0;
     }
 

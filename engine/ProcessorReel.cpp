@@ -29,6 +29,15 @@ int staleRow (int slot)
 
 juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
 {
+    return saveReelFrom (slot, takeReelStateSnapshot());
+}
+
+juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateSnapshot& snapshot)
+{
+    // No snapshot: the auto-saver was stopped while it waited for one.
+    if (! snapshot.parameterState.isValid())
+        return juce::Result::fail ("The save was cancelled.");
+
     if (slot == ReelFolderFormat::mainSlot)
         currentSlot = 0;
     else if (slot >= 2 && slot <= 4)
@@ -45,7 +54,8 @@ juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
     {
         // The recovered copy of a reel, saved, becomes that reel again.
         if (reelName.endsWithIgnoreCase (StorageIds::recoveredSuffix))
-            return saveReelUnderName (reelName.dropLastCharacters ((int)std::strlen (recoveredSuffixWithSpace)), true);
+            return saveReelUnderNameFrom (
+                reelName.dropLastCharacters ((int)std::strlen (recoveredSuffixWithSpace)), true, snapshot);
 
         if (reelName == StorageIds::untitledReelName)
             return juce::Result::fail ("Please give the tape a name first.");
@@ -76,7 +86,6 @@ juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
 
     const auto& reference = tracks.front();
     const auto tapePosition = reference.sampleRate > 0.0 ? reference.position / reference.sampleRate : 0.0;
-    const auto rack = createRackStateXml();
     const auto automation = createAutomationXml();
     const auto rate = tracks.empty() ? getSampleRate() : reference.sampleRate;
     const auto numSaved = juce::jmin (tracks.size(), (size_t)maxTracks);
@@ -119,8 +128,8 @@ juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
         alsoWrite.assign (mainCopyStale.begin(), mainCopyStale.end());
 
     saveProgress = 0.0;
-    auto result = reelLibrary.writeReel (folderName, tracks, parameters, tapePosition, zeroOffset.load(), rate,
-                                         rack.get(), automation.get(), slot, alsoWrite, &saveProgress);
+    auto result = reelLibrary.writeReel (folderName, tracks, snapshot.parameterState, tapePosition, zeroOffset.load(),
+                                         rate, snapshot.rack.get(), automation.get(), slot, alsoWrite, &saveProgress);
 
     if (result.wasOk())
     {
@@ -162,6 +171,12 @@ juce::Result TavrelDelayAudioProcessor::saveReelAs (const juce::String& newName)
 
 juce::Result TavrelDelayAudioProcessor::saveReelUnderName (const juce::String& newName, bool mayReplaceExisting)
 {
+    return saveReelUnderNameFrom (newName, mayReplaceExisting, takeReelStateSnapshot());
+}
+
+juce::Result TavrelDelayAudioProcessor::saveReelUnderNameFrom (const juce::String& newName, bool mayReplaceExisting,
+                                                               const ReelStateSnapshot& snapshot)
+{
     const juce::ScopedLock saveGuard (saveLock);
 
     // Save-as under the open reel's own name is a plain save; any other name must be free.
@@ -175,7 +190,7 @@ juce::Result TavrelDelayAudioProcessor::saveReelUnderName (const juce::String& n
     const auto oldName = reelName;
     const bool leaveScratch = ReelNames::isScratchReelName (oldName);
 
-    reelName = newName;
+    setReelName (newName);
 
     for (auto& track : tracks)
         track.dirty = true;
@@ -185,11 +200,11 @@ juce::Result TavrelDelayAudioProcessor::saveReelUnderName (const juce::String& n
     for (auto& row : backgroundCopyStale)
         row.fill (true);
 
-    auto result = saveReel (ReelFolderFormat::mainSlot);
+    auto result = saveReelFrom (ReelFolderFormat::mainSlot, snapshot);
 
     if (result.failed())
     {
-        reelName = oldName; // the open reel stays what it was; its changes stay unsaved
+        setReelName (oldName); // the open reel stays what it was; its changes stay unsaved
         return result;
     }
 
@@ -248,12 +263,12 @@ bool TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
 
     if (slot == ReelFolderFormat::recoverySlot)
     {
-        reelName = name + recoveredSuffixWithSpace;
+        setReelName (name + recoveredSuffixWithSpace);
         currentSlot = 0;
     }
     else
     {
-        reelName = name;
+        setReelName (name);
         currentSlot = slot >= 1 && slot <= 4 ? slot : 0;
     }
 
@@ -384,7 +399,7 @@ void TavrelDelayAudioProcessor::ejectReel()
         reelLibrary.deleteReelFolder (reelName);
 
     clearUnsavedChanges();
-    reelName = StorageIds::untitledReelName;
+    setReelName (StorageIds::untitledReelName);
     setTransportState (transportStop);
     zeroOffset = 0.0;
 

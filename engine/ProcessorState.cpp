@@ -78,7 +78,8 @@ std::unique_ptr<juce::XmlElement> takeChild (juce::XmlElement& xml, const juce::
 //==============================================================================
 void TavrelDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    auto xml = parameters.copyState().createXml();
+    auto snapshot = takeReelStateSnapshot();
+    auto xml = snapshot.parameterState.createXml();
 
     if (xml == nullptr)
         xml = std::make_unique<juce::XmlElement> (ParameterIds::PARAMETERS);
@@ -87,9 +88,7 @@ void TavrelDelayAudioProcessor::getStateInformation (juce::MemoryBlock& destData
     removeChildrenNamed (*xml, StateXmlIds::RACK_STATE);
     removeChildrenNamed (*xml, StateXmlIds::AUTOMATION);
 
-    // Only the rack is built under the audio lock; the lanes (megabytes of text) and the
-    // document are made while the audio runs.
-    xml->addChildElement (createRackStateXml().release());
+    xml->addChildElement (snapshot.rack.release());
     xml->addChildElement (AutomationXml::create (automationData, automationModes, numTracks).release());
 
     copyXmlToBinary (*xml, destData);
@@ -153,10 +152,8 @@ std::unique_ptr<juce::XmlElement> TavrelDelayAudioProcessor::createRackStateXml(
 {
     using namespace StateXmlIds;
 
-    // Held until the element is complete, so the slots cannot change under the writer; the
-    // block callback outputs silence meanwhile.
-    const juce::ScopedLock lock (audioLock);
-
+    // No lock of its own: the slot lists change only on the message thread, with the audio lock
+    // held, so the message thread reads them as they are (see takeReelStateSnapshot).
     auto rack = std::make_unique<juce::XmlElement> (RACK_STATE);
     rack->setAttribute (StateXmlIds::aux1BuiltIn, aux1BuiltIn);
     rack->setAttribute (StateXmlIds::aux2BuiltIn, aux2BuiltIn);
@@ -215,6 +212,12 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
 
     const juce::ScopedLock lock (audioLock);
     const auto rate = getSampleRate() > 0.0 ? getSampleRate() : 44100.0;
+
+    // The slots replaced go once their plug-in windows have closed, never at once: a window
+    // may still show one.
+    for (auto& slot : instruments)
+        if (slot != nullptr)
+            retireSlot (slot, slot->instance.get());
 
     instruments.clear();
 
@@ -279,7 +282,13 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
         auto& path = aux == 0 ? aux1CustomPath : aux2CustomPath;
         auto& stored = aux == 0 ? aux1StoredPluginXml : aux2StoredPluginXml;
 
-        plugin.reset();
+        if (plugin != nullptr)
+        {
+            std::shared_ptr<juce::AudioPluginInstance> old (std::move (plugin));
+            auto* instance = old.get();
+            retireSlot (std::move (old), instance);
+        }
+
         stored.reset();
 
         const auto* element = StateXmlValues::findChild (rackState, tag);
@@ -323,6 +332,10 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
     const auto restoreChain =
         [this, &rackState] (const char* listTag, std::vector<std::shared_ptr<InsertPlugin>>& chain)
     {
+        for (auto& entry : chain)
+            if (entry != nullptr)
+                retireSlot (entry, entry->instance.get());
+
         chain.clear();
 
         if (const auto* list = StateXmlValues::findChild (rackState, listTag))

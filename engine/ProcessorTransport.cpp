@@ -3,7 +3,8 @@
 // and the counter.
 //
 // Every operation here runs on the message thread or, through MIDI-map commands, on the
-// audio thread between blocks; none takes a lock, allocates or looks a parameter up.
+// audio thread between blocks; on the audio thread none takes a lock, allocates or looks a
+// parameter up.
 
 #include "engine/TavrelDelayAudioProcessor.h"
 
@@ -37,9 +38,17 @@ void TavrelDelayAudioProcessor::autoDisarm()
 
         track.setArmed (false);
 
-        // What was just recorded is heard back from the tape.
+        // What was just recorded is heard back from the tape. A stop from the MIDI map runs on
+        // the audio thread, which must not take the listeners' lock.
         if (auto* monitor = transportParameters.monitor[(size_t)i])
-            monitor->setValueNotifyingHost (monitor->convertTo0to1 (1.0f));
+        {
+            const auto tape = monitor->convertTo0to1 (1.0f);
+
+            if (juce::MessageManager::existsAndIsCurrentThread())
+                monitor->setValueNotifyingHost (tape);
+            else
+                setParameterFromAudioThread (*monitor, tape);
+        }
     }
 }
 

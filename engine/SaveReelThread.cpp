@@ -5,6 +5,8 @@
 SaveReelThread::SaveReelThread (TavrelDelayAudioProcessor& p, int slotToSave, const juce::String& name)
     : juce::Thread ("Save Reel"), processor (p), slot (slotToSave), newReelName (name)
 {
+    // The shared reference is made here, on the creating thread, so that run() only copies it.
+    juce::WeakReference<SaveReelThread>{this};
 }
 
 SaveReelThread::~SaveReelThread()
@@ -23,8 +25,16 @@ void SaveReelThread::run()
         result = saved;
     }
 
+    // The report goes through this object: a creator that deleted it (its window closed) before
+    // the message arrives is not called back.
     if (onComplete)
-        juce::MessageManager::callAsync ([callback = onComplete, saved] { callback (saved); });
+        juce::MessageManager::callAsync (
+            [weak = juce::WeakReference<SaveReelThread> (this), saved]
+            {
+                if (auto* self = weak.get())
+                    if (self->onComplete)
+                        self->onComplete (saved);
+            });
 }
 
 double SaveReelThread::getProgress() const

@@ -25,7 +25,8 @@ public:
     void run() override;
 
     /** Called on the message thread once the save has finished, with its result (a failure
-        carries the message to show). May be empty. Set before startThread(). */
+        carries the message to show), unless this object was deleted first. May be empty. Set
+        before startThread(). */
     std::function<void (juce::Result)> onComplete;
 
     /** 0 to 1 over the track files, -1 while nothing has been written yet. */
@@ -43,4 +44,5 @@ private:
     mutable juce::CriticalSection resultLock;
 
     JUCE_DECLARE_NON_COPYABLE (SaveReelThread)
+    JUCE_DECLARE_WEAK_REFERENCEABLE (SaveReelThread)
 };

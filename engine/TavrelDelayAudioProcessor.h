@@ -2,6 +2,7 @@
 
 #include "effects/ReverbEngine.h"
 #include "effects/TapeEchoEngine.h"
+#include "engine/AudioThreadRequests.h"
 #include "engine/AutomationLanes.h"
 #include "engine/BlockParameters.h"
 #include "engine/BlockState.h"
@@ -239,7 +240,10 @@ public:
         audio of a track. */
     bool hasUnsavedChanges() const;
     void clearUnsavedChanges();
+    /** The open reel's name. Any thread: a save-as renames the reel on the save thread. */
     juce::String getReelName() const;
+    /** Renames the open reel in memory; callers that may race a save hold saveLock. */
+    void setReelName (const juce::String& newName);
     bool isGroupActive (int group) const;
     juce::String getGroupName (int group) const;
     void setGroupName (int group, const juce::String& name);
@@ -273,8 +277,8 @@ public:
     void loadKnownPluginList();
 
     //==============================================================================
-    // Work posted to the message thread. The posted calls hold a weak reference and do
-    // nothing once the processor is gone.
+    // Work the audio thread hands to the message thread, through audioThreadRequests (no
+    // allocation, no lock); a request pending when the processor goes is dropped.
 
     /** The MIDI command "loop_cut": runs cutLoopRegion on the message thread. */
     void postLoopCut();
@@ -325,9 +329,31 @@ public:
     std::unique_ptr<juce::XmlElement> createAutomationXml();
     void restoreAutomation (const juce::XmlElement& automation);
 
-    // Rack state.
+    // Rack state. createRackStateXml reads the slot lists and asks each hosted plug-in for its
+    // state: message thread (where the slots change), or any thread holding audioLock.
     std::unique_ptr<juce::XmlElement> createRackStateXml();
     void restoreRackState (const juce::XmlElement& rackState);
+
+    /** What a save or the state blob stores besides the tapes and the lanes, taken at one
+        moment: the rack element (with every hosted plug-in's state) and a copy of the parameter
+        tree. */
+    struct ReelStateSnapshot
+    {
+        std::unique_ptr<juce::XmlElement> rack;
+        juce::ValueTree parameterState;
+    };
+
+    /** Takes the snapshot on the message thread, without the audio lock, so the block callback
+        keeps running while plug-ins write their state. Called on another thread (a background
+        or user save) it asks the message thread and waits for it. When the message thread does
+        not answer within snapshotTimeoutMilliseconds, or the calling thread is asked to stop
+        meanwhile (the message thread may be waiting for it), it takes the snapshot itself
+        under the audio lock: a moment of silence rather than a stuck save. */
+    ReelStateSnapshot takeReelStateSnapshot();
+    std::atomic<int> snapshotTimeoutMilliseconds{3000};
+
+    /** How many snapshots fell back to the audio lock (for tests and diagnostics). */
+    std::atomic<int> lockedSnapshots{0};
 
     // Reel saving and loading. A save returns whether the copy was written (a failure leaves
     // the reel on disk as it was and the unsaved state set; its message is for the user); a
@@ -351,6 +377,14 @@ public:
                                               bool ignoreVarispeed);
     void startLiveBounce (const juce::File& file);
     void stopLiveBounce();
+
+    /** Blocks of the running (or last) live bounce that its writer had no room for, and their
+        samples: the file has a gap for each. Reset by startLiveBounce. */
+    int getLiveBounceDroppedBlocks() const noexcept { return liveBounceDroppedBlocks.load(); }
+
+    /** What to tell the user after a bounce: empty when the file is whole, otherwise a
+        message saying how much is missing. */
+    juce::String getLiveBounceReport() const;
     void swapTracks (int trackA, int trackB);
     juce::Result importAudioToTrack (const juce::File& file, int track, double startSeconds, bool splitStereo,
                                      float drive, float inputGain, bool ignoreReverse);
@@ -435,7 +469,8 @@ public:
     std::atomic<bool> recordReady{false};
     juce::SmoothedValue<float> speedSmoother;
     ReelLibrary reelLibrary;
-    juce::String reelName{"Untitled"};
+    juce::String reelName{"Untitled"}; // written through setReelName; read elsewhere via getReelName
+    juce::SpinLock reelNameLock;
     juce::Random soundRandom;
     juce::Random wearRandom;
     std::atomic<double> zeroOffset{0.0};
@@ -477,6 +512,9 @@ public:
     juce::CriticalSection liveBounceLock;
     juce::CriticalSection saveLock;
     std::atomic<bool> liveBounceActive{false};
+    std::atomic<int> liveBounceDroppedBlocks{0};
+    std::atomic<juce::int64> liveBounceDroppedSamples{0};
+    double liveBounceRate = 0.0;
     std::vector<juce::AudioBuffer<float>> trackOutputBuffers;
     std::vector<juce::AudioBuffer<float>> trackInputBuffers;
     std::unique_ptr<AutoSaveThread> autoSaveThread;
@@ -556,6 +594,38 @@ public:
     /** Toggles the click with the stored tempo (120 BPM and 4/4 for unusable values). */
     void toggleClick();
 
+    //==============================================================================
+    // What the audio thread hands to the message thread (ProcessorMidiMap.cpp).
+
+    /** Audio thread (any thread but the message thread): sets a parameter at once for the block
+        callback, its own value and the raw value the block reads, marks the reel as changed and
+        leaves telling its listeners (attachments, host, parameter tree) to the message thread.
+        Allocation-free and lock-free: the framework's notification takes a listener lock. */
+    void setParameterFromAudioThread (juce::AudioProcessorParameter& parameter, float normalisedValue) noexcept;
+
+    /** Message thread: tells the listeners of every parameter the audio thread set since the
+        last call, unless the parameter has been changed again here meanwhile. */
+    void notifyParametersSetFromAudioThread();
+
+    /** Message thread: carries out what the audio thread asked for, count times. */
+    void handleAudioThreadRequest (AudioThreadRequests::Kind kind, int count);
+
+    /** Per parameter index, made once: the raw value the block reads and the normalised value
+        the audio thread set that the listeners have not heard of yet (NaN when none). */
+    struct AudioThreadParameterValues
+    {
+        explicit AudioThreadParameterValues (juce::AudioProcessorValueTreeState& parameters);
+
+        std::vector<std::atomic<float>*> raw;
+        std::unique_ptr<std::atomic<float>[]> pending;
+        size_t size = 0;
+    };
+
+    AudioThreadParameterValues audioThreadParameterValues{parameters};
+
+    /** The result of the latency measurement, handed over with AudioThreadRequests::measuredLatency. */
+    std::atomic<int> measuredLatencyOffset{0};
+
     GlobalMidiMap globalMidiMap{midiLearnArmed, [this] (int key, const juce::String& targetId)
                                 { applyLearnedMidiBinding (key, targetId); }};
 
@@ -568,7 +638,7 @@ public:
     // Rack state entries
     /** Appends the element of one insert entry to a chain element: a hosted plug-in under
         entryName, a built-in effect under "BUILTIN_" + entryName, nothing for an entry that holds
-        neither. Called by createRackStateXml under audioLock. */
+        neither. Called by createRackStateXml. */
     void createInsertXml (juce::XmlElement& chain, const std::shared_ptr<InsertPlugin>& entry,
                           const juce::String& entryName);
     /** Appends exactly one entry read from an entry element to the chain. Called by
@@ -615,8 +685,9 @@ public:
     //==============================================================================
     // Hosted plug-in slots. Everything here runs on the message thread (createHostedPluginAsync
     // hands itself over to it). Slot lists change only with processing suspended and audioLock
-    // held; a removed slot is released by a posted message, so its plug-in or engine is
-    // destroyed on the message thread after the handler that removed it has returned.
+    // held; a removed or replaced slot is retired (retireSlot), so its plug-in or engine is
+    // destroyed on the message thread after the handler that removed it has returned and its
+    // plug-in window has closed.
 
     using HostedSlotKind = PluginSlotLoader::SlotKind;
 
@@ -686,6 +757,16 @@ public:
     void installAuxPluginInstance (int aux, std::unique_ptr<juce::AudioPluginInstance> instance,
                                    const juce::String& path);
 
+    /** Keeps a slot or plug-in taken out of the processor (owner, whose plug-in is instance, or
+        null for a built-in one) until no editor of that plug-in is open, then lets it go on
+        the message thread. A plug-in window may still show it when a rack is restored or a
+        slot removed. Any thread but the audio thread. */
+    void retireSlot (std::shared_ptr<void> owner, juce::AudioPluginInstance* instance);
+
+    /** Message thread: lets go of every retired slot whose plug-in shows no editor; the rest
+        are looked at again shortly. Returns how many still wait. */
+    int releaseRetiredSlots();
+
     /** Creations requested and not yet completed (the rack and tests wait for them). */
     std::atomic<int> pendingPluginCreations{0};
 
@@ -700,7 +781,7 @@ public:
     // Hosted plug-in elements
 
     /** The stored element of a live hosted plug-in under tag: its description, slotPath (when not
-        empty) and its state. Null without an instance. Called under audioLock by the rack writer. */
+        empty) and its state. Null without an instance. Called by the rack writer. */
     std::unique_ptr<juce::XmlElement> createPluginXml (juce::AudioPluginInstance* instance, const juce::String& tag,
                                                        const juce::String& slotPath);
 
@@ -761,6 +842,12 @@ public:
     /** saveReelAs, with the name check of a new reel unless mayReplaceExisting (the recovered
         copy of a reel saved back over the reel). */
     juce::Result saveReelUnderName (const juce::String& newName, bool mayReplaceExisting);
+
+    /** saveReel and saveReelUnderName with the snapshot taken before the save lock: taking it
+        may wait for the message thread, which may itself be waiting for the save lock. */
+    juce::Result saveReelFrom (int slot, const ReelStateSnapshot& snapshot);
+    juce::Result saveReelUnderNameFrom (const juce::String& newName, bool mayReplaceExisting,
+                                        const ReelStateSnapshot& snapshot);
 
     //==============================================================================
     // Offline mixdown, live bounce, track swap and import
@@ -855,6 +942,22 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (TavrelDelayAudioProcessor)
 
+    struct RetiredSlot
+    {
+        std::shared_ptr<void> owner;
+        juce::AudioPluginInstance* instance = nullptr;
+    };
+
+    std::vector<RetiredSlot> retiredSlots;
+    juce::CriticalSection retiredSlotsLock;
+
+public:
+    /** Polled by a message-thread timer; declared late so that it stops before the members its
+        handler uses go. */
+    AudioThreadRequests audioThreadRequests{[this] (AudioThreadRequests::Kind kind, int count)
+                                            { handleAudioThreadRequest (kind, count); }};
+
+private:
     // Last, so that it is cleared first: background jobs hold weak references to the processor.
     JUCE_DECLARE_WEAK_REFERENCEABLE (TavrelDelayAudioProcessor)
 };

@@ -1,5 +1,7 @@
 #include "engine/UpdateCheck.h"
 
+#include "storage/GuardedXmlReader.h"
+
 #include <cstdlib>
 
 UpdateCheck::Outcome UpdateCheck::parse (const juce::String& document, const juce::String& ownVersion)
@@ -45,7 +47,7 @@ juce::String UpdateCheck::findServerAddress (const juce::File& userFolder)
     const auto settings = userFolder.getChildFile ("global_settings.xml");
 
     if (settings.existsAsFile())
-        if (const auto xml = juce::parseXML (settings); xml != nullptr && xml->hasAttribute (serverAttribute))
+        if (const auto xml = GuardedXmlReader::parseFile (settings); xml != nullptr && xml->hasAttribute (serverAttribute))
             return xml->getStringAttribute (serverAttribute).trim();
 
     return defaultServerAddress;

@@ -8,15 +8,16 @@ namespace
 {
 FuzzEnvironment& environment()
 {
-    static FuzzEnvironment instance ("archive");
-    return instance;
+    // Never destroyed: libFuzzer leaves through exit(), after JUCE's own statics are gone.
+    static auto* instance = new FuzzEnvironment ("archive");
+    return *instance;
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     auto& env = environment();
-    static ReelLibrary library;
+    static auto& library = *new ReelLibrary(); // never destroyed, as the environment
 
     const auto archive = env.getFolder().getChildFile ("import.zip");
     FuzzEnvironment::write (archive, juce::MemoryBlock (data, size));

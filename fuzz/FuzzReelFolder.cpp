@@ -10,8 +10,9 @@ namespace
 {
 FuzzEnvironment& environment()
 {
-    static FuzzEnvironment instance ("reel");
-    return instance;
+    // Never destroyed: libFuzzer leaves through exit(), after JUCE's own statics are gone.
+    static auto* instance = new FuzzEnvironment ("reel");
+    return *instance;
 }
 } // namespace
 

@@ -6,8 +6,9 @@ namespace
 {
 FuzzEnvironment& environment()
 {
-    static FuzzEnvironment instance ("state");
-    return instance;
+    // Never destroyed: libFuzzer leaves through exit(), after JUCE's own statics are gone.
+    static auto* instance = new FuzzEnvironment ("state");
+    return *instance;
 }
 } // namespace
 

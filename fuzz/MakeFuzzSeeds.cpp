@@ -32,6 +32,31 @@ juce::MemoryBlock asBytes (const juce::XmlElement& xml)
     return out.getMemoryBlock();
 }
 
+/** The automation store always spans an hour: its lanes would make seeds of megabytes, far
+    beyond what a fuzzer mutates usefully. Each lane is cut to a few points. */
+void shortenLanes (juce::XmlElement& xml)
+{
+    if (xml.hasAttribute ("data"))
+    {
+        const float points[] = { 0.5f, 0.6f, 0.7f, 0.7f, 0.2f, 0.0f, 1.0f, 0.5f };
+        xml.setAttribute ("data", juce::MemoryBlock (points, sizeof (points)).toBase64Encoding());
+    }
+
+    for (auto* child : xml.getChildIterator())
+        shortenLanes (*child);
+}
+
+juce::MemoryBlock shortened (const juce::MemoryBlock& document)
+{
+    auto xml = juce::parseXML (document.toString());
+
+    if (xml == nullptr)
+        return document;
+
+    shortenLanes (*xml);
+    return asBytes (*xml);
+}
+
 void writeSeed (const juce::File& folder, const juce::String& name, const juce::MemoryBlock& bytes)
 {
     FuzzEnvironment::write (folder.getChildFile (name), bytes);
@@ -44,10 +69,10 @@ void record (TavrelDelayAudioProcessor& p)
     {
         auto& track = p.tracks[(size_t)t];
 
-        for (int i = 0; i < 2000; ++i)
+        for (int i = 0; i < 1000; ++i)
             track.getAudio().setSample (0, i, 0.5f * std::sin (0.03f * (float)(i + 50 * t)));
 
-        track.recordedLength = 2000;
+        track.recordedLength = 1000;
         track.dirty = true;
         track.getHead().defects[(size_t)(10 + t)].lanes[2] = 0.5f;
     }
@@ -72,7 +97,7 @@ int main (int argc, char** argv)
     {
         const auto name = "Seed" + juce::String (variant);
 
-        if (! p.prepareReel (variant == 0 ? 8 : 16, 0.5, 8000.0).wasOk())
+        if (! p.prepareReel (variant == 0 ? 8 : 16, 0.25, 8000.0).wasOk())
             return 1;
 
         record (p);
@@ -97,11 +122,18 @@ int main (int argc, char** argv)
         const auto track = load (reel.getChildFile (ReelFolderFormat::getTrackFileName (0)));
         writeSeed (corpus.getChildFile ("reel"), name,
                    FuzzEnvironment::join ({load (reel.getChildFile (StorageIds::settingsFile)),
-                                           load (reel.getChildFile (StorageIds::automationFile)), track,
+                                           shortened (load (reel.getChildFile (StorageIds::automationFile))), track,
                                            load (reel.getChildFile (StorageIds::defectsFile)), track}));
 
         juce::MemoryBlock state;
         p.getStateInformation (state);
+
+        if (auto xml = juce::AudioProcessor::getXmlFromBinary (state.getData(), (int)state.getSize()))
+        {
+            shortenLanes (*xml);
+            juce::AudioProcessor::copyXmlToBinary (*xml, state);
+        }
+
         writeSeed (corpus.getChildFile ("state"), name, state);
 
         const auto archive = env.getFolder().getChildFile (name + ".zip");
@@ -137,6 +169,6 @@ int main (int argc, char** argv)
     const auto layout = load (p.reelLibrary.getLibraryRoot().getChildFile (StorageIds::shelfLayoutFile));
 
     writeSeed (corpus.getChildFile ("userfiles"), "all",
-               FuzzEnvironment::join ({asBytes (settings), load (midiMap), asBytes (*plugins.createXML()), layout}));
+               FuzzEnvironment::join ({asBytes (settings), load (midiMap), asBytes (*plugins.createXml()), layout}));
     return 0;
 }

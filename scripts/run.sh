@@ -28,5 +28,5 @@ if [ -n "${DISPLAY:-}" ]; then
     "$program" "$@"
 else
     echo "No display: Dravin 8 runs in a virtual display (Xvfb). Press Ctrl-C to quit it."
-    xvfb-run -a -s "-screen 0 1920x1080x24" "$program" "$@"
+    xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$program" "$@"
 fi

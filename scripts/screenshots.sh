@@ -10,11 +10,16 @@ out="$root/docs/screenshots"
 
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" --target dravin8_tests_editor
+bash "$root/scripts/build.sh" --target dravin8_tests_rackui
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
 # the machine's own reels or settings.
-DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24" \
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_editor" --gtest_filter='*EveryScreenDraws*'
+# The rack's windows (plug-in manager, rack units, effect editors, equaliser display) draw theirs
+# from their own tests.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_rackui"
 
 ls -1 "$out"/*.png

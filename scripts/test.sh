@@ -12,5 +12,7 @@ bash "$root/scripts/build.sh"
 export DRAVIN8_REQUIRE_DISPLAY=1
 export JACK_NO_START_SERVER=1
 
-xvfb-run -a -s "-screen 0 1920x1080x24" \
+# -noreset: without it Xvfb resets whenever its last client leaves, and a test that
+# connects during that reset is cut off (SIGPIPE).
+xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j "$(nproc)" "$@"

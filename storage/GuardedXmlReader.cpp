@@ -58,6 +58,106 @@ size_t entityLength (const char* data, size_t numBytes, size_t at)
     const auto value = (unsigned long)(hex ? digits.getHexValue64() : digits.getLargeIntValue());
     return Utf8Text::isUsableCodePoint (value) ? end - at + 1 : 0;
 }
+bool isNameCharacter (char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == ':' || c == '.';
+}
+
+bool isSpace (char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+struct Tag
+{
+    size_t length = 0; // from '<' to '>' inclusive; 0 when refused
+    bool selfClosing = false;
+    const char* problem = "a tag is malformed";
+};
+
+/** An opening tag at data[at]: '<', a name, attributes written name="value" (or 'value'),
+    then '>' or "/>". Names are plain ASCII; values hold no '<' and only known entities. */
+Tag tagLength (const char* data, size_t numBytes, size_t at)
+{
+    Tag tag;
+    auto i = at + 1;
+
+    const auto skipSpace = [&]
+    {
+        while (i < numBytes && isSpace (data[i]))
+            ++i;
+    };
+    const auto skipName = [&]
+    {
+        const auto start = i;
+
+        while (i < numBytes && isNameCharacter (data[i]))
+            ++i;
+
+        return i > start;
+    };
+
+    skipSpace();
+
+    if (! skipName())
+        return tag;
+
+    for (;;)
+    {
+        const auto before = i;
+        skipSpace();
+
+        if (i >= numBytes)
+        {
+            tag.problem = "a tag is not closed";
+            return tag;
+        }
+
+        if (data[i] == '>' || (data[i] == '/' && i + 1 < numBytes && data[i + 1] == '>'))
+        {
+            tag.selfClosing = data[i] == '/';
+            tag.length = i + (tag.selfClosing ? 2 : 1) - at;
+            return tag;
+        }
+
+        if (i == before || ! skipName()) // attributes are set apart by space
+            return tag;
+
+        skipSpace();
+
+        if (i >= numBytes || data[i] != '=')
+            return tag;
+
+        ++i;
+        skipSpace();
+
+        if (i >= numBytes || (data[i] != '"' && data[i] != '\''))
+            return tag;
+
+        const auto quote = data[i++];
+
+        for (; i < numBytes && data[i] != quote; ++i)
+        {
+            if (data[i] == '<')
+                return tag;
+
+            if (data[i] == '&' && entityLength (data, numBytes, i) == 0)
+            {
+                tag.problem = "it holds an unknown entity";
+                return tag;
+            }
+        }
+
+        if (i >= numBytes)
+        {
+            tag.problem = "a tag is not closed";
+            return tag;
+        }
+
+        ++i; // the closing quote
+    }
+}
 } // namespace
 
 juce::Result GuardedXmlReader::clean (const char* data, size_t numBytes, std::string& cleaned)
@@ -136,43 +236,35 @@ juce::Result GuardedXmlReader::clean (const char* data, size_t numBytes, std::st
         if (startsWith (data, numBytes, i, "<!"))
             return damaged ("it holds a document type or other declaration");
 
-        // A tag: up to its '>' outside quotes, checking the entities of attribute values.
-        const bool closing = startsWith (data, numBytes, i, "</");
-        char quote = 0;
-        auto end = i + 1;
+        // A tag, read by the grammar the parser follows, so that both see it end at the same
+        // '>': anything the parser would read differently (an unquoted value, a stray
+        // character, a '<' inside) is refused, or text after it could hide an instruction.
+        size_t end = std::string::npos;
 
-        for (; end < numBytes; ++end)
+        if (startsWith (data, numBytes, i, "</"))
         {
-            const auto t = data[end];
+            end = find (data, numBytes, i + 2, ">");
 
-            if (quote != 0)
-            {
-                if (t == quote)
-                    quote = 0;
-                else if (t == '&' && entityLength (data, numBytes, end) == 0)
-                    return damaged ("it holds an unknown entity");
-            }
-            else if (t == '"' || t == '\'')
-            {
-                quote = t;
-            }
-            else if (t == '>')
-            {
-                break;
-            }
-            else if (t == '<' || t == '&')
-            {
+            if (end == std::string::npos)
+                return damaged ("a tag is not closed");
+
+            if (std::memchr (data + i + 2, '<', end - i - 2) != nullptr)
                 return damaged ("a tag is malformed");
-            }
-        }
 
-        if (end >= numBytes)
-            return damaged ("a tag is not closed");
-
-        if (closing)
             depth = juce::jmax (0, depth - 1);
-        else if (data[end - 1] != '/' && ++depth > maximumDepth)
-            return damaged ("its elements are nested too deeply");
+        }
+        else
+        {
+            const auto tag = tagLength (data, numBytes, i);
+
+            if (tag.length == 0)
+                return damaged (tag.problem);
+
+            end = i + tag.length - 1;
+
+            if (! tag.selfClosing && ++depth > maximumDepth)
+                return damaged ("its elements are nested too deeply");
+        }
 
         cleaned.append (data + i, end + 1 - i);
         i = end + 1;

@@ -110,6 +110,18 @@ public:
                             juce::AudioProcessorValueTreeState& state, double tapePosition, double zeroOffset,
                             double sampleRate, const juce::XmlElement* rackState,
                             const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
+                            std::atomic<double>* progress = nullptr)
+    {
+        return writeReel (reelName, tracks, state.copyState(), tapePosition, zeroOffset, sampleRate, rackState,
+                          automation, slot, alsoWrite, progress);
+    }
+
+    /** The same with the parameter state already copied (a background save takes its copy on
+        the message thread, where the tree is changed). */
+    juce::Result writeReel (const juce::String& reelName, const std::vector<TapeTrack>& tracks,
+                            const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
+                            double sampleRate, const juce::XmlElement* rackState,
+                            const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
                             std::atomic<double>* progress = nullptr);
 
     /** Reads one copy of the reel into the tracks (resized and prepared at the stored rate)

@@ -33,7 +33,7 @@ double tapeLengthSeconds (int choice)
 } // namespace
 
 juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::vector<TapeTrack>& tracks,
-                                     juce::AudioProcessorValueTreeState& state, double tapePosition, double zeroOffset,
+                                     const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
                                      double sampleRate, const juce::XmlElement* rackState,
                                      const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite,
                                      std::atomic<double>* progress)
@@ -112,7 +112,7 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
 
     if (result.wasOk())
     {
-        auto settings = state.copyState().createXml();
+        auto settings = parameterState.createXml();
 
         if (settings == nullptr)
             settings = std::make_unique<juce::XmlElement> (ParameterIds::PARAMETERS);

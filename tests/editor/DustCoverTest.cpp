@@ -9,7 +9,7 @@ namespace
 /** Runs the cover's animation to its end (48 ticks of 16 ms, with room to spare). */
 bool waitUntilSettled (DustCoverComponent& cover, float alpha)
 {
-    return EditorTest::runMessagesUntil ([&] { return std::abs (cover.getCurrentAlpha() - alpha) < 0.001f; }, 3000);
+    return EditorTest::runMessagesUntil ([&] { return std::abs (cover.getCurrentAlpha() - alpha) < 0.001f; }, 15000);
 }
 
 juce::MouseEvent pressAt (juce::Component& target, juce::Point<float> position, juce::ModifierKeys mods, int clicks)
@@ -81,6 +81,8 @@ TEST_F (EditorFixture, AClickOnTheDeckPassesBesideTheLidAndLiftsItOnTheLid)
     editor.addToDesktop (0);
     editor.setVisible (true);
     ASSERT_NE (editor.getPeer()->getNativeHandle(), nullptr);
+    ASSERT_TRUE (EditorTest::runMessagesUntil ([&] { return editor.isShowing(); }, 5000));
+    EditorTest::runMessages (100);
 
     auto& cover = *editor.dustCover;
     ASSERT_TRUE (cover.isVisible());

@@ -124,6 +124,37 @@ TEST_F (EditorFixture, OpensOnTheTapeRoomAt1360x906WithItsResizeLimits)
     EXPECT_EQ (tooLarge.getHeight(), 2266);
 }
 
+TEST_F (EditorFixture, TheThemeFileChoosesTheInterface)
+{
+    // No theme file: the skeuomorphic interface, and a theme written for later.
+    {
+        auto& editor = makeEditor();
+        EXPECT_FALSE (editor.useModernUI);
+        EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor.customLook);
+        EXPECT_EQ (&editor.getLookAndFeel(), &editor.customLook);
+
+        const auto written = juce::parseXML (EditorTest::themeFile());
+        ASSERT_NE (written, nullptr);
+        EXPECT_EQ (written->getTagName(), "THEME");
+        EXPECT_TRUE (editor.modernLook.isDark());
+        EXPECT_TRUE (editor.dustCover->isVisible());
+    }
+
+    // A theme asking for the minimal interface, with a light background of its own.
+    juce::XmlElement theme ("THEME");
+    theme.setAttribute ("useModernUI", "1");
+    theme.setAttribute ("cBg", "fff0f0f0");
+    ASSERT_TRUE (theme.writeTo (EditorTest::themeFile()));
+
+    auto& editor = makeEditor();
+    EXPECT_TRUE (editor.useModernUI);
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor.modernLook);
+    EXPECT_EQ (editor.modernLook.cBg, 0xfff0f0f0u);
+    showDeck();
+    EXPECT_FALSE (editor.dustCover->isVisible());
+    EXPECT_EQ (editor.console->getBounds(), R (30, 30, 960, 1110));
+}
+
 TEST_F (EditorFixture, TheDeckPanelIsScaledAndCentredIntoTheEditor)
 {
     auto& editor = makeEditor();

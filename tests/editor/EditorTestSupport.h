@@ -71,9 +71,14 @@ struct EditorFixture : public ::testing::Test
         editor->resized();
     }
 
+    /** Switches between the minimal and the skeuomorphic interface as the program does: the
+        editor's look and the application's default look change with it. */
     void switchInterface (bool minimal)
     {
         editor->useModernUI = minimal;
+        juce::LookAndFeel& look = minimal ? static_cast<juce::LookAndFeel&> (editor->modernLook) : editor->customLook;
+        editor->setLookAndFeel (&look);
+        juce::LookAndFeel::setDefaultLookAndFeel (&look);
         editor->resized();
     }
 

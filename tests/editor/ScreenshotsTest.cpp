@@ -17,7 +17,7 @@ struct Screen
 // One line a screen: the picture's name and how to get there from a new editor.
 // scripts/screenshots.sh writes them all into docs/screenshots/.
 const Screen screens[] = {
-    {"tape-room", [] (EditorFixture&) {}},
+    {"tape-room", [] (EditorFixture& f) { f.editor->tapeRoom->listBox.selectRow (0); }},
     {"deck-cover-down", [] (EditorFixture& f) { f.showDeck(); }},
     {"deck-cover-up", [] (EditorFixture& f) { f.editor->dustCover->putAwayAtOnce(); f.showDeck(); }},
     {"deck-minimal", [] (EditorFixture& f) { f.showDeck(); f.switchInterface (true); }},
@@ -47,6 +47,11 @@ TEST_F (EditorFixture, EveryScreenDrawsAt1360x906)
     const TempDir scratch ("dravin8-screens");
     const auto folder = screenshotFolder (scratch);
     ASSERT_TRUE (folder.createDirectory());
+
+    // A few reels on the shelf, so the tape room has something to show.
+    processor->reelLibrary.createReel ("Basement Sessions", 30 * 60, 48000.0, 24);
+    processor->reelLibrary.createReel ("Live at the Grange", 20 * 60, 44100.0, 16);
+    processor->reelLibrary.createReel ("Demo Ideas", 10 * 60, 44100.0, 8);
 
     for (const auto& screen : screens)
     {

@@ -552,7 +552,10 @@ TEST_F (ProcessorTest, TheMeasuredLatencyIsAppliedOnTheMessageThread)
         p.latencyMeasureActive = true;
         p.postMeasuredLatency (c.measured);
         EXPECT_TRUE (p.latencyMeasureActive); // set until the result has been applied
-        runMessageLoop (50);
+
+        for (int i = 0; i < 200 && p.latencyMeasureActive; ++i)
+            runMessageLoop (10);
+
         EXPECT_FLOAT_EQ (raw (p, ParameterIds::REC_OFFSET), c.expected);
         EXPECT_FALSE (p.latencyMeasureActive);
     }

@@ -333,6 +333,9 @@ TEST (GuardedXmlReaderTest, AcceptsWellFormedDocumentsAndRefusesWhatTripsThePars
         {"<A><?x</A>", false},
         {"<A><!-- </A>", false},
         {"<A b=\"1", false},
+        {"<A><B c='1'\r\n   d=\"2\"/></A>", true},
+        {"<A><B c=d\" <?x?>e\"/></A>", false}, // the parser ends the tag early and loops on the rest
+        {"<A><B c=\"<?x?>\"/></A>", false},
         {"<A>\xc0\xaf</A>", false}, // overlong
         {"<A>\xed\xa0\x80</A>", false}, // surrogate
         {"<A>\xaf</A>", false},

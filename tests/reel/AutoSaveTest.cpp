@@ -53,8 +53,11 @@ TEST_F (ReelTest, TheAutoSaveThreadSavesOnItsTick)
     const auto recovery = reel ("Song").getChildFile ("Recovery/settings.xml");
 
     // Fifteen ticks, each writing the recovery copy, before the auto-save copy falls due.
-    for (int i = 0; i < 6000 && ! (autoCopy.existsAsFile() && recovery.existsAsFile()); ++i)
-        juce::Thread::sleep (10);
+    // The message thread runs meanwhile: every save takes its rack and parameter copy there.
+    const auto end = juce::Time::getMillisecondCounter() + 180000; // a busy machine writes slowly
+
+    while (juce::Time::getMillisecondCounter() < end && ! (autoCopy.existsAsFile() && recovery.existsAsFile()))
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (10);
 
     EXPECT_TRUE (recovery.existsAsFile());
     EXPECT_TRUE (autoCopy.existsAsFile());
@@ -75,7 +78,7 @@ TEST_F (ReelTest, BackgroundSavesAndReelResizingDoNotOverlap)
     {
         record (0, 0.1);
         ASSERT_TRUE (p.prepareReel (i % 2 == 0 ? 16 : 8, 1.0 + (i % 3), 48000.0).wasOk());
-        juce::Thread::sleep (2);
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (2);
     }
 
     p.autoSaveThread->stopThread (4000);

@@ -331,27 +331,25 @@ TEST_F (RackStateTest, RestoringResumesOnlyTheProcessingItSuspendedItself)
     processor.suspendProcessing (false);
 }
 
-TEST_F (RackStateTest, TheWriterHoldsTheAudioLockUntilTheElementIsComplete)
+TEST_F (RackStateTest, TheWriterNeverWaitsForTheAudioLock)
 {
-    std::atomic<bool> written{false};
-    std::thread writer;
+    // The message thread, where the slot lists change, writes the rack without the audio lock:
+    // a block callback would otherwise output silence while plug-ins write their state.
+    juce::WaitableEvent held, release;
+    std::atomic<bool> releasedInTime{false};
+    std::thread audio (
+        [&]
+        {
+            const juce::ScopedLock lock (processor.audioLock);
+            held.signal();
+            releasedInTime = release.wait (2000);
+        });
+    held.wait();
 
-    {
-        const juce::ScopedLock held (processor.audioLock);
-        writer = std::thread (
-            [&]
-            {
-                processor.createRackStateXml();
-                written = true;
-            });
-        juce::Thread::sleep (50);
-        EXPECT_FALSE (written) << "the writer must wait for the audio lock";
-    }
+    const auto rack = processor.createRackStateXml();
+    release.signal();
+    audio.join();
 
-    writer.join();
-    EXPECT_TRUE (written);
-
-    // ...and releases it: the audio thread's try-lock succeeds again.
-    const juce::ScopedTryLock tryLock (processor.audioLock);
-    EXPECT_TRUE (tryLock.isLocked());
+    EXPECT_NE (rack, nullptr);
+    EXPECT_TRUE (releasedInTime) << "the writer waited for the audio lock";
 }

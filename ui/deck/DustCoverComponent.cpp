@@ -1,11 +1,14 @@
 #include "ui/deck/DustCoverComponent.h"
 
+#include "ui/looks/CustomLookAndFeel.h"
+
 namespace
 {
 // The cover picture belongs to the vintage look; any other look draws no cover.
-const juce::Image* findCoverPicture (juce::LookAndFeel&)
+const juce::Image* findCoverPicture (juce::LookAndFeel& look)
 {
-    return nullptr;
+    auto* vintage = dynamic_cast<CustomLookAndFeel*> (&look);
+    return vintage != nullptr ? &vintage->dustCoverImage : nullptr;
 }
 } // namespace
 
@@ -76,11 +79,24 @@ void DustCoverComponent::paint (juce::Graphics& g)
 {
     const auto* picture = findCoverPicture (getLookAndFeel());
 
-    if (picture == nullptr || ! picture->isValid())
+    if (picture == nullptr || ! picture->isValid() || getWidth() <= 0 || getHeight() <= 0)
         return;
 
+    // The picture is large and the lift repaints it every tick: scale it once to the pixels it
+    // covers on screen, and only blend that copy while it moves.
+    const float pixelScale = juce::jmax (0.1f, g.getInternalContext().getPhysicalPixelScaleFactor());
+    const int wantedWidth = juce::roundToInt ((float) getWidth() * pixelScale);
+    const int wantedHeight = juce::roundToInt ((float) getHeight() * pixelScale);
+
+    if (scaledPicture.getWidth() != wantedWidth || scaledPicture.getHeight() != wantedHeight
+        || scaledFrom != picture->getPixelData())
+    {
+        scaledPicture = picture->rescaled (wantedWidth, wantedHeight, juce::Graphics::highResamplingQuality);
+        scaledFrom = picture->getPixelData();
+    }
+
     g.setOpacity (alpha);
-    g.drawImage (*picture, juce::Rectangle<float> (0.0f, -yOffset, (float) getWidth(), (float) getHeight()),
+    g.drawImage (scaledPicture, juce::Rectangle<float> (0.0f, -yOffset, (float) getWidth(), (float) getHeight()),
                  juce::RectanglePlacement::stretchToFit);
 }
 

@@ -54,5 +54,8 @@ private:
     float yOffset = 0.0f;
     bool lifting = false;
 
+    juce::Image scaledPicture;
+    juce::ReferenceCountedObjectPtr<juce::ImagePixelData> scaledFrom;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DustCoverComponent)
 };

@@ -1,41 +1,38 @@
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
-#include "platform/Platform.h"
-#include "storage/GuardedXmlReader.h"
+#include "ui/looks/ThemeFile.h"
 
 juce::File TavrelDelayAudioProcessorEditor::getThemeFile()
 {
-    return Platform::getUserDataFolder().getChildFile ("modern_theme.xml");
+    return ThemeFile::getFile();
 }
 
 void TavrelDelayAudioProcessorEditor::readTheme()
 {
-    const auto theme = GuardedXmlReader::parseFile (getThemeFile());
+    const auto file = getThemeFile();
 
-    if (theme == nullptr)
+    // A missing or broken theme starts the skeuomorphic interface and writes the dark theme
+    // anew, so the minimal interface has colours the first time it is chosen.
+    if (ThemeFile::read (file) == nullptr)
     {
         useModernUI = false;
+        modernLook.setDarkMode (true);
+        modernLook.saveTheme (file);
         return;
     }
 
-    useModernUI = theme->getBoolAttribute ("useModernUI", false);
+    useModernUI = ThemeFile::readSwitch ("useModernUI", false, file);
+    modernLook.loadTheme (file);
+    modernLook.applyThemeColours();
 }
 
 bool TavrelDelayAudioProcessorEditor::readShowDustCover()
 {
-    const auto theme = GuardedXmlReader::parseFile (getThemeFile());
-    return theme == nullptr || theme->getBoolAttribute ("showDustCover", true);
+    return ThemeFile::readSwitch ("showDustCover", true, getThemeFile());
 }
 
 void TavrelDelayAudioProcessorEditor::hideDustCoverPermanently()
 {
-    // The rest of the theme is kept as it is; a file that does not parse starts over.
-    const auto file = getThemeFile();
-    auto theme = GuardedXmlReader::parseFile (file);
-    if (theme == nullptr)
-        theme = std::make_unique<juce::XmlElement> ("THEME");
-
-    theme->setAttribute ("showDustCover", "0");
-    file.getParentDirectory().createDirectory();
-    theme->writeTo (file);
+    // Keeps the rest of the theme; a write that fails leaves the cover to come back next time.
+    ThemeFile::writeSwitch ("showDustCover", false, true, getThemeFile());
 }

@@ -3,6 +3,7 @@
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/deck/EditorIds.h"
+#include "ui/looks/ModernLookAndFeel.h"
 
 TapeStripComponent::TapeStripComponent (TavrelDelayAudioProcessor& processorToShow)
     : processor (processorToShow)
@@ -36,11 +37,28 @@ void TapeStripComponent::paint (juce::Graphics& g)
         return;
     }
 
-    // The strip is a window onto the tape: a dark band with the lanes of the defect map.
-    g.setColour (juce::Colour (0xff1b1410).withAlpha (0.85f));
-    g.fillRoundedRectangle (bounds, 4.0f);
-    g.setColour (juce::Colours::black.withAlpha ((juce::uint8) 76));
-    g.drawRoundedRectangle (bounds.reduced (0.5f), 4.0f, 1.0f);
+    // The minimal strip is a panel of the theme; the vintage one is only outlined, over the
+    // tape window of the deck's artwork.
+    if (const auto* modern = ModernLookAndFeel::getDefault())
+    {
+        if (modern->isDark())
+        {
+            g.setColour (juce::Colour (modern->cChassis1));
+            g.fillRoundedRectangle (bounds, 4.0f);
+        }
+        else
+        {
+            g.setColour (juce::Colour (modern->cChassis2).darker (0.05f));
+            g.fillRoundedRectangle (bounds, 4.0f);
+            g.setColour (juce::Colours::black.withAlpha ((juce::uint8) 26));
+            g.drawRoundedRectangle (bounds.reduced (0.5f), 4.0f, 1.0f);
+        }
+    }
+    else
+    {
+        g.setColour (juce::Colours::black.withAlpha ((juce::uint8) 76));
+        g.drawRoundedRectangle (bounds.reduced (0.5f), 4.0f, 1.0f);
+    }
 
     const float laneHeight = (float) getHeight() / numLanes;
     g.setColour (juce::Colours::white.withAlpha ((juce::uint8) 13));

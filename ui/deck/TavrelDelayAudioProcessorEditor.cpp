@@ -4,11 +4,21 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/deck/DeckLayout.h"
 #include "ui/deck/EditorIds.h"
+#include "ui/looks/LookImages.h"
 
 namespace
 {
 const juce::Colour toggleFill (0xffd0c0b0);
 const juce::Colour toggleFillOn (0xffb0a090);
+
+/** The beige key that darkens when on, with black text either way. */
+void setToggleColours (juce::TextButton& button)
+{
+    button.setColour (juce::TextButton::buttonColourId, toggleFill);
+    button.setColour (juce::TextButton::buttonOnColourId, toggleFillOn);
+    button.setColour (juce::TextButton::textColourOffId, juce::Colours::black);
+    button.setColour (juce::TextButton::textColourOnId, juce::Colours::black);
+}
 
 template <typename AttachmentType>
 struct HeldAttachment : public TavrelDelayAudioProcessorEditor::Attachment
@@ -47,6 +57,8 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     juce::LookAndFeel& look = useModernUI ? static_cast<juce::LookAndFeel&> (modernLook) : customLook;
     setLookAndFeel (&look);
     juce::LookAndFeel::setDefaultLookAndFeel (&look);
+
+    tapeRoomBackdrop = LookImages::tapeRoomBackdrop();
 
     // The tape room: shown first, in place of the deck.
     tapeRoom = std::make_unique<TapeRoomComponent> (
@@ -124,6 +136,9 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     masterVolumeAttachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (
         audioProcessor.parameters, ParameterIds::MASTER_VOL, masterVolumeSlider);
 
+    deckArtwork = LookImages::deckArtwork();
+    maskingTapeArtwork = LookImages::maskingTapeArtwork();
+
     setSize (defaultWidth, defaultHeight);
     setResizable (true, true);
     setResizeLimits (850, 566, 3400, 2266);
@@ -156,19 +171,13 @@ void TavrelDelayAudioProcessorEditor::buildTopBar()
     midiGlassPane.setAlwaysOnTop (true);
 
     trackPageButton.setButtonText ("TRACKS 1-8");
-    trackPageButton.setColour (juce::TextButton::buttonColourId, toggleFill);
-    trackPageButton.setColour (juce::TextButton::buttonOnColourId, toggleFillOn);
-    trackPageButton.setColour (juce::TextButton::textColourOffId, juce::Colours::black);
-    trackPageButton.setColour (juce::TextButton::textColourOnId, juce::Colours::black);
+    setToggleColours (trackPageButton);
     trackPageButton.setLookAndFeel (&buttonLook);
     deckPanel.addAndMakeVisible (trackPageButton);
 
     masterFxButton.setButtonText ("MASTER FX");
     masterFxButton.setTooltip ("Open Master Bus Inserts");
-    masterFxButton.setColour (juce::TextButton::buttonColourId, toggleFill);
-    masterFxButton.setColour (juce::TextButton::buttonOnColourId, toggleFillOn);
-    masterFxButton.setColour (juce::TextButton::textColourOffId, juce::Colours::black);
-    masterFxButton.setColour (juce::TextButton::textColourOnId, juce::Colours::black);
+    setToggleColours (masterFxButton);
     masterFxButton.setLookAndFeel (&buttonLook);
     deckPanel.addAndMakeVisible (masterFxButton);
 
@@ -338,10 +347,7 @@ void TavrelDelayAudioProcessorEditor::addToggleButton (juce::TextButton& button,
     button.setButtonText (text);
     button.setTooltip (tooltip);
     button.setClickingTogglesState (true);
-    button.setColour (juce::TextButton::buttonColourId, toggleFill);
-    button.setColour (juce::TextButton::buttonOnColourId, toggleFillOn);
-    button.setColour (juce::TextButton::textColourOffId, juce::Colours::black);
-    button.setColour (juce::TextButton::textColourOnId, juce::Colours::black);
+    setToggleColours (button);
     button.setLookAndFeel (&buttonLook);
     button.onClick = std::move (onClick);
     deckPanel.addAndMakeVisible (button);

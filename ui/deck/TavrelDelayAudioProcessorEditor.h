@@ -4,6 +4,13 @@
 #include "ui/deck/DustCoverComponent.h"
 #include "ui/deck/TapeRoomComponent.h"
 #include "ui/deck/TapeStripComponent.h"
+#include "ui/looks/CustomLookAndFeel.h"
+#include "ui/looks/DetentedSlider.h"
+#include "ui/looks/FormatDisplayLook.h"
+#include "ui/looks/MarlixButtonLook.h"
+#include "ui/looks/MidiGlassPane.h"
+#include "ui/looks/ModernLookAndFeel.h"
+#include "ui/looks/RightClickSlider.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -114,14 +121,14 @@ public:
     DeckTooltipWindow tooltipWindow{this, 700};
     bool maskingTapeVisible = false;
     bool useModernUI = false;
-    juce::LookAndFeel_V4 modernLook;
+    ModernLookAndFeel modernLook;
     juce::Image backgroundCache;
     juce::Image overlayCache;
     juce::WeakReference<juce::Component> midiLearnHighlight;
     TavrelDelayAudioProcessor& audioProcessor;
-    juce::LookAndFeel_V4 customLook;
-    juce::LookAndFeel_V4 buttonLook;
-    juce::LookAndFeel_V4 formatLook;
+    CustomLookAndFeel customLook;
+    MarlixButtonLook buttonLook;
+    FormatDisplayLook formatLook;
     std::unique_ptr<TapeRoomComponent> tapeRoom;
     bool tapeRoomShowing = true;
 
@@ -138,12 +145,12 @@ public:
     TapeStripComponent tapeStrip;
 
     // Deck controls.
-    juce::Slider masterVolumeSlider;
+    RightClickSlider masterVolumeSlider;
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> masterVolumeAttachment;
     juce::TextButton returnToZeroButton, zeroButton, rewindButton, fastForwardButton, stopButton, playButton,
         recordButton;
-    juce::Slider driveKnob, ageKnob, noiseKnob, wowKnob, flutterKnob, wearRateKnob, stickinessKnob, headGapKnob;
-    juce::Slider varispeedKnob;
+    RightClickSlider driveKnob, ageKnob, noiseKnob, wowKnob, flutterKnob, wearRateKnob, stickinessKnob, headGapKnob;
+    DetentedSlider varispeedKnob;
     juce::TextButton soundOnSoundButton, punchInButton, wearButton;
     juce::TextButton clickButton, monitorMuteButton, waveButton, cursorToolButton, brushToolButton;
     juce::TextButton loopClearButton, loopInButton, loopOutButton, loopButton, loopCutButton;
@@ -161,7 +168,7 @@ public:
     bool armGrabbed = false;
     juce::uint32 lastPressTime = 0;
     juce::Component deckPanel;
-    juce::Component midiGlassPane;
+    MidiGlassPane midiGlassPane;
 
     static constexpr int defaultWidth = 1360;
     static constexpr int defaultHeight = 906;
@@ -177,6 +184,9 @@ private:
 
     /** The theme file's "showDustCover" switch; true when the file or the switch is missing. */
     static bool readShowDustCover();
+
+    /** The window background, the deck's chassis and artwork, or the tape room's backdrop. */
+    void paintBackground (juce::Graphics& g);
 
     void buildTopBar();
     void buildKnobs();
