@@ -127,9 +127,34 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
     else if (main)
         alsoWrite.assign (mainCopyStale.begin(), mainCopyStale.end());
 
+    // A save reads the tapes while the audio thread may write them: a background save runs
+    // beside the audio, and a take may start meanwhile. A copy read while any tape was being
+    // written is not committed; the copy on disk stays as it was and the next save writes it.
+    // A background save also gives up when its thread is asked to stop (the processor is
+    // going), so that stopping never waits for a long write.
+    std::vector<juce::uint32> sequences;
+
+    for (const auto& track : tracks)
+        sequences.push_back (track.getWriteSequence());
+
+    bool tapeWritten = false;
+    const auto shouldStop = [&]
+    {
+        for (size_t i = 0; i < tracks.size() && i < sequences.size(); ++i)
+            tapeWritten = tapeWritten || tracks[i].wasWrittenSince (sequences[i]);
+
+        return tapeWritten || (background && juce::Thread::currentThreadShouldExit());
+    };
+
     saveProgress = 0.0;
     auto result = reelLibrary.writeReel (folderName, tracks, snapshot.parameterState, tapePosition, zeroOffset.load(),
-                                         rate, snapshot.rack.get(), automation.get(), slot, alsoWrite, &saveProgress);
+                                         rate, snapshot.rack.get(), automation.get(), slot, alsoWrite, &saveProgress,
+                                         shouldStop);
+    const bool stopped = result.failed() && result.getErrorMessage() == ReelLibrary::stoppedMessage;
+
+    if (stopped && tapeWritten)
+        result = juce::Result::fail ("The tape was recorded on while it was being saved: save it again once the "
+                                     "recording has stopped.");
 
     if (result.wasOk())
     {
@@ -155,7 +180,9 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
             unsavedChanges = true;
     }
 
-    if (background)
+    // A background copy given up for a take or a stop is no failure to report: it is written
+    // again at the next tick.
+    if (background && ! stopped)
     {
         backgroundSaveError = result.failed() ? result.getErrorMessage() : juce::String();
         backgroundSaveFailed = result.failed();

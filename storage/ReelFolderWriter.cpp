@@ -13,6 +13,7 @@ namespace
 {
 std::atomic<juce::int64> writeLimitForTesting{-1};
 std::atomic<void (*)()> commitStepHookForTesting{nullptr};
+std::atomic<void (*)()> trackStagedHookForTesting{nullptr};
 
 constexpr const char* journalHeader = "Dravin 8 commit";
 constexpr const char* journalUndo = "undo";
@@ -334,6 +335,11 @@ void ReelFolderWriter::setCommitStepHookForTesting (void (*hook)()) noexcept
     commitStepHookForTesting = hook;
 }
 
+void ReelFolderWriter::setTrackStagedHookForTesting (void (*hook)()) noexcept
+{
+    trackStagedHookForTesting = hook;
+}
+
 void ReelFolderWriter::stage (const juce::File& temporary, const juce::File& target)
 {
     staged.push_back ({temporary, target});
@@ -413,6 +419,9 @@ juce::Result ReelFolderWriter::addTrack (const juce::String& fileName, const Tap
 
             done += count;
 
+            if (stopCheck != nullptr && done < numSamples && stopCheck())
+                stopped = writeFailed = true;
+
             if (progress != nullptr && numSamples > 0)
                 *progress = progressStart + (progressEnd - progressStart) * (double)done / (double)numSamples;
         }
@@ -429,6 +438,9 @@ juce::Result ReelFolderWriter::addTrack (const juce::String& fileName, const Tap
         stage (temporary.file, target);
     else
         temporary.file.deleteFile();
+
+    if (auto* hook = trackStagedHookForTesting.load())
+        hook();
 
     return result;
 }

@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 /** Writes the files of one copy of a reel (one folder) as a single change: every new file is
@@ -50,6 +51,11 @@ public:
     /** Stages the defect maps of every track, in track order, as one zlib stream. */
     juce::Result addDefects (const std::vector<TapeTrack>& tracks);
 
+    /** Asked between the slices of a track file: when it answers true, the file is given up
+        (addTrack fails and wasStopped() says why). */
+    void setStopCheck (std::function<bool()> check) { stopCheck = std::move (check); }
+    bool wasStopped() const noexcept { return stopped; }
+
     /** The file is deleted when the copy is committed. */
     void removeOnCommit (const juce::String& fileName);
 
@@ -79,6 +85,10 @@ public:
         off in the middle of its commit; nullptr (the default) for none. */
     static void setCommitStepHookForTesting (void (*hook)()) noexcept;
 
+    /** Called after every track file addTrack has written, for tests that change the tape in
+        the middle of a save; nullptr (the default) for none. */
+    static void setTrackStagedHookForTesting (void (*hook)()) noexcept;
+
 private:
     struct Staged
     {
@@ -89,6 +99,8 @@ private:
     std::vector<Staged> staged;
     juce::StringArray removals;
     juce::uint64 generation;
+    std::function<bool()> stopCheck;
+    bool stopped = false;
 
     juce::Result writeBytes (const juce::String& fileName, const void* data, size_t numBytes);
     void stage (const juce::File& temporary, const juce::File& target);

@@ -104,17 +104,23 @@ public:
         be replaced) or one cut off by a crash leaves the previous copy complete and readable. A track file is written when the
         track is dirty, when alsoWrite holds true at its index, when the file is missing or
         when the slot is a snapshot (2..4); slot 0 writes the pointer file when it is
-        missing. progress, when given, runs from 0 to 1 over the track files. Returns
-        whether the copy was written; the failure message is for the user. */
+        missing. progress, when given, runs from 0 to 1 over the track files. shouldStop, when
+        given, is asked after every piece read from the tracks and before the commit: when it
+        answers true the save is abandoned, the previous copy stays as it was, and the result
+        is stoppedMessage. Returns whether the copy was written; the failure message is for
+        the user. */
     juce::Result writeReel (const juce::String& reelName, const std::vector<TapeTrack>& tracks,
                             juce::AudioProcessorValueTreeState& state, double tapePosition, double zeroOffset,
                             double sampleRate, const juce::XmlElement* rackState,
                             const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
-                            std::atomic<double>* progress = nullptr)
+                            std::atomic<double>* progress = nullptr, const std::function<bool()>& shouldStop = {})
     {
         return writeReel (reelName, tracks, state.copyState(), tapePosition, zeroOffset, sampleRate, rackState,
-                          automation, slot, alsoWrite, progress);
+                          automation, slot, alsoWrite, progress, shouldStop);
     }
+
+    /** What writeReel returns when shouldStop ended it. */
+    static constexpr const char* stoppedMessage = "The save was stopped before it finished.";
 
     /** The same with the parameter state already copied (a background save takes its copy on
         the message thread, where the tree is changed). */
@@ -122,7 +128,7 @@ public:
                             const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
                             double sampleRate, const juce::XmlElement* rackState,
                             const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
-                            std::atomic<double>* progress = nullptr);
+                            std::atomic<double>* progress = nullptr, const std::function<bool()>& shouldStop = {});
 
     /** Reads one copy of the reel into the tracks (resized and prepared at the stored rate)
         and the parameter state. Returns false, changing nothing, when the slot's folder does

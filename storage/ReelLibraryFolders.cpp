@@ -36,7 +36,7 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
                                      const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
                                      double sampleRate, const juce::XmlElement* rackState,
                                      const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite,
-                                     std::atomic<double>* progress)
+                                     std::atomic<double>* progress, const std::function<bool()>& shouldStop)
 {
     const auto reelFolder = getReelFolder (reelName);
 
@@ -55,11 +55,21 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         return recovered;
 
     ReelFolderWriter writer (target);
+    writer.setStopCheck (shouldStop);
     auto result = juce::Result::ok();
     const auto check = [&result] (juce::Result r)
     {
         if (result.wasOk() && r.failed())
             result = r;
+
+        return result.wasOk();
+    };
+
+    // Asked after every piece read from the tapes, and once more before anything is replaced.
+    const auto carryOn = [&]
+    {
+        if (writer.wasStopped() || (shouldStop != nullptr && shouldStop()))
+            result = juce::Result::fail (stoppedMessage);
 
         return result.wasOk();
     };
@@ -94,13 +104,15 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         samplesDone += samples;
         const auto to = totalSamples > 0 ? (double)samplesDone / (double)totalSamples : 1.0;
 
-        if (! check (writer.addTrack (ReelFolderFormat::getTrackFileName ((int)i), t, samples, sampleRate, progress,
-                                      from, to)))
+        check (writer.addTrack (ReelFolderFormat::getTrackFileName ((int)i), t, samples, sampleRate, progress, from,
+                                to));
+
+        if (! carryOn())
             break;
     }
 
-    if (result.wasOk())
-        check (writer.addDefects (tracks));
+    if (result.wasOk() && check (writer.addDefects (tracks)))
+        carryOn();
 
     if (result.wasOk())
     {
@@ -145,7 +157,7 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         check (writer.addManifest ((int)tracks.size()));
 
     // Nothing old has been touched so far: now the new files replace the old ones, together.
-    if (result.wasOk())
+    if (result.wasOk() && carryOn())
         check (writer.commit());
 
     if (result.failed() && createdReelFolder)

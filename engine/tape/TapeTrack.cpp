@@ -315,10 +315,14 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
 
         const auto writePoint = position - (double)recordOffsetSamples * speed;
 
+        beginTapeWrite();
+
         if (elasticWrite)
             writeElastic (writePoint, gate * recorded, gate, speed, soundOnSound);
         else
             writeDirect (writePoint, gate * recorded, gate, soundOnSound);
+
+        endTapeWrite();
     }
 
     position += speed;
@@ -507,6 +511,10 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         }
     }
 
+    // The gate's fade-out after a take still writes: the tape has changed.
+    if (writes && ! dirty.load (std::memory_order_relaxed))
+        dirty.store (true);
+
     // 2. The record chain, which runs on the input whether or not the track records.
     head.recordRun (inputs, drives, printsNoise ? inputNoise : nullptr, printsNoise ? outputNoise : nullptr, recorded,
                     numSamples);
@@ -516,6 +524,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
 
     if (writes)
     {
+        beginTapeWrite();
+
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
             const auto gate = recordGates[i];
@@ -536,6 +546,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
                 ++k;
             }
         }
+
+        endTapeWrite();
     }
     else
     {

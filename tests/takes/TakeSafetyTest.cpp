@@ -11,14 +11,37 @@ namespace
 TavrelDelayAudioProcessor* processorInSave = nullptr;
 int stepsSeen = 0;
 
-/** Records a short burst onto an armed track through the track's own sample path, the way
-    the block callback does. */
-void recordThroughTrack (TapeTrack& track, int samples, bool recording)
+/** Records a short burst onto an armed track the way the block callback does: sample by
+    sample, or in runs through the track's block path. */
+void recordThroughTrack (TapeTrack& track, int samples, bool recording, bool inBlocks = false)
 {
     track.setArmed (recording);
+    track.setDrive (1.0f);
+    const auto signal = [] (int i) { return 0.5f * std::sin (0.05f * (float)i); };
 
-    for (int i = 0; i < samples; ++i)
-        track.process (0.5f, 1.0, 0.0f, recording, 0, 0, false, false, false, false);
+    if (! inBlocks)
+    {
+        for (int i = 0; i < samples; ++i)
+            track.process (signal (i), 1.0, 0.0f, recording, 0, 0, false, false, false, false);
+
+        return;
+    }
+
+    constexpr int blockSize = 64;
+    std::array<float, blockSize> input, output;
+    std::array<double, blockSize> speeds;
+    speeds.fill (1.0);
+
+    for (int i = 0; i < blockSize; ++i)
+        input[(size_t)i] = signal (i);
+
+    TapeTrack::RunSettings settings;
+    settings.recording = recording;
+    settings.elasticWrite = false;
+
+    for (int done = 0; done < samples; done += blockSize)
+        track.processBlock (input.data(), speeds.data(), output.data(), juce::jmin (blockSize, samples - done),
+                            settings);
 }
 
 /** The sample a copy's track file holds at an index. */
@@ -74,19 +97,23 @@ TEST_F (ReelTest, AMainSaveMarksSavedOnlyWhatItWrote)
 
 TEST_F (ReelTest, TheTailOfATakeMarksTheTrackChanged)
 {
-    auto& track = p.tracks[3];
-    recordThroughTrack (track, 2000, true);
-    track.dirty = false; // saved right at the punch-out
+    for (const bool inBlocks : {false, true})
+    {
+        SCOPED_TRACE (inBlocks ? "block path" : "sample path");
+        auto& track = p.tracks[inBlocks ? 4 : 3];
+        recordThroughTrack (track, 2048, true, inBlocks);
+        track.dirty = false; // saved right at the punch-out
 
-    // Stopped recording: the record gate fades out over the next samples, still writing.
-    recordThroughTrack (track, 200, false);
-    EXPECT_TRUE (track.dirty);
+        // Stopped recording: the record gate fades out over the next samples, still writing.
+        recordThroughTrack (track, 64, false, inBlocks);
+        EXPECT_TRUE (track.dirty);
 
-    // Once the gate is shut, playing writes nothing and marks nothing.
-    recordThroughTrack (track, 48000, false);
-    track.dirty = false;
-    recordThroughTrack (track, 1000, false);
-    EXPECT_FALSE (track.dirty);
+        // Once the gate is shut, playing writes nothing and marks nothing.
+        recordThroughTrack (track, 48000, false, inBlocks);
+        track.dirty = false;
+        recordThroughTrack (track, 1024, false, inBlocks);
+        EXPECT_FALSE (track.dirty);
+    }
 }
 
 TEST_F (ReelTest, ProcessingStaysHeldForTheWholeOfAUserSave)
@@ -144,6 +171,101 @@ TEST_F (ReelTest, AUserSaveDuringATakeIsRefusedAndDropsNothing)
     EXPECT_EQ (snapshot (reel ("Song")), before);
     EXPECT_FALSE (reel ("Other").exists());
     p.transportState = TavrelDelayAudioProcessor::transportStop;
+}
+
+TEST_F (ReelTest, ACopyReadWhileATakeWritesTheTapeIsNotCommitted)
+{
+    p.reelName = "Song";
+    record (0, 1.0);
+
+    for (const int slot : {0, ReelFolderFormat::recoverySlot, ReelFolderFormat::autoSaveSlot, 2})
+        ASSERT_TRUE (p.saveReel (slot).wasOk());
+
+    const auto before = snapshot (reel ("Song"));
+
+    // A take starts on track 2 while the tapes are read (a background save runs beside the
+    // audio): after each track file, the record head writes on.
+    processorInSave = &p;
+    ReelFolderWriter::setTrackStagedHookForTesting ([] { recordThroughTrack (processorInSave->tracks[1], 256, true); });
+
+    for (const int slot : {ReelFolderFormat::recoverySlot, ReelFolderFormat::autoSaveSlot, 2, 0})
+    {
+        SCOPED_TRACE (slot);
+        p.tracks[0].dirty = true; // something for every copy to write
+        const auto result = p.saveReel (slot);
+        EXPECT_TRUE (result.failed());
+
+        if (slot >= 0)
+        {
+            EXPECT_TRUE (result.getErrorMessage().contains ("recorded on")) << result.getErrorMessage();
+        }
+    }
+
+    ReelFolderWriter::setTrackStagedHookForTesting (nullptr);
+
+    // Every copy is as it was; the abandoned background copies are no failure to report; the
+    // main save marked nothing saved.
+    EXPECT_EQ (snapshot (reel ("Song")), before);
+    EXPECT_FALSE (p.backgroundSaveFailed);
+    EXPECT_TRUE (p.tracks[0].dirty);
+    EXPECT_TRUE (p.tracks[1].dirty);
+
+    // Once the take has ended, the next background save writes the copy, take included.
+    recordThroughTrack (p.tracks[1], 48000, false);
+    ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
+    const auto& take = p.tracks[1].getAudio();
+    ASSERT_GT (take.getMagnitude (0, 0, 2000), 0.01f);
+    const auto onDisk = reel ("Song").getChildFile ("Recovery/track_2.wav");
+
+    for (int i = 0; i < 2000; i += 97)
+        EXPECT_NEAR (sampleOnDisk (onDisk, i), take.getSample (0, i), 1.0e-4f) << "sample " << i;
+}
+
+TEST_F (ReelTest, ABackgroundSaveAskedToStopEndsAtOnceAndKeepsTheOldCopy)
+{
+    p.reelName = "Song";
+
+    for (int i = 0; i < 8; ++i)
+        record (i, 2.0);
+
+    ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
+    const auto before = snapshot (reel ("Song"));
+
+    for (int i = 0; i < 8; ++i)
+        record (i, 2.0, 0.25f);
+
+    // The processor is going: its saver is asked to stop after the first track file.
+    struct Saver : juce::Thread
+    {
+        explicit Saver (TavrelDelayAudioProcessor& processorToSave) : juce::Thread ("Saver"), processor (processorToSave) {}
+
+        void run() override { result = processor.saveReel (ReelFolderFormat::recoverySlot); }
+
+        TavrelDelayAudioProcessor& processor;
+        juce::Result result = juce::Result::ok();
+    } saver (p);
+
+    stepsSeen = 0;
+    ReelFolderWriter::setTrackStagedHookForTesting (
+        []
+        {
+            ++stepsSeen;
+
+            if (auto* thread = juce::Thread::getCurrentThread())
+                thread->signalThreadShouldExit();
+        });
+
+    saver.startThread();
+
+    while (saver.isThreadRunning())
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5); // the saver takes its snapshot here
+
+    ReelFolderWriter::setTrackStagedHookForTesting (nullptr);
+
+    EXPECT_EQ (stepsSeen, 1); // no further track file was written
+    EXPECT_TRUE (saver.result.failed());
+    EXPECT_FALSE (p.backgroundSaveFailed);
+    EXPECT_EQ (snapshot (reel ("Song")), before);
 }
 
 TEST_F (ReelTest, ASaveToAnotherCopyThanTheOneLoadedWritesEveryTrack)
