@@ -61,6 +61,7 @@ ChannelStripComponent::ChannelStripComponent (int stripIndex, TavrelDelayAudioPr
     sourceButton.setButtonText ("SRC");
     sourceButton.setColour (juce::TextButton::buttonColourId, juce::Colour (0xff222222));
     sourceButton.setTooltip ("Input Source: Select Hardware Input (1/2) or VST Input.");
+    sourceButton.setLookAndFeel (&sourceLook);
     sourceButton.onClick = [this] { showInputSourceMenu(); };
     addAndMakeVisible (sourceButton);
 
@@ -174,6 +175,7 @@ ChannelStripComponent::~ChannelStripComponent()
         delete window;
 
     nameLabel.setLookAndFeel (nullptr);
+    sourceButton.setLookAndFeel (nullptr);
     for (auto* button : {&printEqButton, &insertButton, &muteButton, &soloButton, &phaseButton, &autoButton})
         button->setLookAndFeel (nullptr);
 

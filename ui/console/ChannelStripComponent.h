@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/console/SourceDisplayLook.h"
 #include "ui/looks/MarlixButtonLook.h"
 #include "ui/looks/RightClickSlider.h"
 #include "ui/looks/SharpieLabelLook.h"
@@ -112,6 +113,7 @@ public:
     int lowCpuTickCounter = 0;
     MarlixButtonLook buttonLook;
     SharpieLabelLook labelLook;
+    SourceDisplayLook sourceLook;
 
     juce::TextButton sourceButton;
     RightClickSlider trimKnob;

@@ -249,6 +249,32 @@ void ChannelStripComponent::paintChassis (juce::Graphics& g)
     for (auto* knob : {&eqHighKnob, &aux1Knob, &panKnob})
         g.fillRect (4.0f, (float) knob->getY() - 5.0f, r.getWidth() - 8.0f, 1.0f);
 
+    // A strip of masking tape under the hand-lettered name, stuck on as crooked as the label.
+    if (nameLabel.isVisible())
+    {
+        const juce::Graphics::ScopedSaveState tilted (g);
+        g.addTransform (nameLabel.getTransform());
+        const auto tape = nameLabel.getBounds().toFloat().reduced (1.0f, 5.0f);
+        juce::Path strip;
+        strip.startNewSubPath (tape.getX(), tape.getY());
+        strip.lineTo (tape.getRight(), tape.getY() + 1.0f);
+        // Torn ends: a few teeth down each side.
+        for (int i = 1; i <= 4; ++i)
+            strip.lineTo (tape.getRight() - (i % 2 == 1 ? 2.0f : 0.0f), tape.getY() + tape.getHeight() * (float) i / 4.0f);
+        strip.lineTo (tape.getX(), tape.getBottom() - 1.0f);
+        for (int i = 3; i >= 1; --i)
+            strip.lineTo (tape.getX() + (i % 2 == 1 ? 2.0f : 0.0f), tape.getY() + tape.getHeight() * (float) i / 4.0f);
+        strip.closeSubPath();
+
+        g.setColour (juce::Colours::black.withAlpha (0.35f));
+        g.fillPath (strip, juce::AffineTransform::translation (1.0f, 2.0f));
+        g.setGradientFill (juce::ColourGradient (juce::Colour (0xffefe3bd), 0.0f, tape.getY(), juce::Colour (0xffd8c89a),
+                                                 0.0f, tape.getBottom(), false));
+        g.fillPath (strip);
+        g.setColour (juce::Colour (0xffb8a878).withAlpha (0.6f));
+        g.strokePath (strip, juce::PathStrokeType (0.8f));
+    }
+
     // The meter's bezel and face.
     g.setColour (juce::Colour (0xff0d0d0d));
     g.fillRoundedRectangle (3.0f, 3.0f, r.getWidth() - 6.0f, 48.0f, 3.0f);
