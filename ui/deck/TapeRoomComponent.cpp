@@ -71,6 +71,7 @@ TapeRoomComponent::TapeRoomComponent (ReelLibrary* libraryToShow, std::function<
     updateButton.setVisible (false);
 
     backdrop = LookImages::tapeRoomBackdrop();
+    setOpaque (true); // the screen paints every pixel: nothing behind it needs drawing
 
     setSize (1000, 700);
     refreshReelList();
