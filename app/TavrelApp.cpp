@@ -78,14 +78,13 @@ void TavrelApp::initialise (const juce::String& commandLine)
 
     enableMidiInputs();
 
-    // LOOK: the editor sets the default look from "modern_theme.xml" (useModernUI) when it is made;
-    // once ui/looks has ModernLookAndFeel and CustomLookAndFeel the application sets it here,
-    // before the window and its editor exist.
-
+    // The default look-and-feel (minimal or skeuomorphic, from "modern_theme.xml") is set by the
+    // editor when the main window makes it, before any other window exists.
     mainWindow = std::make_unique<MainWindow> (getApplicationName(), *processor);
 
-    // MENU BAR: the main menu bar (MainAppMenuBar, with the processor and the main window) is
-    // created here and installed with mainWindow->setMenuBar once it exists.
+    menuBar = std::make_unique<MainAppMenuBar> (*processor, *mainWindow);
+    mainWindow->setMenuBar (menuBar.get());
+    menuBar->update(); // the title at once, not a tick later
 
     if (commandLine.isNotEmpty())
         openFileFromCommandLine (commandLine, juce::File::getCurrentWorkingDirectory());

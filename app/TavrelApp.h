@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/InstanceChannel.h"
+#include "app/MainAppMenuBar.h"
 #include "app/MainWindow.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -88,7 +89,7 @@ public:
     juce::AudioProcessorPlayer player;
     std::unique_ptr<TavrelDelayAudioProcessor> processor;
     std::unique_ptr<MainWindow> mainWindow;
-    std::unique_ptr<juce::Component> menuBar;
+    std::unique_ptr<MainAppMenuBar> menuBar;
 
 private:
     /** Opens the saved device set-up, else the default device (a running JACK server first);

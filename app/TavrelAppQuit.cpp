@@ -144,6 +144,9 @@ void TavrelApp::shutdown()
     // windows may wear the editor's look.
     SafePluginScanner::deleteAll();
 
+    // The window's bar component must not outlive its model.
+    if (mainWindow != nullptr)
+        mainWindow->setMenuBar (nullptr);
     menuBar.reset();
     mainWindow.reset();
 

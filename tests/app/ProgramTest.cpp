@@ -153,7 +153,9 @@ protected:
         int count = 0;
         for (const auto& line : juce::StringArray::fromLines (run ("xwininfo -root -tree")))
         {
-            if (! line.contains ("\"" + juce::String (appName) + "\": ("))
+            // The main window's title names the open reel after the program's name.
+            const auto title = line.fromFirstOccurrenceOf ("\"", false, false).upToLastOccurrenceOf ("\": (", false, false);
+            if (! line.contains ("\": (") || (title != appName && ! title.startsWith (juce::String (appName) + " - ")))
                 continue;
 
             const auto id = line.trim().upToFirstOccurrenceOf (" ", false, false);

@@ -26,6 +26,7 @@ TavrelDelayAudioProcessorEditor::~TavrelDelayAudioProcessorEditor()
     closeOwnedWindow (masterInsertWindow);
     closeOwnedWindow (musicalTypingWindow);
     closeOwnedWindow (performanceWindow);
+    closeFlowWindows(); // theme editor and track reorder windows
 
     // Overlays delete themselves when closed; one still open when the editor goes has no other
     // owner.

@@ -63,14 +63,7 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     // The tape room: shown first, in place of the deck.
     tapeRoom = std::make_unique<TapeRoomComponent> (
         &audioProcessor.reelLibrary,
-        [this] (const juce::String& reelName) {
-            if (audioProcessor.loadReel (reelName, 0))
-            {
-                tapeRoomShowing = false;
-                resized();
-                repaint();
-            }
-        },
+        [this] (const juce::String& reelName) { openReelFromLibrary (reelName); },
         [this] (const juce::String& reelName) { saveReelIfOpen (reelName); });
     tapeRoom->onOpenAudioSettings = [this] (std::function<void()> onClosed) { openAudioSetupWindow (std::move (onClosed)); };
     tapeRoom->deviceManager = audioProcessor.deviceManager;
@@ -97,6 +90,9 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     dustCover->toFront (false);
 
     buildTopBar();
+    // Reel flows: SAVE REEL and EJECT (EditorReelSave.cpp).
+    saveReelButton.onClick = [this] { saveReelClicked(); };
+    ejectButton.onClick = [this] { ejectClicked(); };
     buildKnobs();
 
     // Tooltips follow "SHOW_TIPS"; without the parameter they stay on.

@@ -82,6 +82,43 @@ public:
     void addToggleButton (juce::TextButton& button, const juce::String& text, const juce::String& tooltip,
                           const juce::String& componentId, std::function<void()> onClick);
 
+    // Menu commands and reel flows (EditorCommands.cpp, EditorReelOpen.cpp, EditorReelSave.cpp).
+
+    /** The one entry point of the menu bar, its track picker and some shortcuts: runs the
+        command's action (see MenuCommandIds.h); trackIndex is used by 28 and 29 only. */
+    void handleMenuCommand (int commandId, int trackIndex);
+    void storeEnable3rdPartyPlugins (bool on);
+
+    /** SAVE REEL and EJECT. */
+    void saveReelClicked();
+    void ejectClicked();
+    /** The main save (or save-as under newName) behind the "Saving Reel..." progress window. */
+    void startSaveReelThread (const juce::String& newName, int slot);
+    void ejectToLibrary();
+    void showSaveAsDialog();
+    void showSnapshotSaveDialog (int slot);
+    void showSnapshotLoadDialog (int slot);
+
+    /** Opening a reel: from the tape room (device prompt, crash recovery) or from the menu. */
+    void openReelFromLibrary (const juce::String& name);
+    void checkCrashRecovery (const juce::String& name);
+    /** Loads the reel and shows the deck; false (nothing changes, the user is told) when the
+        reel cannot be read. */
+    bool openReelAndResetView (const juce::String& name, int slot);
+    /** The menu's file chooser result: a pointer file, an archive or a reel folder. */
+    void openReelChosen (const juce::File& chosen);
+    void openReelFromMenu (const juce::String& name);
+    void loadMenuReel (const juce::String& name);
+
+    /** Closes the theme editor and track reorder windows this editor opened. */
+    void closeFlowWindows();
+
+    /** The look dialogs take: modernLook in the minimal interface, else customLook. */
+    juce::LookAndFeel& getEditorLook();
+
+    /** A save slot as the dialogs name it: "Main Mix", "Auto-Save", "Slot 2" to "Slot 4". */
+    static juce::String slotName (int slot);
+
     /** The attachment of a knob or switch, whatever its kind. */
     struct Attachment
     {
