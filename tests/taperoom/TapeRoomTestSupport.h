@@ -2,7 +2,9 @@
 
 #include "app/SafeAlertWindow.h"
 #include "storage/ReelLibrary.h"
+#include "tests/editor/EditorTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "ui/deck/FlowDialog.h"
 #include "ui/deck/TapeRoomComponent.h"
 #include "ui/deck/TapeRoomTexts.h"
 
@@ -13,31 +15,19 @@
 
 namespace TapeRoomTest
 {
-inline void runMessages (int milliseconds)
-{
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
-}
+using EditorTest::displayAvailable;
+using EditorTest::runMessages;
 
 template <typename Predicate>
 bool runMessagesUntil (Predicate done, int timeoutMs = 5000)
 {
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-    while (! done() && juce::Time::getMillisecondCounter() < end)
-        runMessages (5);
-    return done();
-}
-
-inline bool displayAvailable()
-{
-    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty();
+    return EditorTest::runMessagesUntil (done, timeoutMs);
 }
 
 /** The alert window that is modal now (the top one), or null. */
 inline juce::AlertWindow* modalDialog()
 {
-    auto* manager = juce::ModalComponentManager::getInstance();
-    return manager->getNumModalComponents() > 0 ? dynamic_cast<juce::AlertWindow*> (manager->getModalComponent (0))
-                                                : nullptr;
+    return FlowDialog::findOpenDialog();
 }
 
 inline juce::String bodyOf (juce::AlertWindow* window)

@@ -1,7 +1,7 @@
 #include "ui/deck/BackupThread.h"
 
 #include "storage/ReelLibrary.h"
-#include "ui/deck/TapeRoomDialogs.h"
+#include "ui/deck/FlowDialog.h"
 
 namespace
 {
@@ -73,8 +73,5 @@ void BackupThread::threadComplete (bool)
     if (finished)
         finished (outcome);
 
-    auto& lookToUse = noticeLook != nullptr ? *noticeLook : juce::LookAndFeel::getDefaultLookAndFeel();
-    TapeRoomDialogs::showNotice (title, message, lookToUse,
-                                 outcome.wasOk() ? juce::MessageBoxIconType::InfoIcon
-                                                 : juce::MessageBoxIconType::WarningIcon);
+    FlowDialog::notify (title, message, outcome.wasOk() ? 3 : 2, noticeLook);
 }

@@ -44,7 +44,7 @@ public:
     std::function<void (const juce::Result&)> onFinished;
 
     /** The look of the window and of the notice; null draws them with the default look. It must
-        outlive the notice or be taken away from it (TapeRoomDialogs::releaseLook). */
+        outlive the notice or be taken away from it (the tape room does so as it goes). */
     juce::LookAndFeel* look = nullptr;
 
     /** The texts of the closing notice. */

@@ -1,9 +1,10 @@
 #include "ui/deck/TapeRoomComponent.h"
 
+#include "app/CommandLineFile.h"
 #include "storage/ReelLibrary.h"
 #include "storage/ReelList.h"
 #include "storage/StorageIds.h"
-#include "ui/deck/TapeRoomDialogs.h"
+#include "ui/deck/FlowDialog.h"
 #include "ui/deck/TapeRoomTexts.h"
 #include "ui/looks/LookImages.h"
 
@@ -80,7 +81,10 @@ TapeRoomComponent::TapeRoomComponent (ReelLibrary* libraryToShow, std::function<
 TapeRoomComponent::~TapeRoomComponent()
 {
     // Dialogs and the backup window may still draw with the look; it goes with this component.
-    TapeRoomDialogs::releaseLook (look);
+    auto& desktop = juce::Desktop::getInstance();
+    for (int i = desktop.getNumComponents(); --i >= 0;)
+        if (auto* window = desktop.getComponent (i); window != nullptr && &window->getLookAndFeel() == &look)
+            window->setLookAndFeel (nullptr);
 
     listBox.setModel (nullptr);
     listBox.setLookAndFeel (nullptr);
@@ -224,9 +228,11 @@ void TapeRoomComponent::filesDropped (const juce::StringArray& files, int, int)
 
         // A pointer file carries no audio: importing it would only make an empty reel. Its own
         // reel is shown instead when the library has it.
-        if (juce::ZipFile (file).getNumEntries() == 0)
+        if (! CommandLineFile::isArchive (file))
         {
-            if (const auto reel = reelForPointerFile (file); reel.isNotEmpty())
+            if (const auto reel = CommandLineFile::findPointerReel (file, library != nullptr ? library->getLibraryRoot()
+                                                                                                : juce::File());
+                reel.isNotEmpty())
                 pointedReel = reel;
             else
                 problems.add (file.getFileName() + ": " + TapeRoomTexts::missingAudioMessage);
@@ -244,5 +250,5 @@ void TapeRoomComponent::filesDropped (const juce::StringArray& files, int, int)
         listBox.selectRow (index);
 
     if (! problems.isEmpty())
-        TapeRoomDialogs::showNotice (TapeRoomTexts::importFailedTitle, problems.joinIntoString ("\n"), look);
+        FlowDialog::notify (TapeRoomTexts::importFailedTitle, problems.joinIntoString ("\n"), 2, &look);
 }

@@ -20,7 +20,7 @@ class SafeAlertWindow;
     The definition is split by concern: the screen (TapeRoomComponent.cpp), its drawing
     (TapeRoomComponentPaint.cpp), the new-tape dialog (TapeRoomComponentNewTape.cpp) and the
     other actions (TapeRoomComponentActions.cpp). Every dialog it opens is a SafeAlertWindow
-    drawn with its look (TapeRoomDialogs). */
+    drawn with its look (FlowDialog). */
 class TapeRoomComponent : public juce::Component,
                           public juce::ListBoxModel,
                           public juce::FileDragAndDropTarget
@@ -133,10 +133,6 @@ private:
 
     /** A notice explaining why name cannot be used for a new tape; false when it can. */
     bool refuseNewName (const juce::String& name, const juce::String& renamedFrom = {});
-
-    /** The reel a pointer file stands for: its own folder's reel, or the library reel named
-        after it; empty when neither holds a "settings.xml". */
-    juce::String reelForPointerFile (const juce::File& pointer) const;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (TapeRoomComponent)
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TapeRoomComponent)

@@ -1,11 +1,12 @@
 #include "ui/deck/TapeRoomComponent.h"
 
+#include "app/CommandLineFile.h"
 #include "app/SafeAlertWindow.h"
 #include "storage/ReelLibrary.h"
 #include "storage/ReelList.h"
 #include "storage/StorageIds.h"
 #include "ui/deck/BackupThread.h"
-#include "ui/deck/TapeRoomDialogs.h"
+#include "ui/deck/FlowDialog.h"
 #include "ui/deck/TapeRoomTexts.h"
 
 namespace
@@ -13,16 +14,6 @@ namespace
 bool holdsSettings (const juce::File& folder)
 {
     return folder.getChildFile (StorageIds::settingsFile).existsAsFile();
-}
-
-juce::KeyPress returnKey()
-{
-    return juce::KeyPress (juce::KeyPress::returnKey);
-}
-
-juce::KeyPress escapeKey()
-{
-    return juce::KeyPress (juce::KeyPress::escapeKey);
 }
 } // namespace
 
@@ -44,19 +35,6 @@ void TapeRoomComponent::chooseReelToOpen()
                               });
 }
 
-juce::String TapeRoomComponent::reelForPointerFile (const juce::File& pointer) const
-{
-    if (library != nullptr)
-        if (const auto candidate = library->getReelFolder (pointer.getFileNameWithoutExtension());
-            candidate != juce::File() && holdsSettings (candidate))
-            return candidate.getFileName();
-
-    if (holdsSettings (pointer.getParentDirectory()))
-        return pointer.getParentDirectory().getFileName();
-
-    return {};
-}
-
 void TapeRoomComponent::openChosenReel (const juce::File& chosen)
 {
     if (chosen == juce::File() || library == nullptr)
@@ -67,9 +45,9 @@ void TapeRoomComponent::openChosenReel (const juce::File& chosen)
         juce::String reelName;
 
         // Pointer files and backup archives share the extension: the content tells them apart.
-        if (juce::ZipFile (chosen).getNumEntries() == 0)
+        if (! CommandLineFile::isArchive (chosen))
         {
-            reelName = reelForPointerFile (chosen);
+            reelName = CommandLineFile::findPointerReel (chosen, library->getLibraryRoot());
         }
         else
         {
@@ -78,13 +56,13 @@ void TapeRoomComponent::openChosenReel (const juce::File& chosen)
 
             if (reelName.isEmpty())
             {
-                TapeRoomDialogs::showNotice (TapeRoomTexts::importFailedTitle, reason, look);
+                FlowDialog::notify (TapeRoomTexts::importFailedTitle, reason, 2, &look);
                 return;
             }
         }
 
         if (reelName.isEmpty())
-            TapeRoomDialogs::showNotice (TapeRoomTexts::missingAudioTitle, TapeRoomTexts::missingAudioMessage, look);
+            FlowDialog::notify (TapeRoomTexts::missingAudioTitle, TapeRoomTexts::missingAudioMessage, 2, &look);
         else
             selectAndOpenReel (reelName);
 
@@ -112,15 +90,15 @@ void TapeRoomComponent::showRenameDialog()
         return;
 
     const auto oldName = row->name;
-    auto* dialog = TapeRoomDialogs::create (TapeRoomTexts::renameTitle, TapeRoomTexts::renameMessageStart + oldName,
-                                            juce::MessageBoxIconType::NoIcon, look);
+    auto* dialog = FlowDialog::create (TapeRoomTexts::renameTitle, TapeRoomTexts::renameMessageStart + oldName, 0, &look);
     dialog->addTextEditor (TapeRoomTexts::nameField, oldName, {});
-    dialog->addButton (TapeRoomTexts::renameButton, 1, returnKey());
-    dialog->addButton (TapeRoomTexts::cancelButton, 0, escapeKey());
+    FlowDialog::addButton (*dialog, TapeRoomTexts::renameButton, 1);
+    FlowDialog::addButton (*dialog, TapeRoomTexts::cancelButton, 0);
 
-    TapeRoomDialogs::show (dialog, [weakThis = juce::WeakReference<TapeRoomComponent> (this), dialog, oldName] (int result) {
+    FlowDialog::show (dialog, [weakThis = juce::WeakReference<TapeRoomComponent> (this), oldName] (int result,
+                                                                                                   SafeAlertWindow& window) {
         if (auto* room = weakThis.get())
-            room->finishRename (result, oldName, dialog->getTextEditorContents (TapeRoomTexts::nameField));
+            room->finishRename (result, oldName, window.getTextEditorContents (TapeRoomTexts::nameField));
     });
 }
 
@@ -133,7 +111,7 @@ void TapeRoomComponent::finishRename (int result, const juce::String& oldName, c
 
     if (newName != oldName && ! refuseNewName (newName, oldName))
         if (auto renamed = library->renameReel (oldName, newName); renamed.failed())
-            TapeRoomDialogs::showNotice (TapeRoomTexts::renameFailedTitle, renamed.getErrorMessage(), look);
+            FlowDialog::notify (TapeRoomTexts::renameFailedTitle, renamed.getErrorMessage(), 2, &look);
 
     refreshReelList();
 }
@@ -148,18 +126,16 @@ void TapeRoomComponent::showDuplicateDialog()
         return;
 
     const auto sourceFolder = row->folder;
-    auto* dialog = TapeRoomDialogs::create (TapeRoomTexts::duplicateTitle, TapeRoomTexts::duplicateMessage,
-                                            juce::MessageBoxIconType::NoIcon, look);
+    auto* dialog = FlowDialog::create (TapeRoomTexts::duplicateTitle, TapeRoomTexts::duplicateMessage, 0, &look);
     dialog->addTextEditor (TapeRoomTexts::nameField, row->name + TapeRoomTexts::duplicateSuffix, {});
-    dialog->addButton (TapeRoomTexts::duplicateButton, 1, returnKey());
-    dialog->addButton (TapeRoomTexts::cancelButton, 0, escapeKey());
+    FlowDialog::addButton (*dialog, TapeRoomTexts::duplicateButton, 1);
+    FlowDialog::addButton (*dialog, TapeRoomTexts::cancelButton, 0);
 
-    TapeRoomDialogs::show (dialog,
-                           [weakThis = juce::WeakReference<TapeRoomComponent> (this), dialog, sourceFolder] (int result) {
-                               if (auto* room = weakThis.get())
-                                   room->finishDuplicate (result, sourceFolder,
-                                                          dialog->getTextEditorContents (TapeRoomTexts::nameField));
-                           });
+    FlowDialog::show (dialog, [weakThis = juce::WeakReference<TapeRoomComponent> (this), sourceFolder] (
+                                  int result, SafeAlertWindow& window) {
+        if (auto* room = weakThis.get())
+            room->finishDuplicate (result, sourceFolder, window.getTextEditorContents (TapeRoomTexts::nameField));
+    });
 }
 
 void TapeRoomComponent::finishDuplicate (int result, const juce::File& sourceFolder, const juce::String& typedName)
@@ -177,8 +153,8 @@ void TapeRoomComponent::finishDuplicate (int result, const juce::File& sourceFol
     if (! sourceFolder.copyDirectoryTo (target))
     {
         target.deleteRecursively();
-        TapeRoomDialogs::showNotice (TapeRoomTexts::duplicateFailedTitle,
-                                     "The tape could not be copied; nothing was duplicated.", look);
+        FlowDialog::notify (TapeRoomTexts::duplicateFailedTitle, "The tape could not be copied; nothing was duplicated.",
+                            2, &look);
         refreshReelList();
         return;
     }
@@ -201,13 +177,12 @@ void TapeRoomComponent::showDeleteDialog()
         return;
 
     const auto name = row->name;
-    auto* dialog = TapeRoomDialogs::create (TapeRoomTexts::deleteTitle,
-                                            TapeRoomTexts::deleteMessageStart + name + TapeRoomTexts::deleteMessageEnd,
-                                            juce::MessageBoxIconType::WarningIcon, look);
-    dialog->addButton (TapeRoomTexts::deleteButton, 1, returnKey());
-    dialog->addButton (TapeRoomTexts::cancelButton, 0, escapeKey());
+    auto* dialog = FlowDialog::create (TapeRoomTexts::deleteTitle,
+                                       TapeRoomTexts::deleteMessageStart + name + TapeRoomTexts::deleteMessageEnd, 2, &look);
+    FlowDialog::addButton (*dialog, TapeRoomTexts::deleteButton, 1);
+    FlowDialog::addButton (*dialog, TapeRoomTexts::cancelButton, 0);
 
-    TapeRoomDialogs::show (dialog, [weakThis = juce::WeakReference<TapeRoomComponent> (this), name] (int result) {
+    FlowDialog::show (dialog, [weakThis = juce::WeakReference<TapeRoomComponent> (this), name] (int result, SafeAlertWindow&) {
         if (auto* room = weakThis.get())
             room->finishDelete (result, name);
     });

@@ -4,7 +4,7 @@
 #include "storage/ReelLibrary.h"
 #include "storage/ReelList.h"
 #include "storage/ReelNames.h"
-#include "ui/deck/TapeRoomDialogs.h"
+#include "ui/deck/FlowDialog.h"
 #include "ui/deck/TapeRoomTexts.h"
 
 namespace
@@ -53,8 +53,7 @@ juce::Colour TapeRoomComponent::estimateColour (int lengthSeconds, int trackCoun
 
 void TapeRoomComponent::doNew()
 {
-    auto* dialog = TapeRoomDialogs::create (TapeRoomTexts::newTapeTitle, TapeRoomTexts::newTapeMessage,
-                                            juce::MessageBoxIconType::NoIcon, look);
+    auto* dialog = FlowDialog::create (TapeRoomTexts::newTapeTitle, TapeRoomTexts::newTapeMessage, 0, &look);
     dialog->addTextEditor (TapeRoomTexts::nameField, TapeRoomTexts::defaultNewName, "Reel Name:");
     dialog->addComboBox (TapeRoomTexts::lengthField,
                          {"5 Minutes", "10 Minutes", "20 Minutes", "30 Minutes", "45 Minutes", "60 Minutes"},
@@ -125,11 +124,12 @@ void TapeRoomComponent::doNew()
     tracksBox->onChange = updateStats;
     updateStats();
 
-    dialog->addButton (TapeRoomTexts::createButton, 1, juce::KeyPress (juce::KeyPress::returnKey));
-    dialog->addButton (TapeRoomTexts::cancelButton, 0, juce::KeyPress (juce::KeyPress::escapeKey));
+    FlowDialog::addButton (*dialog, TapeRoomTexts::createButton, 1);
+    FlowDialog::addButton (*dialog, TapeRoomTexts::cancelButton, 0);
 
-    TapeRoomDialogs::show (dialog, [this, dialog, rate, weakThis = juce::WeakReference<TapeRoomComponent> (this),
-                                    parts] (int result) {
+    // The dialog goes right after its callback; the parts are held by the callback and go later.
+    FlowDialog::show (dialog, [this, rate, weakThis = juce::WeakReference<TapeRoomComponent> (this), parts] (
+                                  int result, SafeAlertWindow& window) {
         if (weakThis == nullptr)
             return;
 
@@ -146,9 +146,9 @@ void TapeRoomComponent::doNew()
         }
 
         if (result == 1)
-            createTape (dialog->getTextEditorContents (TapeRoomTexts::nameField),
-                        lengthSecondsForId (dialog->getComboBoxComponent (TapeRoomTexts::lengthField)->getSelectedId()),
-                        trackCountForId (dialog->getComboBoxComponent (TapeRoomTexts::tracksField)->getSelectedId()),
+            createTape (window.getTextEditorContents (TapeRoomTexts::nameField),
+                        lengthSecondsForId (window.getComboBoxComponent (TapeRoomTexts::lengthField)->getSelectedId()),
+                        trackCountForId (window.getComboBoxComponent (TapeRoomTexts::tracksField)->getSelectedId()),
                         rate);
     });
 }
@@ -167,14 +167,13 @@ void TapeRoomComponent::createTape (const juce::String& typedName, int lengthSec
 
     if ((trackCount == 16 || trackCount == 24) && sampleRate > highestMultitrackRate)
     {
-        TapeRoomDialogs::showNotice (TapeRoomTexts::formatRestrictionTitle, TapeRoomTexts::formatRestrictionMessage,
-                                     look);
+        FlowDialog::notify (TapeRoomTexts::formatRestrictionTitle, TapeRoomTexts::formatRestrictionMessage, 2, &look);
         sampleRate = highestMultitrackRate;
     }
 
     if (auto created = library->createReel (name, (double) lengthSeconds, sampleRate, trackCount); created.failed())
     {
-        TapeRoomDialogs::showNotice (TapeRoomTexts::tapeNotCreatedTitle, created.getErrorMessage(), look);
+        FlowDialog::notify (TapeRoomTexts::tapeNotCreatedTitle, created.getErrorMessage(), 2, &look);
         return;
     }
 
@@ -208,7 +207,7 @@ bool TapeRoomComponent::refuseNewName (const juce::String& name, const juce::Str
 
     if (! sameReel && isNameTaken (name))
     {
-        TapeRoomDialogs::showNotice (TapeRoomTexts::nameTakenTitle, TapeRoomTexts::nameTakenMessage, look);
+        FlowDialog::notify (TapeRoomTexts::nameTakenTitle, TapeRoomTexts::nameTakenMessage, 2, &look);
         return true;
     }
 
@@ -217,7 +216,7 @@ bool TapeRoomComponent::refuseNewName (const juce::String& name, const juce::Str
 
     if (auto valid = ReelNames::checkNewReelName (name, library->getLibraryRoot(), renamedFrom); valid.failed())
     {
-        TapeRoomDialogs::showNotice (TapeRoomTexts::invalidNameTitle, valid.getErrorMessage(), look);
+        FlowDialog::notify (TapeRoomTexts::invalidNameTitle, valid.getErrorMessage(), 2, &look);
         return true;
     }
 

@@ -65,13 +65,6 @@ public:
     /** Opens the audio device window; it calls onClosed when it closes. */
     void openAudioSetupWindow (std::function<void()> onClosed);
 
-    // Progress windows (EditorProgress.cpp).
-    /** Saves the open reel (the slot, or save-as when newReelName is not empty) on a worker
-        thread behind the "Saving Reel..." window in the editor's look; a failed save is told in
-        the alert "Save Failed". onDone (may be empty) then gets the result, while the editor
-        exists. */
-    void saveReelWithProgress (int slot, const juce::String& newReelName, std::function<void (juce::Result)> onDone);
-
     /** Top-bar button set-up: text, fill, black text, tooltip, the button look; added on top of
         the deck panel, visible. */
     void addTopBarButton (juce::TextButton& button, const juce::String& text, juce::Colour fill,
