@@ -2,6 +2,7 @@
 // and the project tempo and time signature it follows.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/ProcessingHold.h"
 
 #include "engine/ClickTrackRenderer.h"
 #include "engine/ParameterIds.h"
@@ -54,7 +55,7 @@ void TavrelDelayAudioProcessor::setClickEnabled (bool enabled, double newBpm, in
     if (newBpm > 0.0)
         storeTempo (*this, ClickTrackRenderer::clampTempo (newBpm, beatsPerBar, beatUnit));
 
-    suspendProcessing (true);
+    const ProcessingHold hold (*this);
     std::unique_ptr<TapeTrack> retired;
 
     if (enabled)
@@ -100,8 +101,6 @@ void TavrelDelayAudioProcessor::setClickEnabled (bool enabled, double newBpm, in
         const juce::ScopedLock lock (audioLock);
         retired = std::move (clickTrack);
     }
-
-    suspendProcessing (false);
 }
 
 void TavrelDelayAudioProcessor::renderClickTrack (double newBpm, int beatsPerBar, int beatUnit, int subdivision)

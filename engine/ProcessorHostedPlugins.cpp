@@ -2,6 +2,7 @@
 // and the instrument slots, built-in instrument slots, removal and the slots' settings.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/ProcessingHold.h"
 
 #include "instruments/BuiltInInstruments.h"
 
@@ -17,15 +18,9 @@ using Processor = TavrelDelayAudioProcessor;
     A change made while processing is already held (a reel being restored) leaves it held. */
 template <typename Change> void changeSlots (Processor& processor, Change&& change)
 {
-    const bool wasSuspended = processor.isSuspended();
-    processor.suspendProcessing (true);
-
-    {
-        const juce::ScopedLock lock (processor.audioLock);
-        change();
-    }
-
-    processor.suspendProcessing (wasSuspended);
+    const ProcessingHold hold (processor);
+    const juce::ScopedLock lock (processor.audioLock);
+    change();
 }
 
 

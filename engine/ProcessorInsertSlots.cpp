@@ -2,6 +2,7 @@
 // to a chain, and running a built-in effect on a block.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/ProcessingHold.h"
 
 #include "effects/BuiltInEffects.h"
 #include "effects/EqualizerEngine.h"
@@ -83,14 +84,9 @@ void TavrelDelayAudioProcessor::addBuiltInEffect (int type, int targetTrack, int
             return; // no such chain: the slot goes with this call
     }
 
-    suspendProcessing (true);
-
-    {
-        const juce::ScopedLock lock (audioLock);
-        target->push_back (std::move (slot));
-    }
-
-    suspendProcessing (false);
+    const ProcessingHold hold (*this);
+    const juce::ScopedLock lock (audioLock);
+    target->push_back (std::move (slot));
 }
 
 void TavrelDelayAudioProcessor::runInsertEffect (InsertPlugin& slot, juce::AudioBuffer<float>& buffer) noexcept

@@ -1,6 +1,7 @@
 // Loop points and the loop cut, a razor edit of the whole reel.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/ProcessingHold.h"
 
 #include <cstring>
 
@@ -105,7 +106,7 @@ void TavrelDelayAudioProcessor::cutLoopRegion()
     if (! saving.isLocked() || isSuspended())
         return;
 
-    suspendProcessing (true);
+    const ProcessingHold hold (*this);
 
     // Sample indices at the rate the tape is held at, which is the device's rate while the
     // reel plays; the region is kept on the tape (a loop end past the end of the tape cuts
@@ -137,6 +138,4 @@ void TavrelDelayAudioProcessor::cutLoopRegion()
         loopEnabled = false;
         setZeroPoint();
     }
-
-    suspendProcessing (false);
 }

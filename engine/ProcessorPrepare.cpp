@@ -8,6 +8,9 @@
 #include "effects/OptoCompEngine.h"
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "storage/ReelFolderFormat.h"
+#include "storage/ReelNames.h"
+#include "storage/StorageIds.h"
 #include "instruments/MonoSynthEngine.h"
 #include "instruments/PolySynthEngine.h"
 #include "instruments/RhythmEngine.h"
@@ -45,6 +48,9 @@ void sizeBuffer (juce::AudioBuffer<float>& buffer, int numChannels, int numSampl
     if (buffer.getNumChannels() != numChannels || buffer.getNumSamples() != numSamples)
         buffer.setSize (numChannels, numSamples);
 }
+
+constexpr const char* deviceRateEjectText =
+    "The Audio Device Sample Rate changed.\nThe reel was auto-ejected to prevent speed/pitch corruption.";
 
 /** A rate further than this from the reel's closes the reel: it would play at the wrong speed
     and pitch, and a save would write it at the wrong rate. */
@@ -196,22 +202,10 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     auto& reference = tracks.front();
     const auto reelRate = reference.sampleRate;
 
-    if (reelName.isNotEmpty() && reelName != "Untitled" && reelRate > 0.0 &&
-        std::abs (reelRate - sampleRate) > reelRateTolerance)
-    {
-        // Closed in memory only: under the scratch name no save writes the blank tape over
-        // the reel on disk. The editor sees the name change and tells the user.
-        setReelName ("Untitled");
-        zeroOffset = 0.0;
-
-        for (auto& track : tracks)
-            track.dirty = false;
-
-        setTransportState (transportStop);
-
-        const juce::ScopedLock lock (audioLock);
-        clickTrack.reset();
-    }
+    // A tape cannot play at another rate: it is blanked below, and first its unsaved
+    // recordings are kept on disk.
+    if (reelRate > 0.0 && std::abs (reelRate - sampleRate) > reelRateTolerance)
+        rescueTapeBeforeRateChange();
 
     tapeMechanics.prepare (sampleRate);
 
@@ -281,6 +275,100 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     if (deviceManager != nullptr)
         if (auto* device = deviceManager->getCurrentAudioDevice())
             deviceLatencySamples = device->getInputLatencyInSamples() + device->getOutputLatencyInSamples();
+}
+
+void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()
+{
+    const bool named = reelName.isNotEmpty() && reelName != StorageIds::untitledReelName;
+    bool holdsAudio = false;
+
+    for (const auto& track : tracks)
+        holdsAudio = holdsAudio || track.recordedLength > 0;
+
+    // A named reel keeps any unsaved change; a scratch tape only recordings (a blank one has
+    // nothing worth a reel of its own).
+    const bool worthKeeping = named ? hasUnsavedChanges() : holdsAudio && hasUnsavedChanges();
+
+    if (! named && ! worthKeeping)
+        return; // an empty or already saved scratch tape: nothing to keep, nothing to say
+
+    juce::String kept;
+    const auto folderName = reelName.replace (" (Recovered)", "");
+
+    // A recovery copy the user has not chosen about yet is not written over, not even now.
+    if (worthKeeping && named && protectedRecoveryFolder != folderName)
+    {
+        // The tracks still hold the reel's rate: the recovery copy is written at it.
+        const auto saved = saveReel (ReelFolderFormat::recoverySlot);
+
+        if (saved.wasOk())
+        {
+            protectedRecoveryFolder = folderName;
+            kept = "Its unsaved changes were kept in the tape's recovery copy: open \"" + folderName +
+                   "\" again to get them back.";
+        }
+        else
+        {
+            kept = "Its unsaved changes could not be kept: " + saved.getErrorMessage();
+        }
+    }
+    else if (worthKeeping)
+    {
+        // A scratch tape has no reel of its own to keep a recovery copy in (a later save-as
+        // or eject deletes the scratch folder), and a reel may hold one that must stay: the
+        // tape becomes a reel of its own.
+        const auto name = ReelNames::makeUniqueReelName ("Rescued Tape", reelLibrary.getLibraryRoot());
+        const auto& reference = tracks.front();
+        const auto state = takeReelStateSnapshot();
+        const auto automation = createAutomationXml();
+        const auto saved =
+            name.isEmpty() ? juce::Result::fail ("no free name.")
+                           : reelLibrary.writeReel (name, tracks, state.parameterState, reference.getPositionSeconds(),
+                                                    zeroOffset.load(), reference.sampleRate, state.rack.get(),
+                                                    automation.get(), ReelFolderFormat::mainSlot,
+                                                    std::vector<bool> (tracks.size(), true));
+
+        if (saved.wasOk())
+        {
+            kept = "Its recordings were kept as the tape \"" + name + "\".";
+
+            // The scratch tape's recovery copy holds nothing the new reel does not: it goes
+            // rather than have the blank tape written over it.
+            if (! named)
+                reelLibrary.deleteRecoveryFolder (StorageIds::untitledReelName);
+        }
+        else
+        {
+            // The last recovery copy is then the only one: kept from the blank tape.
+            protectedRecoveryFolder = folderName.isNotEmpty() ? folderName : juce::String (StorageIds::untitledReelName);
+            kept = "Its recordings could not be kept as a tape of their own (" + saved.getErrorMessage() +
+                   "); its last recovery copy is kept.";
+        }
+    }
+
+    reelEjectedMessage = juce::String (deviceRateEjectText) + (kept.isNotEmpty() ? "\n" + kept : juce::String());
+    reelEjectedByDevice = true;
+
+    // Closed in memory: under the scratch name no save writes the blank tape over the reel.
+    if (named)
+    {
+        setReelName (StorageIds::untitledReelName);
+        zeroOffset = 0.0;
+    }
+
+    clearUnsavedChanges();
+    setTransportState (transportStop);
+
+    for (auto& row : backgroundCopyStale)
+        row.fill (true);
+
+    mainCopyStale.fill (true);
+
+    if (named)
+    {
+        const juce::ScopedLock lock (audioLock);
+        clickTrack.reset();
+    }
 }
 
 void TavrelDelayAudioProcessor::releaseResources() {}

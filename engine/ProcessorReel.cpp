@@ -7,6 +7,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include "engine/ParameterIds.h"
+#include "engine/ProcessingHold.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelNames.h"
 #include "storage/StateXmlIds.h"
@@ -24,24 +25,6 @@ int staleRow (int slot)
     return slot == ReelFolderFormat::recoverySlot ? 0 : 1;
 }
 
-/** Resumes processing when it goes, if it was suspended for the scope. */
-struct ScopedSuspension
-{
-    ScopedSuspension (juce::AudioProcessor& p, bool shouldSuspend) : processor (p), active (shouldSuspend)
-    {
-        if (active)
-            processor.suspendProcessing (true);
-    }
-
-    ~ScopedSuspension()
-    {
-        if (active)
-            processor.suspendProcessing (false);
-    }
-
-    juce::AudioProcessor& processor;
-    const bool active;
-};
 } // namespace
 
 juce::Result TavrelDelayAudioProcessor::saveReel (int slot)
@@ -61,12 +44,13 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
         currentSlot = slot;
 
     const bool background = slot == ReelFolderFormat::recoverySlot || slot == ReelFolderFormat::autoSaveSlot;
+    const bool main = slot == ReelFolderFormat::mainSlot;
     const juce::ScopedLock saveGuard (saveLock);
 
     if (reelName.isEmpty())
         return juce::Result::fail ("The tape has no name.");
 
-    if (slot == ReelFolderFormat::mainSlot)
+    if (main)
     {
         // The recovered copy of a reel, saved, becomes that reel again.
         if (reelName.endsWithIgnoreCase (StorageIds::recoveredSuffix))
@@ -77,47 +61,128 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
             return juce::Result::fail ("Please give the tape a name first.");
     }
 
-    const ScopedSuspension suspension (*this, ! background);
+    const auto folderName = reelName.replace (recoveredSuffixWithSpace, "");
+
+    // A recovery copy the user has not yet chosen to open or discard holds the only copy of
+    // its audio: nothing is written over it.
+    if (slot == ReelFolderFormat::recoverySlot && folderName == protectedRecoveryFolder)
+        return juce::Result::ok();
+
+    // A user save stops the tape for its whole length: during a take that would drop input.
+    const auto recording = [this] { return transportState == transportRecord; };
+
+    if (! background && recording())
+        return juce::Result::fail ("Stop the recording before saving the tape.");
+
+    const ProcessingHold hold (*this, ! background);
 
     if (! background)
+    {
         juce::Thread::sleep (20); // lets a block that is running finish
+
+        if (recording())
+            return juce::Result::fail ("Stop the recording before saving the tape.");
+    }
 
     const auto& reference = tracks.front();
     const auto tapePosition = reference.sampleRate > 0.0 ? reference.position / reference.sampleRate : 0.0;
     const auto automation = createAutomationXml();
     const auto rate = tracks.empty() ? getSampleRate() : reference.sampleRate;
-    const auto folderName = reelName.replace (recoveredSuffixWithSpace, "");
+    const auto numSaved = juce::jmin (tracks.size(), (size_t)maxTracks);
 
-    // A track that changed since a background copy was written must reach that copy even once
-    // a main save has cleared its dirty flag.
-    for (size_t i = 0; i < tracks.size() && i < (size_t)maxTracks; ++i)
-        if (tracks[i].dirty)
+    // The flags of a main save are taken down before the files are written, so that a change
+    // made meanwhile (an edit, the tail of a take) marks its track again instead of being
+    // counted as saved; a failed save puts them back.
+    std::array<bool, maxTracks> changed{};
+    bool settingsChanged = false;
+
+    // Parameter values reach the tree lazily; brought up to date first, so that the writer's
+    // own copy of the tree does not count as a change made during the save.
+    parameters.copyState();
+
+    for (size_t i = 0; i < numSaved; ++i)
+        changed[i] = main ? tracks[i].dirty.exchange (false) : tracks[i].dirty.load();
+
+    if (main)
+        settingsChanged = unsavedChanges.exchange (false);
+
+    // A track that changed since a copy was written must reach that copy even once a main
+    // save has cleared its dirty flag.
+    for (size_t i = 0; i < numSaved; ++i)
+    {
+        if (changed[i])
+        {
             for (auto& row : backgroundCopyStale)
                 row[i] = true;
+
+            mainCopyStale[i] = true;
+        }
+    }
 
     std::vector<bool> alsoWrite;
 
     if (background)
         alsoWrite.assign (backgroundCopyStale[(size_t)staleRow (slot)].begin(),
                           backgroundCopyStale[(size_t)staleRow (slot)].end());
+    else if (main)
+        alsoWrite.assign (mainCopyStale.begin(), mainCopyStale.end());
+
+    // A save reads the tapes while the audio thread may write them: a background save runs
+    // beside the audio, and a take may start meanwhile. A copy read while any tape was being
+    // written is not committed; the copy on disk stays as it was and the next save writes it.
+    // A background save also gives up when its thread is asked to stop (the processor is
+    // going), so that stopping never waits for a long write.
+    std::vector<juce::uint32> sequences;
+
+    for (const auto& track : tracks)
+        sequences.push_back (track.getWriteSequence());
+
+    bool tapeWritten = false;
+    const auto shouldStop = [&]
+    {
+        for (size_t i = 0; i < tracks.size() && i < sequences.size(); ++i)
+            tapeWritten = tapeWritten || tracks[i].wasWrittenSince (sequences[i]);
+
+        return tapeWritten || (background && juce::Thread::currentThreadShouldExit());
+    };
 
     saveProgress = 0.0;
     auto result = reelLibrary.writeReel (folderName, tracks, snapshot.parameterState, tapePosition, zeroOffset.load(),
-                                         rate, snapshot.rack.get(), automation.get(), slot, alsoWrite, &saveProgress);
+                                         rate, snapshot.rack.get(), automation.get(), slot, alsoWrite, &saveProgress,
+                                         shouldStop);
+    const bool stopped = result.failed() && result.getErrorMessage() == ReelLibrary::stoppedMessage;
+
+    if (stopped && tapeWritten)
+        result = juce::Result::fail ("The tape was recorded on while it was being saved: save it again once the "
+                                     "recording has stopped.");
 
     if (result.wasOk())
     {
         if (background)
             backgroundCopyStale[(size_t)staleRow (slot)].fill (false);
 
-        if (slot == ReelFolderFormat::mainSlot)
+        if (main)
         {
-            clearUnsavedChanges();
+            mainCopyStale.fill (false);
             reelLibrary.deleteRecoveryFolder (reelName);
+
+            if (protectedRecoveryFolder == folderName)
+                protectedRecoveryFolder.clear();
         }
     }
+    else if (main)
+    {
+        for (size_t i = 0; i < numSaved; ++i)
+            if (changed[i])
+                tracks[i].dirty = true;
 
-    if (background)
+        if (settingsChanged)
+            unsavedChanges = true;
+    }
+
+    // A background copy given up for a take or a stop is no failure to report: it is written
+    // again at the next tick.
+    if (background && ! stopped)
     {
         backgroundSaveError = result.failed() ? result.getErrorMessage() : juce::String();
         backgroundSaveFailed = result.failed();
@@ -181,7 +246,7 @@ bool TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
     fadeInGain = 0.0f;
 
     const juce::ScopedLock saveGuard (saveLock);
-    const ScopedSuspension suspension (*this, true);
+    const ProcessingHold hold (*this);
     const juce::ScopedLock audioGuard (audioLock);
 
     double deviceRate = StorageIds::defaultSampleRate;
@@ -304,11 +369,52 @@ bool TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
     clearUnsavedChanges();
 
     // The copies on disk were written from another tape: each background copy is rewritten
-    // whole at its next save.
+    // whole at its next save, and so is the main copy when the tape came from another one.
     for (auto& row : backgroundCopyStale)
         row.fill (true);
 
+    mainCopyStale.fill (slot != ReelFolderFormat::mainSlot);
+
+    // A recovery copy newer than the main copy just opened holds work that was never saved:
+    // it stays, untouched by the background saves, until the user opens or discards it.
+    if (slot == ReelFolderFormat::mainSlot && reelLibrary.hasNewerRecovery (name))
+        protectedRecoveryFolder = name;
+    else
+        protectedRecoveryFolder.clear();
+
     return true;
+}
+
+void TavrelDelayAudioProcessor::discardRecovery()
+{
+    const juce::ScopedLock saveGuard (saveLock);
+    const auto folderName = reelName.replace (recoveredSuffixWithSpace, "");
+
+    reelLibrary.deleteRecoveryFolder (folderName);
+    backgroundCopyStale[(size_t)staleRow (ReelFolderFormat::recoverySlot)].fill (true);
+
+    if (protectedRecoveryFolder == folderName)
+        protectedRecoveryFolder.clear();
+}
+
+void TavrelDelayAudioProcessor::holdProcessing()
+{
+    const juce::ScopedLock sl (holdLock);
+
+    if (processingHolds++ == 0)
+    {
+        suspendedBeforeHolds = isSuspended();
+        suspendProcessing (true);
+    }
+}
+
+void TavrelDelayAudioProcessor::releaseProcessing()
+{
+    const juce::ScopedLock sl (holdLock);
+    jassert (processingHolds > 0);
+
+    if (processingHolds > 0 && --processingHolds == 0 && ! suspendedBeforeHolds)
+        suspendProcessing (false);
 }
 
 void TavrelDelayAudioProcessor::ejectReel()
@@ -326,6 +432,9 @@ void TavrelDelayAudioProcessor::ejectReel()
 
     for (auto& row : backgroundCopyStale)
         row.fill (true);
+
+    mainCopyStale.fill (true);
+    protectedRecoveryFolder.clear();
 
     const juce::ScopedLock audioGuard (audioLock);
     clickTrack.reset();

@@ -2,6 +2,7 @@
 // instrument slots, aux returns, insert chains, routing and groups) that reels and the blob carry.
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/ProcessingHold.h"
 
 #include "engine/ParameterIds.h"
 #include "rack/EditorConsoleRefresh.h"
@@ -206,9 +207,8 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
 {
     using namespace StateXmlIds;
 
-    // A caller that suspended processing itself (a reel load) resumes it when it is done.
-    const auto wasSuspended = isSuspended();
-    suspendProcessing (true);
+    // Counted: a caller that holds processing itself (a reel load) keeps it held.
+    const ProcessingHold hold (*this);
 
     const juce::ScopedLock lock (audioLock);
     const auto rate = getSampleRate() > 0.0 ? getSampleRate() : 44100.0;
@@ -357,9 +357,6 @@ void TavrelDelayAudioProcessor::restoreRackState (const juce::XmlElement& rackSt
             channelGroups[i] = routing.groups[i];
         }
     }
-
-    if (! wasSuspended)
-        suspendProcessing (false);
 }
 
 //==============================================================================

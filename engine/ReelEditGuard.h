@@ -20,7 +20,6 @@ public:
 
 private:
     TavrelDelayAudioProcessor& processor;
-    bool suspendedHere = false;
 
     JUCE_DECLARE_NON_COPYABLE (ReelEditGuard)
 };

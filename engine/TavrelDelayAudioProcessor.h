@@ -363,6 +363,14 @@ public:
     bool loadReel (const juce::String& name, int slot);
     void ejectReel();
 
+    /** The user chose to discard the open reel's recovery copy: it is deleted, and the
+        background saves write a new one again. */
+    void discardRecovery();
+
+    /** Counted suspension of processing (see ProcessingHold, the way to use them). */
+    void holdProcessing();
+    void releaseProcessing();
+
     // Offline mixdown, live bounce, track swap, import.
     OfflineRenderResult renderOfflineMixdown (const juce::File& target, double start, double end,
                                               std::function<bool (float)> progress, juce::Array<int> excluded,
@@ -798,8 +806,25 @@ public:
     juce::String backgroundSaveError;
 
     /** What the last load could not restore (a damaged defect map, a tape shortened for lack
-        of memory); empty when it loaded whole. */
+        of memory, a track file that could not be read, a copy whose files come from different
+        saves); empty when it loaded whole. */
     juce::String reelLoadWarning;
+
+    /** Set when a change of the audio device's rate closed the open tape (it cannot play at
+        the new rate), with the text for the user: what was closed and where its unsaved
+        recordings were kept. The editor shows it and clears the flag. Message thread. */
+    std::atomic<bool> reelEjectedByDevice{false};
+    juce::String reelEjectedMessage;
+
+    /** The reel folder whose recovery copy holds audio that exists nowhere else and that the
+        user has not yet chosen to open or discard (a newer recovery copy of a reel opened from
+        its main copy, or one written to rescue a tape a device change closed): background
+        saves leave it alone. Empty for none. Guarded by saveLock. */
+    juce::String protectedRecoveryFolder;
+
+    /** Tracks whose file in the main copy may differ from the tape even though the track is
+        not dirty: the tape was loaded from another copy. Guarded by saveLock. */
+    std::array<bool, maxTracks> mainCopyStale{};
 
     /** Length of one auto-save tick. The interval of the auto-save copy counts 20-second
         ticks, so tests may shorten this. */
@@ -877,6 +902,13 @@ private:
     void sizeBlockBuffers (int samplesPerBlock);
 
     ParameterChangeWatcher parameterWatcher{unsavedChanges};
+    juce::CriticalSection holdLock;
+    int processingHolds = 0;
+    bool suspendedBeforeHolds = false;
+
+    /** Before a device change at another rate blanks the tape: keeps its unsaved recordings
+        on disk and tells the user; for a named reel also closes it. saveLock held. */
+    void rescueTapeBeforeRateChange();
     juce::File sessionLockFile;
 
     //==============================================================================

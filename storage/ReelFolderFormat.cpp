@@ -29,6 +29,16 @@ juce::File ReelFolderFormat::getTemporaryFile (const juce::File& target)
     return target.getSiblingFile (target.getFileName() + temporarySuffix);
 }
 
+juce::File ReelFolderFormat::getBackupFile (const juce::File& target)
+{
+    return target.getSiblingFile (target.getFileName() + ".old" + temporarySuffix);
+}
+
+bool ReelFolderFormat::isTransientFile (const juce::String& fileName)
+{
+    return fileName.endsWithIgnoreCase (temporarySuffix) || fileName == journalFile;
+}
+
 juce::int64 ReelFolderFormat::getTrackFileSamples (juce::int64 bufferLength, juce::int64 recordedLength,
                                                    double sampleRate) noexcept
 {

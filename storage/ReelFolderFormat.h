@@ -30,6 +30,27 @@ struct ReelFolderFormat
     static juce::File getTemporaryFile (const juce::File& target);
 
     //==============================================================================
+    // Committing a copy. The new files of a copy replace the old ones as one change: the
+    // journal names every replacement before the first is made, and while it exists each old
+    // file is kept under its backup name, so a copy caught half way (a crash, a file that
+    // cannot be replaced) is finished or undone as a whole. The manifest, committed with the
+    // copy, says which files belong together.
+
+    /** The journal of a commit in progress. */
+    static constexpr const char* journalFile = "commit.journal";
+
+    /** The manifest of a copy: its save generation and what each of its files must be. */
+    static constexpr const char* manifestFile = "manifest.xml";
+
+    /** The name an old file is kept under while the commit that replaces it runs. */
+    static juce::File getBackupFile (const juce::File& target);
+
+    /** Files that belong to a save in progress or to one that was cut off (temporary files,
+        backups, the journal and its own temporary file): never part of a copy, removed when
+        the copy is next loaded or saved, left out of archives. */
+    static bool isTransientFile (const juce::String& fileName);
+
+    //==============================================================================
     // Track files: 16-bit mono WAV with JUCE's fixed 104-byte header.
 
     static constexpr int trackFileBitsPerSample = 16;
@@ -43,6 +64,11 @@ struct ReelFolderFormat
 
     /** The size of a complete track file of that many samples. */
     static juce::int64 getTrackFileBytes (juce::int64 samples) noexcept;
+
+    /** The save generation of a track file sits in the data of its "JUNK" chunk, which WAV
+        readers skip: a tag, then the generation as 64-bit little-endian. */
+    static constexpr juce::int64 generationTagOffset = 20;
+    static constexpr const char* generationTag = "DRV8GEN1";
 
     //==============================================================================
     // "defects.gz": per track an int32 cell count, then 32 bytes per cell, zlib-compressed.

@@ -7,6 +7,8 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <cstring>
+
 ReelFolderReader::Attributes ReelFolderReader::readAttributes (const juce::XmlElement& settings, double fallbackRate)
 {
     Attributes a;
@@ -127,4 +129,53 @@ juce::Result ReelFolderReader::readDefects (const juce::File& file, std::vector<
     }
 
     return juce::Result::ok();
+}
+
+juce::uint64 ReelFolderReader::readTrackGeneration (const juce::File& file)
+{
+    juce::FileInputStream in (file);
+    char tag[8] = {};
+
+    if (in.failedToOpen() || ! in.setPosition (ReelFolderFormat::generationTagOffset) || in.read (tag, 8) != 8 ||
+        std::memcmp (tag, ReelFolderFormat::generationTag, 8) != 0)
+        return 0;
+
+    return (juce::uint64)in.readInt64();
+}
+
+juce::StringArray ReelFolderReader::findMismatchedFiles (const juce::File& folder)
+{
+    juce::StringArray mismatched;
+    const auto manifestFile = folder.getChildFile (ReelFolderFormat::manifestFile);
+
+    if (! manifestFile.existsAsFile() || manifestFile.getSize() > 1 << 20)
+        return mismatched;
+
+    const auto manifest = juce::parseXML (manifestFile);
+
+    if (manifest == nullptr)
+        return {ReelFolderFormat::manifestFile};
+
+    for (auto* entry : manifest->getChildWithTagNameIterator ("FILE"))
+    {
+        const auto name = entry->getStringAttribute ("name");
+
+        if (name.isEmpty() || name.containsAnyOf ("/\\") || name == "." || name == "..")
+            continue;
+
+        // The track files are what a mixed copy would scramble; the other files may be
+        // rewritten by hand (a settings tweak, a defect map) without mixing any recording.
+        const auto generation = (juce::uint64)entry->getStringAttribute ("generation").getHexValue64();
+
+        if (generation == 0)
+            continue;
+
+        const auto file = folder.getChildFile (name);
+        const auto bytes = entry->getStringAttribute ("bytes").getLargeIntValue();
+
+        if (! file.existsAsFile() || file.getSize() != bytes || readTrackGeneration (file) != generation)
+            mismatched.add (name);
+    }
+
+    return mismatched;
 }

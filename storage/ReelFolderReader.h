@@ -41,4 +41,14 @@ struct ReelFolderReader
         stream that ends before the last track, are not damage. The maps must be cleared by
         the caller beforehand. */
     static juce::Result readDefects (const juce::File& file, std::vector<TapeTrack>& tracks);
+
+    /** The save generation a track file carries (see ReelFolderFormat), 0 when it carries
+        none (written by an older version, or not a file of ours). */
+    static juce::uint64 readTrackGeneration (const juce::File& file);
+
+    /** The track files of the copy in folder that do not match its manifest (another size,
+        another save generation, missing): a copy whose files do not belong together. Empty
+        when they all match or the copy has no manifest; track files written before files
+        carried their generation are not checked. */
+    static juce::StringArray findMismatchedFiles (const juce::File& folder);
 };

@@ -2,13 +2,24 @@
 
 #include "platform/Platform.h"
 #include "storage/ReelFolderFormat.h"
+#include "storage/ReelFolderReader.h"
 #include "storage/StorageIds.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <cstring>
+
 namespace
 {
 std::atomic<juce::int64> writeLimitForTesting{-1};
+std::atomic<void (*)()> commitStepHookForTesting{nullptr};
+std::atomic<void (*)()> trackStagedHookForTesting{nullptr};
+
+constexpr const char* journalHeader = "Dravin 8 commit";
+constexpr const char* journalUndo = "undo";
+constexpr const char* journalMove = "move";
+constexpr const char* journalRemove = "remove";
+constexpr const char* journalEnd = "end";
 
 constexpr int streamBufferBytes = 16384;
 
@@ -92,9 +103,221 @@ struct TemporaryStream
     juce::File file;
     std::unique_ptr<juce::FileOutputStream> stream;
 };
+
+/** Writes the generation into the "JUNK" chunk of a finished track file. */
+bool writeGenerationTag (const juce::File& file, juce::uint64 generation)
+{
+    // Only a file laid out as the writer lays it out: "RIFF", size, "WAVE", "JUNK", size.
+    {
+        juce::FileInputStream in (file);
+        char chunk[4] = {};
+
+        if (in.failedToOpen() || ! in.setPosition (12) || in.read (chunk, 4) != 4 ||
+            std::memcmp (chunk, "JUNK", 4) != 0)
+            return false;
+    }
+
+    juce::FileOutputStream out (file);
+
+    if (out.failedToOpen() || ! out.setPosition (ReelFolderFormat::generationTagOffset))
+        return false;
+
+    out.write (ReelFolderFormat::generationTag, 8);
+    out.writeInt64 ((juce::int64)generation);
+    out.flush(); // also syncs the file to the disk
+    return out.getStatus().wasOk();
+}
+
+//==============================================================================
+// The commit of a copy, and its completion or undoing after a crash.
+
+/** One replacement of a commit; a removal has no temporary file. */
+struct Replacement
+{
+    juce::File temporary, target;
+
+    bool isRemoval() const { return temporary == juce::File(); }
+};
+
+void commitStep()
+{
+    if (auto* hook = commitStepHookForTesting.load())
+        hook();
+}
+
+bool renameOver (const juce::File& from, const juce::File& to)
+{
+    return Platform::replaceFile (from, to);
+}
+
+/** Writes the journal through a temporary file: it is there whole or not at all. */
+bool writeJournal (const juce::File& folder, const std::vector<Replacement>& replacements, bool undo)
+{
+    juce::String text;
+    text << journalHeader << "\n";
+
+    if (undo)
+        text << journalUndo << "\n";
+
+    for (const auto& r : replacements)
+    {
+        if (r.isRemoval())
+            text << journalRemove << "\t" << r.target.getFileName() << "\n";
+        else
+            text << journalMove << "\t" << r.temporary.getFileName() << "\t" << r.target.getFileName() << "\n";
+    }
+
+    text << journalEnd << "\n";
+
+    const auto journal = folder.getChildFile (ReelFolderFormat::journalFile);
+    const auto temporary = ReelFolderFormat::getTemporaryFile (journal);
+    bool ok = false;
+
+    {
+        temporary.deleteFile();
+        juce::FileOutputStream out (temporary);
+        const auto bytes = text.toUTF8();
+        ok = ! out.failedToOpen() && out.write (bytes.getAddress(), bytes.sizeInBytes() - 1);
+        out.flush(); // also syncs the file to the disk
+        ok = ok && out.getStatus().wasOk();
+    }
+
+    ok = ok && renameOver (temporary, journal);
+
+    if (! ok)
+        temporary.deleteFile();
+
+    return ok;
+}
+
+/** The replacements a journal names; false when it is not a complete journal. */
+bool readJournal (const juce::File& folder, std::vector<Replacement>& replacements, bool& undo)
+{
+    const auto journal = folder.getChildFile (ReelFolderFormat::journalFile);
+
+    if (journal.getSize() > 65536)
+        return false;
+
+    juce::StringArray lines;
+    lines.addLines (journal.loadFileAsString());
+    lines.removeEmptyStrings();
+
+    if (lines.size() < 2 || lines[0] != journalHeader || lines[lines.size() - 1] != journalEnd)
+        return false;
+
+    // Only plain names of this folder: a damaged journal must not move files elsewhere.
+    const auto child = [&folder] (const juce::String& name, juce::File& file)
+    {
+        if (name.isEmpty() || name == "." || name == ".." || name.containsAnyOf ("/\\"))
+            return false;
+
+        file = folder.getChildFile (name);
+        return true;
+    };
+
+    undo = false;
+
+    for (int i = 1; i < lines.size() - 1; ++i)
+    {
+        const auto fields = juce::StringArray::fromTokens (lines[i], "\t", {});
+        Replacement r;
+
+        if (fields.size() == 1 && fields[0] == journalUndo)
+            undo = true;
+        else if (fields.size() == 3 && fields[0] == journalMove && child (fields[1], r.temporary) &&
+                 child (fields[2], r.target))
+            replacements.push_back (r);
+        else if (fields.size() == 2 && fields[0] == journalRemove && child (fields[1], r.target))
+            replacements.push_back (r);
+        else
+            return false;
+    }
+
+    return true;
+}
+
+/** Puts the new file of one replacement in place, keeping the old one as its backup. Done
+    already (the temporary file is gone) counts as done. */
+bool applyForward (const Replacement& r)
+{
+    if (! r.isRemoval() && ! r.temporary.existsAsFile())
+        return true;
+
+    const auto backup = ReelFolderFormat::getBackupFile (r.target);
+
+    if (r.target.isDirectory())
+        r.target.deleteRecursively();
+
+    if (r.target.existsAsFile() && ! backup.exists())
+    {
+        if (! renameOver (r.target, backup))
+            return false;
+
+        commitStep();
+    }
+
+    if (r.isRemoval())
+        return true;
+
+    if (! renameOver (r.temporary, r.target))
+        return false;
+
+    commitStep();
+    return true;
+}
+
+/** Puts the old file of one replacement back: its backup, or no file when there was none
+    before and the new one is already in place. */
+bool applyBackward (const Replacement& r)
+{
+    const auto backup = ReelFolderFormat::getBackupFile (r.target);
+
+    if (backup.existsAsFile())
+    {
+        if (! renameOver (backup, r.target))
+            return false;
+
+        commitStep();
+        return true;
+    }
+
+    if (! r.isRemoval() && ! r.temporary.existsAsFile() && r.target.existsAsFile())
+        return r.target.deleteFile();
+
+    return true;
+}
+
+bool undoAll (const juce::File& folder, const std::vector<Replacement>& replacements)
+{
+    // Marked first: a crash while undoing must not be finished forwards over files already
+    // put back.
+    if (! writeJournal (folder, replacements, true))
+        return false;
+
+    bool ok = true;
+
+    for (auto it = replacements.rbegin(); it != replacements.rend(); ++it)
+        ok = applyBackward (*it) && ok;
+
+    return ok;
+}
+
+void removeTransientFiles (const juce::File& folder)
+{
+    for (const auto& f : folder.findChildFiles (juce::File::findFilesAndDirectories, false, "*",
+                                                juce::File::FollowSymlinks::no))
+        if (f != folder.getChildFile (ReelFolderFormat::journalFile) &&
+            ReelFolderFormat::isTransientFile (f.getFileName()))
+            f.deleteRecursively (false);
+
+    folder.getChildFile (ReelFolderFormat::journalFile).deleteFile();
+}
 } // namespace
 
-ReelFolderWriter::ReelFolderWriter (const juce::File& folderToWrite) : folder (folderToWrite) {}
+ReelFolderWriter::ReelFolderWriter (const juce::File& folderToWrite)
+    : folder (folderToWrite), generation ((juce::uint64)juce::Random::getSystemRandom().nextInt64() | 1u)
+{
+}
 
 ReelFolderWriter::~ReelFolderWriter()
 {
@@ -105,6 +328,16 @@ ReelFolderWriter::~ReelFolderWriter()
 void ReelFolderWriter::setWriteLimitForTesting (juce::int64 bytesPerFile) noexcept
 {
     writeLimitForTesting = bytesPerFile;
+}
+
+void ReelFolderWriter::setCommitStepHookForTesting (void (*hook)()) noexcept
+{
+    commitStepHookForTesting = hook;
+}
+
+void ReelFolderWriter::setTrackStagedHookForTesting (void (*hook)()) noexcept
+{
+    trackStagedHookForTesting = hook;
 }
 
 void ReelFolderWriter::stage (const juce::File& temporary, const juce::File& target)
@@ -186,6 +419,9 @@ juce::Result ReelFolderWriter::addTrack (const juce::String& fileName, const Tap
 
             done += count;
 
+            if (stopCheck != nullptr && done < numSamples && stopCheck())
+                stopped = writeFailed = true;
+
             if (progress != nullptr && numSamples > 0)
                 *progress = progressStart + (progressEnd - progressStart) * (double)done / (double)numSamples;
         }
@@ -195,10 +431,16 @@ juce::Result ReelFolderWriter::addTrack (const juce::String& fileName, const Tap
 
     auto result = temporary.finish (writeFailed, ReelFolderFormat::getTrackFileBytes (numSamples));
 
+    if (result.wasOk() && ! writeGenerationTag (temporary.file, generation))
+        result = temporary.fail();
+
     if (result.wasOk())
         stage (temporary.file, target);
     else
         temporary.file.deleteFile();
+
+    if (auto* hook = trackStagedHookForTesting.load())
+        hook();
 
     return result;
 }
@@ -281,23 +523,146 @@ void ReelFolderWriter::removeOnCommit (const juce::String& fileName)
     removals.add (fileName);
 }
 
-juce::Result ReelFolderWriter::commit()
+juce::Result ReelFolderWriter::addManifest (int numTracks)
 {
+    juce::XmlElement manifest ("COPY");
+    manifest.setAttribute ("generation", juce::String::toHexString ((juce::int64)generation));
+
+    const auto stagedFor = [this] (const juce::File& target) -> const Staged*
+    {
+        for (const auto& s : staged)
+            if (s.target == target)
+                return &s;
+
+        return nullptr;
+    };
+
     for (const auto& s : staged)
     {
-        if (s.target.isDirectory())
-            s.target.deleteRecursively();
+        if (s.target.getFileName().startsWith (StorageIds::trackFilePrefix) || s.target.getParentDirectory() != folder)
+            continue;
 
-        if (! Platform::replaceFile (s.temporary, s.target))
-            return juce::Result::fail ("\"" + s.target.getFileName() + "\" could not be replaced in \"" +
-                                       folder.getFullPathName() + "\".");
+        auto* entry = manifest.createNewChildElement ("FILE");
+        entry->setAttribute ("name", s.target.getFileName());
+        entry->setAttribute ("bytes", juce::String (s.temporary.getSize()));
     }
 
-    staged.clear();
+    for (int i = 0; i < numTracks; ++i)
+    {
+        const auto target = folder.getChildFile (ReelFolderFormat::getTrackFileName (i));
+        const auto* s = stagedFor (target);
+        const auto file = s != nullptr ? s->temporary : target;
+
+        if (! file.existsAsFile())
+            continue;
+
+        auto* entry = manifest.createNewChildElement ("FILE");
+        entry->setAttribute ("name", target.getFileName());
+        entry->setAttribute ("bytes", juce::String (file.getSize()));
+
+        if (const auto g = ReelFolderReader::readTrackGeneration (file); g != 0)
+            entry->setAttribute ("generation", juce::String::toHexString ((juce::int64)g));
+    }
+
+    return addXml (ReelFolderFormat::manifestFile, manifest);
+}
+
+juce::Result ReelFolderWriter::commit()
+{
+    std::vector<Replacement> replacements;
+
+    for (const auto& s : staged)
+        replacements.push_back ({s.temporary, s.target});
 
     for (const auto& name : removals)
-        folder.getChildFile (name).deleteRecursively();
+        if (folder.getChildFile (name).exists())
+            replacements.push_back ({{}, folder.getChildFile (name)});
 
-    removals.clear();
+    const auto forget = [this]
+    {
+        staged.clear();
+        removals.clear();
+    };
+
+    if (replacements.empty())
+        return juce::Result::ok();
+
+    if (! writeJournal (folder, replacements, false))
+        return juce::Result::fail ("The save could not be started in \"" + folder.getFullPathName() +
+                                   "\" (is the disk full or read-only?).");
+
+    for (const auto& r : replacements)
+    {
+        if (applyForward (r))
+            continue;
+
+        // One file cannot be replaced (read-only, immutable, busy): the copy goes back to what
+        // it was, whole.
+        const auto message = "\"" + r.target.getFileName() + "\" could not be replaced in \"" +
+                             folder.getFullPathName() + "\"; the previous copy was kept.";
+
+        if (! undoAll (folder, replacements))
+        {
+            forget(); // the journal and the files it names finish the undoing later
+            return juce::Result::fail (message + " Some files could not be put back yet; they will be when the "
+                                                 "tape is next opened or saved.");
+        }
+
+        for (const auto& each : replacements)
+            if (! each.isRemoval())
+                each.temporary.deleteFile();
+
+        folder.getChildFile (ReelFolderFormat::journalFile).deleteFile();
+        forget();
+        return juce::Result::fail (message);
+    }
+
+    // The new copy is complete from here on; the backups only go.
+    folder.getChildFile (ReelFolderFormat::journalFile).deleteFile();
+    commitStep();
+
+    for (const auto& r : replacements)
+        ReelFolderFormat::getBackupFile (r.target).deleteFile();
+
+    forget();
     return juce::Result::ok();
+}
+
+juce::Result ReelFolderWriter::recover (const juce::File& folder)
+{
+    if (! folder.isDirectory())
+        return juce::Result::ok();
+
+    auto result = juce::Result::ok();
+
+    if (folder.getChildFile (ReelFolderFormat::journalFile).existsAsFile())
+    {
+        std::vector<Replacement> replacements;
+        bool undo = false;
+
+        if (readJournal (folder, replacements, undo))
+        {
+            bool finished = ! undo;
+
+            for (size_t i = 0; finished && i < replacements.size(); ++i)
+                finished = applyForward (replacements[i]);
+
+            if (! finished && ! undoAll (folder, replacements))
+                return juce::Result::fail ("The last save of \"" + folder.getFullPathName() +
+                                           "\" was cut off and could not be finished or undone: its files may come "
+                                           "from two different saves.");
+        }
+        else
+        {
+            // Not a journal this program wrote whole: every file kept aside goes back.
+            for (const auto& backup : folder.findChildFiles (juce::File::findFiles, false, "*.old.tmp"))
+                renameOver (backup, backup.getSiblingFile (backup.getFileName().dropLastCharacters (8)));
+
+            result = juce::Result::fail ("The last save of \"" + folder.getFullPathName() +
+                                         "\" was cut off; the files it replaced were put back.");
+        }
+    }
+
+    removeTransientFiles (folder);
+    return result;
 }

@@ -4,6 +4,7 @@
 #include "storage/GuardedXmlReader.h"
 #include "storage/ReelArchiveReader.h"
 #include "storage/ReelArchiveWriter.h"
+#include "storage/ReelFolderFormat.h"
 #include "storage/ReelNames.h"
 #include "storage/StorageIds.h"
 
@@ -221,7 +222,12 @@ juce::Result ReelLibrary::zipReel (const juce::String& reelName, const juce::Fil
     if (destination == juce::File() || destination == folder || destination.isAChildOf (folder))
         return juce::Result::fail ("A backup cannot be written into the tape's own folder.");
 
-    return ReelArchiveWriter::write (ReelArchiveWriter::listFolder (folder), destination, progress, shouldCancel);
+    // What a save in progress (or one cut off) has lying about is no part of the reel.
+    auto items = ReelArchiveWriter::listFolder (folder);
+    items.removeIf ([] (const ReelArchiveWriter::Item& item)
+                    { return ReelFolderFormat::isTransientFile (item.file.getFileName()); });
+
+    return ReelArchiveWriter::write (items, destination, progress, shouldCancel);
 }
 
 juce::String ReelLibrary::importReelArchive (const juce::File& archive, juce::String* failureReason,

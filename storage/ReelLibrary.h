@@ -99,21 +99,28 @@ public:
     // reaches no file: writers fail, readers find nothing, deleters do nothing.
 
     /** Writes one copy of the reel. Every file is written whole under a temporary name and
-        checked before any old file is replaced, so a failed save (full or read-only disk)
-        leaves the previous copy complete and readable. A track file is written when the
+        checked before any old file is replaced, and the old files are then replaced as one
+        change (ReelFolderWriter), so a failed save (full or read-only disk, a file that cannot
+        be replaced) or one cut off by a crash leaves the previous copy complete and readable. A track file is written when the
         track is dirty, when alsoWrite holds true at its index, when the file is missing or
         when the slot is a snapshot (2..4); slot 0 writes the pointer file when it is
-        missing. progress, when given, runs from 0 to 1 over the track files. Returns
-        whether the copy was written; the failure message is for the user. */
+        missing. progress, when given, runs from 0 to 1 over the track files. shouldStop, when
+        given, is asked after every piece read from the tracks and before the commit: when it
+        answers true the save is abandoned, the previous copy stays as it was, and the result
+        is stoppedMessage. Returns whether the copy was written; the failure message is for
+        the user. */
     juce::Result writeReel (const juce::String& reelName, const std::vector<TapeTrack>& tracks,
                             juce::AudioProcessorValueTreeState& state, double tapePosition, double zeroOffset,
                             double sampleRate, const juce::XmlElement* rackState,
                             const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
-                            std::atomic<double>* progress = nullptr)
+                            std::atomic<double>* progress = nullptr, const std::function<bool()>& shouldStop = {})
     {
         return writeReel (reelName, tracks, state.copyState(), tapePosition, zeroOffset, sampleRate, rackState,
-                          automation, slot, alsoWrite, progress);
+                          automation, slot, alsoWrite, progress, shouldStop);
     }
+
+    /** What writeReel returns when shouldStop ended it. */
+    static constexpr const char* stoppedMessage = "The save was stopped before it finished.";
 
     /** The same with the parameter state already copied (a background save takes its copy on
         the message thread, where the tree is changed). */
@@ -121,14 +128,17 @@ public:
                             const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
                             double sampleRate, const juce::XmlElement* rackState,
                             const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite = {},
-                            std::atomic<double>* progress = nullptr);
+                            std::atomic<double>* progress = nullptr, const std::function<bool()>& shouldStop = {});
 
     /** Reads one copy of the reel into the tracks (resized and prepared at the stored rate)
         and the parameter state. Returns false, changing nothing, when the slot's folder does
         not exist. Attributes are bounded (8, 16 or 24 tracks, at most 3600 s, 8 to 192 kHz);
         a reel the computer's memory cannot hold, or a damaged defect map, still loads (the
-        tape shortened, the map empty) and problem receives a note for the user. Loading the
-        main copy deletes "Recovery". */
+        tape shortened, the map empty) and problem receives a note for the user; so does a
+        track file that is there but cannot be read, and a copy whose files do not belong
+        together. Saves of any copy of the reel that were cut off are finished or undone first
+        (ReelFolderWriter::recover). "Recovery" is left alone: only the user's choice or a main
+        save removes it. */
     bool readReel (const juce::String& reelName, std::vector<TapeTrack>& tracks,
                    juce::AudioProcessorValueTreeState& state, double deviceSampleRate, double& tapePosition,
                    double& zeroOffset, std::unique_ptr<juce::XmlElement>& rackState,

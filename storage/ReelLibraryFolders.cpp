@@ -36,7 +36,7 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
                                      const juce::ValueTree& parameterState, double tapePosition, double zeroOffset,
                                      double sampleRate, const juce::XmlElement* rackState,
                                      const juce::XmlElement* automation, int slot, const std::vector<bool>& alsoWrite,
-                                     std::atomic<double>* progress)
+                                     std::atomic<double>* progress, const std::function<bool()>& shouldStop)
 {
     const auto reelFolder = getReelFolder (reelName);
 
@@ -50,12 +50,26 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         if (! folder.isDirectory() && (folder.exists() || ! folder.createDirectory()))
             return juce::Result::fail ("The folder \"" + folder.getFullPathName() + "\" could not be created.");
 
+    // A save cut off earlier is finished or undone before anything new is written there.
+    if (auto recovered = ReelFolderWriter::recover (target); recovered.failed())
+        return recovered;
+
     ReelFolderWriter writer (target);
+    writer.setStopCheck (shouldStop);
     auto result = juce::Result::ok();
     const auto check = [&result] (juce::Result r)
     {
         if (result.wasOk() && r.failed())
             result = r;
+
+        return result.wasOk();
+    };
+
+    // Asked after every piece read from the tapes, and once more before anything is replaced.
+    const auto carryOn = [&]
+    {
+        if (writer.wasStopped() || (shouldStop != nullptr && shouldStop()))
+            result = juce::Result::fail (stoppedMessage);
 
         return result.wasOk();
     };
@@ -90,13 +104,15 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
         samplesDone += samples;
         const auto to = totalSamples > 0 ? (double)samplesDone / (double)totalSamples : 1.0;
 
-        if (! check (writer.addTrack (ReelFolderFormat::getTrackFileName ((int)i), t, samples, sampleRate, progress,
-                                      from, to)))
+        check (writer.addTrack (ReelFolderFormat::getTrackFileName ((int)i), t, samples, sampleRate, progress, from,
+                                to));
+
+        if (! carryOn())
             break;
     }
 
-    if (result.wasOk())
-        check (writer.addDefects (tracks));
+    if (result.wasOk() && check (writer.addDefects (tracks)))
+        carryOn();
 
     if (result.wasOk())
     {
@@ -137,8 +153,11 @@ juce::Result ReelLibrary::writeReel (const juce::String& reelName, const std::ve
     if (result.wasOk() && slot == ReelFolderFormat::mainSlot && ! pointer.existsAsFile())
         check (writer.addText (pointer.getFileName(), pointerFileText()));
 
-    // Nothing old has been touched so far: now every new file replaces its old one.
     if (result.wasOk())
+        check (writer.addManifest ((int)tracks.size()));
+
+    // Nothing old has been touched so far: now the new files replace the old ones, together.
+    if (result.wasOk() && carryOn())
         check (writer.commit());
 
     if (result.failed() && createdReelFolder)
@@ -168,6 +187,17 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     juce::StringArray problems;
     const auto deviceRate = deviceSampleRate > 0.0 ? deviceSampleRate : StorageIds::defaultSampleRate;
+
+    // What cut-off saves left behind in any copy of the reel is finished or undone first.
+    for (const int copy : {ReelFolderFormat::mainSlot, ReelFolderFormat::recoverySlot, ReelFolderFormat::autoSaveSlot, 2,
+                           3, 4})
+        if (auto recovered = ReelFolderWriter::recover (ReelFolderFormat::getSlotFolder (reelFolder, copy));
+            recovered.failed() && copy == slot)
+            problems.add (recovered.getErrorMessage());
+
+    if (const auto mismatched = ReelFolderReader::findMismatchedFiles (folder); ! mismatched.isEmpty())
+        problems.add ("The files of this copy do not belong together (" + mismatched.joinIntoString (", ") +
+                      " changed since it was saved): the tape may mix recordings from different saves.");
 
     const auto sizeTracks = [&] (int count, double rate, double seconds)
     {
@@ -253,20 +283,20 @@ bool ReelLibrary::readReel (const juce::String& reelName, std::vector<TapeTrack>
 
     for (size_t i = 0; i < tracks.size(); ++i)
     {
+        // A missing file is a track never saved; one that is there but cannot be read is a
+        // recording the user must hear about, by track and file.
+        const auto file = folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i));
         juce::String refusedTrack;
-        ReelFolderReader::readTrackFile (folder.getChildFile (ReelFolderFormat::getTrackFileName ((int)i)), tracks[i],
-                                         &refusedTrack);
 
-        if (refusedTrack.isNotEmpty())
-            problems.add (refusedTrack);
+        if (! ReelFolderReader::readTrackFile (file, tracks[i], &refusedTrack) && file.exists())
+            problems.add ("Track " + juce::String (i + 1) + " was loaded silent: " +
+                          (refusedTrack.isNotEmpty() ? refusedTrack
+                                                     : "\"" + file.getFileName() + "\" could not be read."));
     }
 
     if (auto defects = ReelFolderReader::readDefects (folder.getChildFile (StorageIds::defectsFile), tracks);
         defects.failed())
         problems.add (defects.getErrorMessage());
-
-    if (slot == ReelFolderFormat::mainSlot)
-        deleteRecoveryFolder (reelName);
 
     if (problem != nullptr)
         *problem = problems.joinIntoString (" ");

@@ -309,12 +309,20 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
 
     if (gate > 1.0e-4f)
     {
+        // The gate's fade-out after a take still writes: the tape has changed.
+        if (! dirty.load (std::memory_order_relaxed))
+            dirty.store (true);
+
         const auto writePoint = position - (double)recordOffsetSamples * speed;
+
+        beginTapeWrite();
 
         if (elasticWrite)
             writeElastic (writePoint, gate * recorded, gate, speed, soundOnSound);
         else
             writeDirect (writePoint, gate * recorded, gate, soundOnSound);
+
+        endTapeWrite();
     }
 
     position += speed;
@@ -503,6 +511,10 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         }
     }
 
+    // The gate's fade-out after a take still writes: the tape has changed.
+    if (writes && ! dirty.load (std::memory_order_relaxed))
+        dirty.store (true);
+
     // 2. The record chain, which runs on the input whether or not the track records.
     head.recordRun (inputs, drives, printsNoise ? inputNoise : nullptr, printsNoise ? outputNoise : nullptr, recorded,
                     numSamples);
@@ -512,6 +524,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
 
     if (writes)
     {
+        beginTapeWrite();
+
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
             const auto gate = recordGates[i];
@@ -532,6 +546,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
                 ++k;
             }
         }
+
+        endTapeWrite();
     }
     else
     {

@@ -84,6 +84,16 @@ public:
     TapeHeadModel& getHead() noexcept { return head; }
     const TapeHeadModel& getHead() const noexcept { return head; }
 
+    /** Another thread reading the tape (a save) takes the sequence before it reads and asks
+        wasWrittenSince afterwards: true when the audio thread wrote the tape in between, or
+        was writing it when the read began. */
+    juce::uint32 getWriteSequence() const noexcept { return writeSequence.load (std::memory_order_acquire); }
+    bool wasWrittenSince (juce::uint32 sequence) const noexcept
+    {
+        std::atomic_thread_fence (std::memory_order_acquire);
+        return (sequence & 1u) != 0 || writeSequence.load (std::memory_order_relaxed) != sequence;
+    }
+
     //==============================================================================
     std::atomic<bool> dirty{false};
     double sampleRate = 44100.0;
@@ -114,6 +124,21 @@ public:
 
 private:
     double inverseSampleRate = 1.0 / 44100.0;
+
+    /** Odd while the audio thread writes the tape. Not copied: saves and copies of the track
+        list never overlap (both hold the processor's save lock). */
+    std::atomic<juce::uint32> writeSequence{0};
+
+    void beginTapeWrite() noexcept
+    {
+        writeSequence.store (writeSequence.load (std::memory_order_relaxed) + 1u, std::memory_order_relaxed);
+        std::atomic_thread_fence (std::memory_order_release);
+    }
+
+    void endTapeWrite() noexcept
+    {
+        writeSequence.store (writeSequence.load (std::memory_order_relaxed) + 1u, std::memory_order_release);
+    }
 
     void copyStateFrom (const TapeTrack& other);
     float applyConsoleEq (float x) noexcept;

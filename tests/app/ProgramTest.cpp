@@ -1,5 +1,6 @@
 #include "app/InstanceChannel.h"
 #include "platform/Platform.h"
+#include "storage/ReelArchiveWriter.h"
 #include "storage/ReelLibrary.h"
 #include "tests/support/TempDir.h"
 
@@ -168,21 +169,23 @@ protected:
 
     juce::String log() const { return (sandbox / "program.log").loadFileAsString(); }
 
-    /** A reel archive of the library's own backup, with a recovery copy inside: opening the reel
-        deletes that copy, which shows from outside that the program opened it. */
+    /** A reel archive holding what a save cut off by a crash left in the reel folder (a backup
+        made by hand or by an older build can hold it). Opening the reel clears it away, which
+        shows from outside that the program opened that reel. */
     juce::File makeArchive (const juce::String& reelName, const juce::File& destination)
     {
         const Platform::ScopedFolderOverride folders (userFolder, musicFolder);
         ReelLibrary library;
         EXPECT_TRUE (library.createReel (reelName, 10.0, 48000.0, 8).wasOk());
-        const auto recovery = library.getReelFolder (reelName).getChildFile ("Recovery");
-        recovery.createDirectory();
-        recovery.getChildFile ("settings.xml").replaceWithText ("<PARAMETERS/>");
+        const auto folder = library.getReelFolder (reelName);
+        folder.getChildFile (leftoverFile).replaceWithText ("cut off");
         destination.getParentDirectory().createDirectory();
-        EXPECT_TRUE (library.zipReel (reelName, destination).wasOk());
+        EXPECT_TRUE (ReelArchiveWriter::write (ReelArchiveWriter::listFolder (folder), destination).wasOk());
         library.deleteReelFolder (reelName);
         return destination;
     }
+
+    static constexpr const char* leftoverFile = "track_1.wav.tmp";
 
     juce::File reelsFolder() const { return musicFolder.getChildFile ("Velmora/Dravin 8/Reels"); }
 
@@ -192,7 +195,7 @@ protected:
                           {
                               const auto folder = reelsFolder().getChildFile (reelName);
                               return folder.getChildFile ("settings.xml").existsAsFile()
-                                     && ! folder.getChildFile ("Recovery").exists();
+                                     && ! folder.getChildFile (leftoverFile).exists();
                           },
                           60000);
     }

@@ -12,7 +12,8 @@ constexpr int demoTracks = 8;
 /** The files of one complete copy of an 8-track reel, '/'-joined under prefix. */
 juce::StringArray copyFiles (const juce::String& prefix)
 {
-    juce::StringArray files{prefix + "settings.xml", prefix + "automation.xml", prefix + "defects.gz"};
+    juce::StringArray files{prefix + "settings.xml", prefix + "automation.xml", prefix + "defects.gz",
+                            prefix + ReelFolderFormat::manifestFile};
 
     for (int i = 0; i < demoTracks; ++i)
         files.add (prefix + ReelFolderFormat::getTrackFileName (i));

@@ -131,13 +131,15 @@ TEST_F (ReelTest, SlotCopiesAreWrittenAndReadInTheirOwnFolders)
     }
 
     // Loading a snapshot keeps the recovery copy; the recovery copy loads as a recovered reel;
-    // loading the main copy deletes it.
+    // loading the main copy keeps it too, until the user discards it.
     EXPECT_TRUE (reel ("Song").getChildFile ("Recovery").isDirectory());
     ASSERT_TRUE (p.loadReel ("Song", -1));
     EXPECT_EQ (p.reelName, "Song (Recovered)");
     EXPECT_EQ (p.currentSlot, 0);
     EXPECT_NEAR (raw (p, ParameterIds::MASTER_VOL), 0.1f, 1e-4f);
     ASSERT_TRUE (p.loadReel ("Song", 0));
+    EXPECT_TRUE (reel ("Song").getChildFile ("Recovery").isDirectory());
+    p.discardRecovery();
     EXPECT_FALSE (reel ("Song").getChildFile ("Recovery").exists());
     EXPECT_TRUE (reel ("Song").getChildFile ("State_2").isDirectory());
 
