@@ -20,7 +20,7 @@ namespace
 namespace C = MenuCommands;
 
 constexpr const char* recoveredSuffix = " (Recovered)";
-constexpr const char* groupColourWords[] = {" (Red)", " (Blue)", " (Green)", " (Yellow)",
+constexpr const char* groupColourWords[] = {" (Red)",    " (Blue)", " (Green)",  " (Yellow)",
                                             " (Purple)", " (Cyan)", " (Orange)", " (Pink)"};
 
 juce::PopupMenu::Item makeItem (const juce::String& text, int id, bool enabled = true, bool ticked = false,
@@ -206,12 +206,12 @@ juce::PopupMenu MainAppMenuBar::makeViewMenu()
 {
     auto* editor = getEditor();
     const bool minimal = minimalInterfaceOn();
-    const bool coverShown = editor != nullptr && editor->dustCover != nullptr && editor->dustCover->isVisible()
-                            && ! editor->dustCover->isLifted() && ! minimal;
+    const bool coverShown = editor != nullptr && editor->dustCover != nullptr && editor->dustCover->isVisible() &&
+                            ! editor->dustCover->isLifted() && ! minimal;
 
     juce::PopupMenu menu;
     menu.addItem (makeItem ("Masking Tape (Scribble Strip)", C::maskingTape, true,
-                            (bool) processor->parameters.state.getProperty ("ShowMaskingTape", false)));
+                            (bool)processor->parameters.state.getProperty ("ShowMaskingTape", false)));
     menu.addItem (makeItem ("Waveform Visualizer", C::waveforms, true, parameterOn (ParameterIds::SHOW_WAVE)));
     menu.addItem (makeItem ("Show Tooltips", C::tooltips, true, parameterOn (ParameterIds::SHOW_TIPS)));
     menu.addSeparator();
@@ -221,8 +221,8 @@ juce::PopupMenu MainAppMenuBar::makeViewMenu()
     if (minimal)
     {
         menu.addItem (makeItem ("Edit Minimal Theme Colors...", C::themeColours));
-        menu.addItem (makeItem (minimalThemeIsDark() ? "Minimal UI: Light Mode" : "Minimal UI: Dark Mode",
-                                C::lightDarkTheme));
+        menu.addItem (
+            makeItem (minimalThemeIsDark() ? "Minimal UI: Light Mode" : "Minimal UI: Dark Mode", C::lightDarkTheme));
     }
 
     menu.addSeparator();
@@ -246,17 +246,17 @@ juce::PopupMenu MainAppMenuBar::makeTrackMenu()
 juce::PopupMenu MainAppMenuBar::makeGroupsMenu()
 {
     juce::PopupMenu assign;
-    const int numTracks = (int) processor->tracks.size();
+    const int numTracks = (int)processor->tracks.size();
 
     for (int g = 1; g <= TavrelDelayAudioProcessor::numGroups; ++g)
     {
-        if (! processor->groupActive[(size_t) g])
+        if (! processor->groupActive[(size_t)g])
             continue;
 
         juce::PopupMenu group;
         for (int track = 1; track <= numTracks && track <= TavrelDelayAudioProcessor::maxTracks; ++track)
             group.addItem (makeItem (trackLabel (track), C::groupAssignItem (g, track), true,
-                                     processor->channelGroups[(size_t) (track - 1)].load() == g));
+                                     processor->channelGroups[(size_t)(track - 1)].load() == g));
 
         auto name = processor->getGroupName (g);
         if (name.isEmpty())
@@ -282,18 +282,19 @@ juce::PopupMenu MainAppMenuBar::makeTransportMenu()
     menu.addItem (makeItem ("Metronome (Enable)", C::metronome, true, processor->clickTrack != nullptr));
     menu.addItem (makeItem ("Metronome Settings...", C::metronomeSettings));
     menu.addSeparator();
-    menu.addItem (makeItem ("Direct Monitor (Mute Input)", C::monitorMute, true, parameterOn (ParameterIds::DIRECT_MON)));
+    menu.addItem (
+        makeItem ("Direct Monitor (Mute Input)", C::monitorMute, true, parameterOn (ParameterIds::DIRECT_MON)));
     menu.addItem (makeItem ("Sound On Sound", C::soundOnSound, true, parameterOn (ParameterIds::SOUND_ON_SOUND)));
     menu.addItem (makeItem ("Auto-Wear Tape", C::autoWear, true, parameterOn (ParameterIds::DEGRADE_ON)));
     menu.addItem (makeItem ("Print Tape Hiss", C::tapeHiss, true, ! parameterOn (ParameterIds::DISABLE_NOISE)));
     menu.addItem (makeItem ("Reverse Tape", C::reverseTape, true, parameterOn (ParameterIds::REVERSE)));
-    menu.addItem (makeItem ("Momentary Rewind/FFWD", C::momentaryWind, true,
-                            parameterOn (ParameterIds::MOMENTARY_TRANSPORT)));
+    menu.addItem (
+        makeItem ("Momentary Rewind/FFWD", C::momentaryWind, true, parameterOn (ParameterIds::MOMENTARY_TRANSPORT)));
     menu.addItem (makeItem ("Snap Varispeed to Musical Intervals", C::varispeedSnap, true,
                             processor->varispeedMusicalSnap.load()));
     menu.addSeparator();
-    menu.addItem (makeItem ("Disable Auto-Disarm on Stop", C::autoDisarm, true,
-                            parameterOn (ParameterIds::DISABLE_AUTO_DISARM)));
+    menu.addItem (
+        makeItem ("Disable Auto-Disarm on Stop", C::autoDisarm, true, parameterOn (ParameterIds::DISABLE_AUTO_DISARM)));
     return menu;
 }
 
@@ -355,7 +356,7 @@ void MainAppMenuBar::openTrackPicker (int pickerItem)
     auto* dialog = FlowDialog::create (title, "Select a track:", 1);
 
     juce::StringArray tracks;
-    for (int track = 1; track <= (int) processor->tracks.size(); ++track)
+    for (int track = 1; track <= (int)processor->tracks.size(); ++track)
         tracks.add (trackLabel (track));
 
     dialog->addComboBox ("trackIdx", tracks, "Track:");
@@ -364,12 +365,13 @@ void MainAppMenuBar::openTrackPicker (int pickerItem)
 
     FlowDialog::addButton (*dialog, "OK", 1);
     FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [weak = juce::WeakReference<MainAppMenuBar> (this), pickerItem] (int result, SafeAlertWindow& shown)
-                      {
-                          if (auto* bar = weak.get())
-                              bar->trackPickerFinished (result, pickerItem, shown);
-                      });
+    FlowDialog::show (
+        dialog,
+        [weak = juce::WeakReference<MainAppMenuBar> (this), pickerItem] (int result, SafeAlertWindow& shown)
+        {
+            if (auto* bar = weak.get())
+                bar->trackPickerFinished (result, pickerItem, shown);
+        });
     dialog->grabKeyboardFocus();
 }
 
@@ -492,7 +494,7 @@ void MainAppMenuBar::update()
     const auto base = baseReelName();
     std::array<bool, 4> slots{};
     for (int k = 1; k <= 4; ++k)
-        slots[(size_t) (k - 1)] = processor->reelLibrary.hasSnapshot (base, k);
+        slots[(size_t)(k - 1)] = processor->reelLibrary.hasSnapshot (base, k);
 
     if (reelName != lastReelName || dirty != lastDirty || slots != lastSlotExists || slot != lastCurrentSlot)
     {

@@ -23,6 +23,15 @@ SafeWindowConstrainer::SafeWindowConstrainer()
     startTimer (displayCheckIntervalMs);
 }
 
+void SafeWindowConstrainer::attachTo (juce::ResizableWindow& window)
+{
+    window.setConstrainer (this);
+    targetWindow = &window;
+    preferredWidth = window.getWidth();
+    preferredHeight = window.getHeight();
+    window.setBounds (window.getBounds());
+}
+
 void SafeWindowConstrainer::checkBounds (juce::Rectangle<int>& bounds, const juce::Rectangle<int>& previousBounds,
                                          const juce::Rectangle<int>& limits, bool isStretchingTop,
                                          bool isStretchingLeft, bool isStretchingBottom, bool isStretchingRight)

@@ -22,6 +22,10 @@ public:
     int preferredWidth = 800;
     int preferredHeight = 600;
 
+    /** Installs this constrainer on the window with the window's current size as the preferred
+        size, and applies it to the window's bounds once. */
+    void attachTo (juce::ResizableWindow& window);
+
     void checkBounds (juce::Rectangle<int>& bounds, const juce::Rectangle<int>& previousBounds,
                       const juce::Rectangle<int>& limits, bool isStretchingTop, bool isStretchingLeft,
                       bool isStretchingBottom, bool isStretchingRight) override;

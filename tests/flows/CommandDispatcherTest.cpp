@@ -2,6 +2,7 @@
 #include "tests/flows/FlowsTestSupport.h"
 #include "ui/deck/EditorIds.h"
 #include "ui/deck/MenuCommandIds.h"
+#include "ui/looks/ThemeFile.h"
 #include "ui/panels/AboutPanel.h"
 #include "ui/panels/PerformanceWindow.h"
 
@@ -74,7 +75,7 @@ TEST_F (Fixture, GroupAssignmentTogglesAChannelAndIgnoresChannelsBeyondTheAuxRet
 TEST_F (Fixture, CreatingAGroupTakesTheLowestFreeOneAndCancelLeavesNoGroup)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g <= 2;
+        processor->groupActive[(size_t)g] = g <= 2;
 
     editor->handleMenuCommand (MenuCommands::createGroup, -1);
     auto* dialog = waitForDialog ("Create Group");
@@ -95,7 +96,7 @@ TEST_F (Fixture, CreatingAGroupTakesTheLowestFreeOneAndCancelLeavesNoGroup)
 TEST_F (Fixture, ANinthGroupIsRefused)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = true;
+        processor->groupActive[(size_t)g] = true;
 
     editor->handleMenuCommand (MenuCommands::createGroup, -1);
     auto* notice = waitForDialog ("Group Limit Reached");
@@ -108,7 +109,7 @@ TEST_F (Fixture, ANinthGroupIsRefused)
 TEST_F (Fixture, RenamingAndDeletingGroups)
 {
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g == 2 || g == 5;
+        processor->groupActive[(size_t)g] = g == 2 || g == 5;
     processor->setGroupName (2, "Vox");
 
     editor->handleMenuCommand (MenuCommands::renameGroups, -1);
@@ -128,7 +129,7 @@ TEST_F (Fixture, RenamingAndDeletingGroups)
     processor->channelGroups[24] = 2;
     editor->handleMenuCommand (MenuCommands::deleteAllGroups, -1);
     for (int g = 1; g <= 8; ++g)
-        EXPECT_FALSE (processor->groupActive[(size_t) g]);
+        EXPECT_FALSE (processor->groupActive[(size_t)g]);
     EXPECT_EQ (processor->channelGroups[3].load(), 0);
     EXPECT_EQ (processor->channelGroups[24].load(), 2);
     EXPECT_EQ (processor->getGroupName (5), "Keys");
@@ -205,7 +206,8 @@ TEST_F (Fixture, OverlaysAndWindowsOpenOnce)
     ASSERT_NE (panel, nullptr);
     EXPECT_EQ (panel->getWidth(), 480);
     panel->closeButton.triggerClick();
-    EXPECT_TRUE (runMessagesUntil ([&] { return editor->deckPanel.findChildWithID (EditorIds::aboutPanel) == nullptr; }));
+    EXPECT_TRUE (
+        runMessagesUntil ([&] { return editor->deckPanel.findChildWithID (EditorIds::aboutPanel) == nullptr; }));
 
     editor->handleMenuCommand (MenuCommands::metronomeSettings, -1);
     editor->handleMenuCommand (MenuCommands::metronomeSettings, -1);
@@ -217,4 +219,41 @@ TEST_F (Fixture, OverlaysAndWindowsOpenOnce)
     ASSERT_NE (dynamic_cast<PerformanceWindow*> (first), nullptr);
     editor->handleMenuCommand (MenuCommands::performanceMonitor, -1);
     EXPECT_EQ (editor->performanceWindow.getComponent(), first);
+}
+
+TEST_F (Fixture, LookCommandsSwitchAndStoreTheInterfaceCoverAndTheme)
+{
+    openChangedReel ("Song");
+    const auto theme = [] (const char* attribute) { return ThemeFile::readSwitch (attribute, false); };
+
+    // The dust cover drops and lifts only on the normal interface.
+    editor->dustCover->putAwayAtOnce();
+    editor->handleMenuCommand (MenuCommands::dustCover, -1);
+    EXPECT_TRUE (editor->dustCover->isVisible() && ! editor->dustCover->isLifted());
+    EXPECT_TRUE (theme ("showDustCover"));
+    editor->handleMenuCommand (MenuCommands::dustCover, -1);
+    EXPECT_TRUE (editor->dustCover->isLifted());
+    EXPECT_FALSE (theme ("showDustCover"));
+
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+    EXPECT_TRUE (editor->useModernUI);
+    EXPECT_TRUE (theme ("useModernUI"));
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor->modernLook);
+    EXPECT_EQ (&editor->getLookAndFeel(), &editor->modernLook);
+    EXPECT_FALSE (editor->dustCover->isVisible());
+
+    editor->handleMenuCommand (MenuCommands::dustCover, -1); // not on the minimal interface
+    EXPECT_FALSE (editor->dustCover->isVisible());
+
+    // A background of lightness exactly 0.5 counts as light and turns dark.
+    editor->modernLook.cBg = 0xffff0000; // (255 + 0) / 2 / 255
+    editor->handleMenuCommand (MenuCommands::lightDarkTheme, -1);
+    EXPECT_TRUE (editor->modernLook.isDark());
+    editor->handleMenuCommand (MenuCommands::lightDarkTheme, -1);
+    EXPECT_FALSE (editor->modernLook.isDark());
+
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+    EXPECT_FALSE (editor->useModernUI);
+    EXPECT_FALSE (theme ("useModernUI"));
+    EXPECT_EQ (&juce::LookAndFeel::getDefaultLookAndFeel(), &editor->customLook);
 }

@@ -42,15 +42,6 @@ void shoot (juce::Component& component, const juce::String& name, juce::Rectangl
     ASSERT_TRUE (out.openedOk());
     ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
 }
-
-template <typename WindowType>
-WindowType* findWindow()
-{
-    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
-        if (auto* window = dynamic_cast<WindowType*> (juce::TopLevelWindow::getTopLevelWindow (i)))
-            return window;
-    return nullptr;
-}
 } // namespace
 
 // The menu bar, the dialogs and the windows of the reel flows, as the program draws them.

@@ -20,10 +20,9 @@ inline void runMessages (int milliseconds)
     juce::MessageManager::getInstance()->runDispatchLoopUntil (milliseconds);
 }
 
-template <typename Predicate>
-bool runMessagesUntil (Predicate done, int timeoutMs = 3000)
+template <typename Predicate> bool runMessagesUntil (Predicate done, int timeoutMs = 3000)
 {
-    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)timeoutMs;
     while (! done() && juce::Time::getMillisecondCounter() < end)
         runMessages (5);
     return done();
@@ -45,6 +44,15 @@ inline juce::StringArray buttonTexts (juce::AlertWindow& dialog)
     return texts;
 }
 
+/** The first open top-level window of that type. */
+template <typename WindowType> WindowType* findWindow()
+{
+    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
+        if (auto* window = dynamic_cast<WindowType*> (juce::TopLevelWindow::getTopLevelWindow (i)))
+            return window;
+    return nullptr;
+}
+
 /** Clicks the button of the dialog with that text and waits until the dialog has closed. */
 inline bool answer (const juce::String& title, const juce::String& buttonText)
 {
@@ -54,7 +62,8 @@ inline bool answer (const juce::String& title, const juce::String& buttonText)
 
     for (auto* child : dialog->getChildren())
     {
-        if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && button->getButtonText() == buttonText)
+        if (auto* button = dynamic_cast<juce::TextButton*> (child);
+            button != nullptr && button->getButtonText() == buttonText)
         {
             juce::Component::SafePointer<juce::AlertWindow> open (dialog);
             button->triggerClick();

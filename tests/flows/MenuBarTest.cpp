@@ -1,5 +1,6 @@
 #include "app/MainAppMenuBar.h"
 #include "app/MainWindow.h"
+#include "rack/SafePluginScanner.h"
 #include "tests/flows/FlowsTestSupport.h"
 #include "ui/deck/MenuCommandIds.h"
 
@@ -90,7 +91,8 @@ TEST (MenuBarTitle, NamesTheReelItsSlotAndUnsavedChanges)
     };
 
     for (const auto& c : cases)
-        EXPECT_EQ (MainAppMenuBar::makeTitle (c.reel, c.unsaved, c.slot), juce::String (c.title)) << c.reel << " " << c.slot;
+        EXPECT_EQ (MainAppMenuBar::makeTitle (c.reel, c.unsaved, c.slot), juce::String (c.title))
+            << c.reel << " " << c.slot;
 }
 
 TEST_F (MenuBarFixture, TheWindowTitleFollowsTheOpenReel)
@@ -177,7 +179,7 @@ TEST_F (MenuBarFixture, GroupSubMenusNumberTheirTracks)
     ASSERT_TRUE (windowEditor().openReelAndResetView ("Song", 0));
     processor->parameters.state.setProperty ("TrackName_2", "Bass", nullptr);
     for (int g = 1; g <= 8; ++g)
-        processor->groupActive[(size_t) g] = g == 1 || g == 3;
+        processor->groupActive[(size_t)g] = g == 1 || g == 3;
     processor->channelGroups[4] = 3;
 
     const auto groupsMenu = menu ("Groups");
@@ -250,4 +252,34 @@ TEST_F (MenuBarFixture, TheTrackPickerSendsTheChosenTrackOrNothing)
     bar->menuItemSelected (MenuCommands::clearAutomationPicker, 3);
     ASSERT_TRUE (answer ("Clear Automation", "OK"));
     EXPECT_EQ (processor->automationModes[0].load(), TavrelDelayAudioProcessor::automationOff);
+}
+
+TEST_F (MenuBarFixture, PluginManagerChangesForgetAtOnceOrScanNewFiles)
+{
+    auto& list = processor->knownPluginList;
+    for (const auto* file : {"/plugins/Keep.vst3", "/plugins/Drop.vst3"})
+    {
+        juce::PluginDescription description;
+        description.name = juce::File (file).getFileNameWithoutExtension();
+        description.fileOrIdentifier = file;
+        description.pluginFormatName = "VST3";
+        description.uniqueId = description.name.hashCode();
+        list.addType (description);
+    }
+
+    const auto listFile = Platform::getUserDataFolder().getChildFile ("known_plugins.xml");
+    listFile.deleteFile();
+
+    // Only removals: the list is written at once.
+    bar->applyPluginManagerChanges ({"/plugins/Keep.vst3"}, {"/plugins/Drop.vst3"});
+    ASSERT_EQ (list.getNumTypes(), 1);
+    EXPECT_EQ (list.getTypes()[0].fileOrIdentifier, "/plugins/Keep.vst3");
+    ASSERT_TRUE (listFile.existsAsFile());
+    EXPECT_FALSE (listFile.loadFileAsString().contains ("Drop.vst3"));
+
+    // A file not known yet is scanned instead.
+    listFile.deleteFile();
+    bar->applyPluginManagerChanges ({"/plugins/Keep.vst3", "/plugins/New.vst3"}, {});
+    EXPECT_EQ (SafePluginScanner::getNumRunning(), 1);
+    EXPECT_TRUE (runMessagesUntil ([] { return SafePluginScanner::getNumRunning() == 0; }, 20000));
 }

@@ -2,24 +2,17 @@
 #include "ui/deck/MenuCommandIds.h"
 #include "ui/looks/ThemeFile.h"
 #include "ui/panels/AboutPanel.h"
+
 #include "ui/panels/PerformanceContent.h"
 #include "ui/panels/ThemeEditorWindow.h"
 #include "ui/panels/TrackReorderWindow.h"
+#include <juce_gui_extra/juce_gui_extra.h>
 
 using namespace FlowsTest;
 
 namespace
 {
 using Fixture = FlowsFixture;
-
-template <typename WindowType>
-WindowType* findWindow()
-{
-    for (int i = 0; i < juce::TopLevelWindow::getNumTopLevelWindows(); ++i)
-        if (auto* window = dynamic_cast<WindowType*> (juce::TopLevelWindow::getTopLevelWindow (i)))
-            return window;
-    return nullptr;
-}
 
 juce::Colour pixelAt (juce::Component& component, int x, int y)
 {
@@ -87,7 +80,8 @@ TEST_F (Fixture, ThemeEditorShowsTheColoursAndResetRestoresTheDarkTheme)
     ASSERT_EQ (window->colourButtons.size(), 7);
     EXPECT_EQ (window->labels[0]->getText(), "Background");
     EXPECT_EQ (window->labels[6]->getText(), "Warning (Red)");
-    EXPECT_EQ (window->colourButtons[0]->getButtonText(), ThemeFile::formatColour (editor->modernLook.cBg).toUpperCase());
+    EXPECT_EQ (window->colourButtons[0]->getButtonText(),
+               ThemeFile::formatColour (editor->modernLook.cBg).toUpperCase());
     EXPECT_EQ (window->colourButtons[6]->getBounds(), juce::Rectangle<int> (160, 10 + 6 * 34, 150, 24));
     EXPECT_EQ (window->resetButton.getY(), 258);
 
@@ -190,4 +184,29 @@ TEST_F (ReorderFixture, EscapeClosesIt)
     openWindow();
     EXPECT_TRUE (window->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
     EXPECT_EQ (window.getComponent(), nullptr);
+}
+
+TEST_F (Fixture, AColourChangeIsStoredShownAndSavedAtOnce)
+{
+    editor->modernLook.setDarkMode (true);
+    auto* window = new ThemeEditorWindow (*editor, editor->modernLook);
+    juce::Component::SafePointer<ThemeEditorWindow> safe (window);
+    auto& accentSwatch = *window->colourButtons[4];
+
+    {
+        juce::ColourSelector selector;
+        ThemeEditorWindow::ColorChangeListener listener (editor->modernLook.cAccent, accentSwatch, *window);
+        selector.addChangeListener (&listener);
+        selector.setCurrentColour (juce::Colour (0x801abc9cu)); // the alpha slider at half
+        runMessagesUntil ([&] { return editor->modernLook.cAccent == 0x801abc9cu; }, 2000);
+        selector.removeChangeListener (&listener);
+    }
+
+    EXPECT_EQ (editor->modernLook.cAccent, 0x801abc9cu);
+    EXPECT_EQ (accentSwatch.getButtonText(), "801ABC9C");
+    auto theme = ThemeFile::read();
+    ASSERT_NE (theme, nullptr);
+    EXPECT_EQ (ThemeFile::parseColour (theme->getStringAttribute ("cAccent")), 0x801abc9cu);
+
+    delete safe.getComponent();
 }

@@ -1,3 +1,4 @@
+#include "platform/SimulatedAudioDeviceType.h"
 #include "storage/ReelFolderFormat.h"
 #include "tests/flows/FlowsTestSupport.h"
 #include "ui/deck/MenuCommandIds.h"
@@ -13,7 +14,8 @@ using Fixture = FlowsFixture;
 void writeNewerRecovery (TavrelDelayAudioProcessor& p, const juce::File& reelFolder)
 {
     ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
-    reelFolder.getChildFile (StorageIds::settingsFile).setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
+    reelFolder.getChildFile (StorageIds::settingsFile)
+        .setLastModificationTime (juce::Time::getCurrentTime() - juce::RelativeTime::hours (1));
 }
 
 bool showsDeck (TavrelDelayAudioProcessorEditor& editor)
@@ -97,7 +99,8 @@ TEST_F (Fixture, StatesAreSavedToSlotsTwoToFourAndLoadedBack)
         ASSERT_TRUE (answer (title, "Save State"));
         auto* done = waitForDialog ("State Saved");
         ASSERT_NE (done, nullptr);
-        EXPECT_EQ (done->getProperties()["bodyText"].toString(), "Mix successfully saved to Slot " + juce::String (slot) + "!");
+        EXPECT_EQ (done->getProperties()["bodyText"].toString(),
+                   "Mix successfully saved to Slot " + juce::String (slot) + "!");
         ASSERT_TRUE (answer ("State Saved", "OK"));
         EXPECT_TRUE (processor->reelLibrary.hasSnapshot ("Song", slot));
     }
@@ -353,4 +356,126 @@ TEST_F (Fixture, DontSaveConfirmsBeforeDiscarding)
     ASSERT_TRUE (answer ("Open Reel", "Don't Save"));
     ASSERT_TRUE (answer ("Discard Changes?", "Yes, Discard"));
     EXPECT_EQ (processor->getReelName(), "Next");
+}
+
+//==============================================================================
+// The low-rate device prompt of the library path
+
+namespace
+{
+struct DeviceFixture : public FlowsFixture
+{
+    void SetUp() override
+    {
+        FlowsFixture::SetUp();
+        SimulatedAudioDevice::Config config;
+        config.name = "Headset";
+        config.clock = SimulatedAudioDevice::Clock::manual;
+        config.sampleRates = {22050.0, 44100.0, 48000.0};
+        manager.addAudioDeviceType (
+            std::make_unique<SimulatedAudioDeviceType> (juce::Array<SimulatedAudioDevice::Config>{config}));
+        manager.setCurrentAudioDeviceType (SimulatedAudioDeviceType::typeName, true);
+        processor->deviceManager = &manager;
+    }
+
+    void TearDown() override
+    {
+        processor->deviceManager = nullptr;
+        manager.closeAudioDevice();
+        FlowsFixture::TearDown();
+    }
+
+    void openDeviceAt (double rate)
+    {
+        juce::AudioDeviceManager::AudioDeviceSetup setup;
+        setup.outputDeviceName = setup.inputDeviceName = "Headset";
+        setup.sampleRate = rate;
+        setup.useDefaultInputChannels = false;
+        setup.inputChannels.setRange (0, 2, true);
+        ASSERT_EQ (manager.initialise (2, 2, nullptr, false, {}, &setup), juce::String());
+        ASSERT_EQ (manager.getCurrentAudioDevice()->getCurrentSampleRate(), rate);
+    }
+
+    juce::AudioDeviceManager manager;
+};
+} // namespace
+
+TEST_F (DeviceFixture, ADeviceAbove24kHzIsNotQuestioned)
+{
+    makeReel ("Song");
+    openDeviceAt (44100.0);
+    editor->openReelFromLibrary ("Song");
+    EXPECT_EQ (FlowDialog::findOpenDialog(), nullptr);
+    EXPECT_EQ (processor->getReelName(), "Song");
+}
+
+TEST_F (DeviceFixture, ALowRateDeviceIsOfferedFortyEightKilohertzWithoutItsMicrophone)
+{
+    makeReel ("Song");
+    openDeviceAt (22050.0);
+
+    // Keep: the reel opens at once and the inputs stay.
+    editor->openReelFromLibrary ("Song");
+    EXPECT_TRUE (editor->tapeRoomShowing);
+    ASSERT_TRUE (answer ("Bluetooth Audio", "Keep Mic (24kHz)"));
+    EXPECT_EQ (processor->getReelName(), "Song");
+    EXPECT_GT (manager.getCurrentAudioDevice()->getActiveInputChannels().countNumberOfSetBits(), 0);
+
+    editor->ejectToLibrary();
+    openDeviceAt (22050.0);
+
+    // Disable: the device loses its inputs and runs at 48 kHz; the reel opens half a second later.
+    editor->openReelFromLibrary ("Song");
+    ASSERT_TRUE (answer ("Bluetooth Audio", "Disable Mic (48kHz)"));
+    EXPECT_EQ (manager.getCurrentAudioDevice()->getCurrentSampleRate(), 48000.0);
+    EXPECT_EQ (manager.getCurrentAudioDevice()->getActiveInputChannels().countNumberOfSetBits(), 0);
+    EXPECT_TRUE (editor->tapeRoomShowing);
+    EXPECT_TRUE (runMessagesUntil ([&] { return processor->getReelName() == "Song"; }, 3000));
+    EXPECT_FALSE (editor->tapeRoomShowing);
+}
+
+TEST_F (Fixture, ARecoveredReelIsSavedOverItsOriginalOrAsACopyBesideIt)
+{
+    openChangedReel ("Song");
+    writeNewerRecovery (*processor, root().getChildFile ("Song"));
+    editor->ejectToLibrary();
+
+    ASSERT_TRUE (editor->openReelAndResetView ("Song", -1));
+    ASSERT_EQ (processor->getReelName(), "Song (Recovered)");
+    processor->unsavedChanges = true;
+
+    editor->saveReelClicked();
+    auto* dialog = waitForDialog ("Save Recovered Reel");
+    ASSERT_NE (dialog, nullptr);
+    EXPECT_TRUE (dialog->getProperties()["bodyText"].toString().contains ("overwrite the original 'Song'"));
+    ASSERT_TRUE (answer ("Save Recovered Reel", "Save as Copy"));
+    EXPECT_TRUE (runMessagesUntil ([&] { return editor->saveReelButton.getButtonText() == "SAVED!"; }, 10000));
+    EXPECT_EQ (processor->getReelName(), "Song Copy");
+    EXPECT_TRUE (root().getChildFile ("Song Copy").getChildFile (StorageIds::settingsFile).existsAsFile());
+
+    editor->ejectToLibrary();
+    ASSERT_TRUE (editor->openReelAndResetView ("Song", -1));
+    editor->saveReelClicked();
+    ASSERT_TRUE (answer ("Save Recovered Reel", "Overwrite Original"));
+    EXPECT_TRUE (runMessagesUntil (
+        [&] { return processor->getReelName() == "Song" && ! processor->hasUnsavedChanges(); }, 10000));
+    EXPECT_EQ (FlowDialog::findOpenDialog ("Save Failed"), nullptr);
+    EXPECT_FALSE (processor->reelLibrary.hasNewerRecovery ("Song"));
+}
+
+TEST_F (Fixture, ADialogStillOpenWhenTheEditorGoesKeepsNoLookOfIt)
+{
+    openChangedReel ("Song");
+    editor->ejectClicked();
+    auto* dialog = waitForDialog ("Eject Reel");
+    ASSERT_NE (dialog, nullptr);
+    const auto* editorLook = &editor->getEditorLook();
+    ASSERT_EQ (&dialog->getLookAndFeel(), editorLook);
+
+    editor.reset();
+    EXPECT_NE (&dialog->getLookAndFeel(), editorLook);
+
+    // Its answer reaches no editor.
+    ASSERT_TRUE (answer ("Eject Reel", "Save & Eject"));
+    EXPECT_EQ (processor->getReelName(), "Song");
 }

@@ -78,8 +78,8 @@ void assignToGroup (Editor& editor, int commandId)
 
     if (channel < TavrelDelayAudioProcessor::numChannels)
     {
-        const int current = processor.channelGroups[(size_t) channel].load();
-        processor.channelGroups[(size_t) channel].exchange (current == group ? 0 : group);
+        const int current = processor.channelGroups[(size_t)channel].load();
+        processor.channelGroups[(size_t)channel].exchange (current == group ? 0 : group);
         processor.unsavedChanges.exchange (true);
     }
 
@@ -92,7 +92,7 @@ void createGroup (Editor& editor)
     int group = 0;
 
     for (int g = 1; g <= TavrelDelayAudioProcessor::numGroups && group == 0; ++g)
-        if (! processor.groupActive[(size_t) g])
+        if (! processor.groupActive[(size_t)g])
             group = g;
 
     if (group == 0)
@@ -103,30 +103,31 @@ void createGroup (Editor& editor)
     }
 
     // The group exists provisionally while its name is asked for.
-    processor.groupActive[(size_t) group] = true;
+    processor.groupActive[(size_t)group] = true;
 
     auto* dialog = FlowDialog::create ("Create Group", "New Group created! Enter a name:", 3);
     dialog->addTextEditor ("grpName", "Group " + juce::String (group));
     FlowDialog::addButton (*dialog, "Save", 1);
     FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (&editor), group] (int result, SafeAlertWindow& shown)
-                      {
-                          auto* target = safe.getComponent();
-                          if (target == nullptr)
-                              return;
+    FlowDialog::show (
+        dialog,
+        [safe = juce::Component::SafePointer<Editor> (&editor), group] (int result, SafeAlertWindow& shown)
+        {
+            auto* target = safe.getComponent();
+            if (target == nullptr)
+                return;
 
-                          auto& p = target->audioProcessor;
-                          if (result == 1)
-                          {
-                              p.setGroupName (group, shown.getTextEditorContents ("grpName"));
-                              refreshConsole (*target);
-                          }
-                          else
-                          {
-                              p.groupActive[(size_t) group] = false;
-                          }
-                      });
+            auto& p = target->audioProcessor;
+            if (result == 1)
+            {
+                p.setGroupName (group, shown.getTextEditorContents ("grpName"));
+                refreshConsole (*target);
+            }
+            else
+            {
+                p.groupActive[(size_t)group] = false;
+            }
+        });
 }
 
 void renameGroups (Editor& editor)
@@ -135,7 +136,7 @@ void renameGroups (Editor& editor)
     auto* dialog = FlowDialog::create ("Rename Groups", "Rename your active groups below:", 3, &editor.getEditorLook());
 
     for (int g = 1; g <= TavrelDelayAudioProcessor::numGroups; ++g)
-        if (processor.groupActive[(size_t) g])
+        if (processor.groupActive[(size_t)g])
             dialog->addTextEditor ("grp" + juce::String (g), processor.getGroupName (g),
                                    "Group " + juce::String (g) + ":");
 
@@ -150,7 +151,7 @@ void renameGroups (Editor& editor)
 
                           auto& p = target->audioProcessor;
                           for (int g = 1; g <= TavrelDelayAudioProcessor::numGroups; ++g)
-                              if (p.groupActive[(size_t) g])
+                              if (p.groupActive[(size_t)g])
                                   if (auto* field = shown.getTextEditor ("grp" + juce::String (g)))
                                       p.setGroupName (g, field->getText());
 
@@ -163,12 +164,12 @@ void deleteAllGroups (Editor& editor)
     auto& processor = editor.audioProcessor;
 
     for (int g = 1; g <= TavrelDelayAudioProcessor::numGroups; ++g)
-        processor.groupActive[(size_t) g] = false;
+        processor.groupActive[(size_t)g] = false;
 
     // The aux returns keep theirs; names stay for the next group of that number.
     for (int channel = 0; channel < processor.numTracks && channel < TavrelDelayAudioProcessor::maxTracks; ++channel)
     {
-        processor.channelGroups[(size_t) channel].exchange (0);
+        processor.channelGroups[(size_t)channel].exchange (0);
         processor.unsavedChanges.exchange (true);
     }
 
@@ -180,18 +181,15 @@ void eraseTrack (Editor& editor, int trackIndex)
     if (trackIndex < 0)
         return;
 
-    auto* dialog = FlowDialog::create ("Erase Track " + juce::String (trackIndex + 1) + "?",
-                                       "Permanently erase all audio on this track?", 2);
-    FlowDialog::addButton (*dialog, "ERASE", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (&editor), trackIndex] (int result, SafeAlertWindow&)
-                      {
-                          // clearTrack checks the index against the open reel and holds the
-                          // audio lock while the tape is cleared.
-                          if (auto* target = safe.getComponent(); target != nullptr && result == 1)
-                              target->audioProcessor.clearTrack (trackIndex);
-                      });
+    FlowDialog::ask ("Erase Track " + juce::String (trackIndex + 1) + "?", "Permanently erase all audio on this track?",
+                     2, "ERASE", nullptr,
+                     [safe = juce::Component::SafePointer<Editor> (&editor), trackIndex]
+                     {
+                         // clearTrack checks the index against the open reel and holds the
+                         // audio lock while the tape is cleared.
+                         if (auto* target = safe.getComponent())
+                             target->audioProcessor.clearTrack (trackIndex);
+                     });
 }
 
 void clearTrackAutomation (Editor& editor, int trackIndex)
@@ -202,7 +200,7 @@ void clearTrackAutomation (Editor& editor, int trackIndex)
     editor.audioProcessor.clearAutomation (trackIndex);
 
     if (trackIndex < TavrelDelayAudioProcessor::numChannels)
-        editor.audioProcessor.automationModes[(size_t) trackIndex].exchange (TavrelDelayAudioProcessor::automationOff);
+        editor.audioProcessor.automationModes[(size_t)trackIndex].exchange (TavrelDelayAudioProcessor::automationOff);
 
     if (editor.console != nullptr)
         editor.console->refreshAll();
@@ -280,19 +278,19 @@ void removeOverlay (juce::Component& deckPanel, const char* id)
 void openMetronomeSettings (Editor& editor)
 {
     auto safe = juce::Component::SafePointer<Editor> (&editor);
-    auto panel = std::make_unique<SettingsPanel> (editor.audioProcessor, editor,
-                                                  [safe]
-                                                  {
-                                                      // Never deleted from inside its own callback.
-                                                      juce::MessageManager::callAsync (
-                                                          [safe]
-                                                          {
-                                                              if (auto* target = safe.getComponent())
-                                                                  removeOverlay (target->deckPanel,
-                                                                                 EditorIds::settingsPanel);
-                                                          });
-                                                  },
-                                                  1);
+    auto panel = std::make_unique<SettingsPanel> (
+        editor.audioProcessor, editor,
+        [safe]
+        {
+            // Never deleted from inside its own callback.
+            juce::MessageManager::callAsync (
+                [safe]
+                {
+                    if (auto* target = safe.getComponent())
+                        removeOverlay (target->deckPanel, EditorIds::settingsPanel);
+                });
+        },
+        1);
     showOverlay (editor, EditorIds::settingsPanel, std::move (panel), 500, 700);
 }
 
@@ -326,11 +324,10 @@ void openPerformanceWindow (Editor& editor)
 
 void chooseAudioToImport (Editor& editor)
 {
-    auto chooser = std::make_shared<juce::FileChooser> ("Import Audio",
-                                                        juce::File::getSpecialLocation (juce::File::userHomeDirectory),
-                                                        "*.wav;*.aiff;*.mp3;*.flac");
-    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles
-                              | juce::FileBrowserComponent::canSelectMultipleItems,
+    auto chooser = std::make_shared<juce::FileChooser> (
+        "Import Audio", juce::File::getSpecialLocation (juce::File::userHomeDirectory), "*.wav;*.aiff;*.mp3;*.flac");
+    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles |
+                              juce::FileBrowserComponent::canSelectMultipleItems,
                           [safe = juce::Component::SafePointer<Editor> (&editor), chooser] (const juce::FileChooser& fc)
                           {
                               juce::StringArray files;
@@ -345,9 +342,10 @@ void chooseAudioToImport (Editor& editor)
 
 void chooseReelToOpen (Editor& editor)
 {
-    auto chooser = std::make_shared<juce::FileChooser> ("Open Reel", editor.audioProcessor.reelLibrary.getLibraryRoot());
-    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles
-                              | juce::FileBrowserComponent::canSelectDirectories,
+    auto chooser =
+        std::make_shared<juce::FileChooser> ("Open Reel", editor.audioProcessor.reelLibrary.getLibraryRoot());
+    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles |
+                              juce::FileBrowserComponent::canSelectDirectories,
                           [safe = juce::Component::SafePointer<Editor> (&editor), chooser] (const juce::FileChooser& fc)
                           {
                               if (auto* target = safe.getComponent())
@@ -359,28 +357,28 @@ void chooseLibraryFolder (Editor& editor)
 {
     auto chooser = std::make_shared<juce::FileChooser> ("Select New Reels Library Folder",
                                                         editor.audioProcessor.reelLibrary.getLibraryRoot());
-    chooser->launchAsync (
-        juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
-        [safe = juce::Component::SafePointer<Editor> (&editor), chooser] (const juce::FileChooser& fc)
-        {
-            auto* target = safe.getComponent();
-            const auto folder = fc.getResult();
+    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
+                          [safe = juce::Component::SafePointer<Editor> (&editor), chooser] (const juce::FileChooser& fc)
+                          {
+                              auto* target = safe.getComponent();
+                              const auto folder = fc.getResult();
 
-            if (target == nullptr || folder == juce::File() || ! folder.isDirectory())
-                return;
+                              if (target == nullptr || folder == juce::File() || ! folder.isDirectory())
+                                  return;
 
-            if (! target->audioProcessor.reelLibrary.setLibraryFolder (folder))
-                return;
+                              if (! target->audioProcessor.reelLibrary.setLibraryFolder (folder))
+                                  return;
 
-            if (target->tapeRoom != nullptr)
-                target->tapeRoom->refreshReelList();
+                              if (target->tapeRoom != nullptr)
+                                  target->tapeRoom->refreshReelList();
 
-            FlowDialog::notify ("Library Folder Changed",
-                                "Your reels folder has been updated to:\n" + folder.getFullPathName()
-                                    + "\n\nAny existing reels in the old folder will need to be manually moved using "
+                              FlowDialog::notify (
+                                  "Library Folder Changed",
+                                  "Your reels folder has been updated to:\n" + folder.getFullPathName() +
+                                      "\n\nAny existing reels in the old folder will need to be manually moved using "
                                       "your OS file explorer.",
-                                3);
-        });
+                                  3);
+                          });
 }
 
 void switchThirdPartyPlugins (Editor& editor)
@@ -391,19 +389,16 @@ void switchThirdPartyPlugins (Editor& editor)
         return;
     }
 
-    auto* dialog = FlowDialog::create ("Enable 3rd Party Plugins",
-                                       "3rd party AUv3 plugins may cause instability or excessive CPU usage.\n\n"
-                                       "Also, plugin window sizing may not be perfectly compatible with all "
-                                       "developers.\n\nEnable at your own risk?",
-                                       2);
-    FlowDialog::addButton (*dialog, "Enable", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (&editor)] (int result, SafeAlertWindow&)
-                      {
-                          if (auto* target = safe.getComponent(); target != nullptr && result == 1)
-                              target->storeEnable3rdPartyPlugins (true);
-                      });
+    FlowDialog::ask ("Enable 3rd Party Plugins",
+                     "3rd party AUv3 plugins may cause instability or excessive CPU usage.\n\n"
+                     "Also, plugin window sizing may not be perfectly compatible with all developers.\n\n"
+                     "Enable at your own risk?",
+                     2, "Enable", nullptr,
+                     [safe = juce::Component::SafePointer<Editor> (&editor)]
+                     {
+                         if (auto* target = safe.getComponent())
+                             target->storeEnable3rdPartyPlugins (true);
+                     });
 }
 
 void toggleMaskingTape (Editor& editor)
@@ -441,31 +436,61 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
 
     switch (commandId)
     {
-        case C::importAudio: chooseAudioToImport (*this); break;
-        case C::bounceMix: mixdownButton.triggerClick(); break;
+        case C::importAudio:
+            chooseAudioToImport (*this);
+            break;
+        case C::bounceMix:
+            mixdownButton.triggerClick();
+            break;
         case C::closeReel:
-        case C::closeReelToo: ejectClicked(); break;
-        case C::saveReel: saveReelClicked(); break;
-        case C::saveAs: showSaveAsDialog(); break;
-        case C::openReel: chooseReelToOpen (*this); break;
-        case C::undo: undoButton.triggerClick(); break;
-        case C::cutLoop: processor.cutLoopRegion(); break;
+        case C::closeReelToo:
+            ejectClicked();
+            break;
+        case C::saveReel:
+            saveReelClicked();
+            break;
+        case C::saveAs:
+            showSaveAsDialog();
+            break;
+        case C::openReel:
+            chooseReelToOpen (*this);
+            break;
+        case C::undo:
+            undoButton.triggerClick();
+            break;
+        case C::cutLoop:
+            processor.cutLoopRegion();
+            break;
         case C::clearLoopPoints:
             processor.clearLoopPoints();
             repaint();
             break;
-        case C::clearTapeDefects: processor.clearAllTapeDefects(); break;
-        case C::clearMidiMap: processor.clearMidiMap(); break;
+        case C::clearTapeDefects:
+            processor.clearAllTapeDefects();
+            break;
+        case C::clearMidiMap:
+            processor.clearMidiMap();
+            break;
         case C::saveState2:
         case C::saveState3:
-        case C::saveState4: showSnapshotSaveDialog (commandId - 10); break;
+        case C::saveState4:
+            showSnapshotSaveDialog (commandId - 10);
+            break;
         case C::loadSlot1:
         case C::loadSlot2:
         case C::loadSlot3:
-        case C::loadSlot4: showSnapshotLoadDialog (commandId - 14); break;
-        case C::maskingTape: toggleMaskingTape (*this); break;
-        case C::dustCover: toggleDustCover (*this); break;
-        case C::waveforms: waveButton.triggerClick(); break;
+        case C::loadSlot4:
+            showSnapshotLoadDialog (commandId - 14);
+            break;
+        case C::maskingTape:
+            toggleMaskingTape (*this);
+            break;
+        case C::dustCover:
+            toggleDustCover (*this);
+            break;
+        case C::waveforms:
+            waveButton.triggerClick();
+            break;
         case C::tooltips:
             tooltipWindow.setEnabled (toggleParameter (processor, ParameterIds::SHOW_TIPS));
             break;
@@ -475,11 +500,21 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             else
                 setupButton.triggerClick();
             break;
-        case C::switchInterface: switchInterface (*this); break;
-        case C::themeColours: new ThemeEditorWindow (*this, modernLook); break;
-        case C::lightDarkTheme: flipMinimalTheme (*this); break;
-        case C::eraseTrack: eraseTrack (*this, trackIndex); break;
-        case C::clearTrackAutomation: clearTrackAutomation (*this, trackIndex); break;
+        case C::switchInterface:
+            switchInterface (*this);
+            break;
+        case C::themeColours:
+            new ThemeEditorWindow (*this, modernLook);
+            break;
+        case C::lightDarkTheme:
+            flipMinimalTheme (*this);
+            break;
+        case C::eraseTrack:
+            eraseTrack (*this, trackIndex);
+            break;
+        case C::clearTrackAutomation:
+            clearTrackAutomation (*this, trackIndex);
+            break;
         case C::reorderTracks:
             new TrackReorderWindow (processor,
                                     [safe = juce::Component::SafePointer<Editor> (this)]
@@ -488,28 +523,62 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
                                             refreshConsole (*target);
                                     });
             break;
-        case C::createGroup: createGroup (*this); break;
-        case C::renameGroups: renameGroups (*this); break;
-        case C::deleteAllGroups: deleteAllGroups (*this); break;
-        case C::play: playButton.triggerClick(); break;
-        case C::stop: stopButton.triggerClick(); break;
-        case C::record: recordButton.triggerClick(); break;
-        case C::rewind: rewindButton.triggerClick(); break;
-        case C::fastForward: fastForwardButton.triggerClick(); break;
-        case C::returnToZero: returnToZeroButton.triggerClick(); break;
-        case C::loop: loopButton.triggerClick(); break;
-        case C::loopIn: loopInButton.triggerClick(); break;
-        case C::loopOut: loopOutButton.triggerClick(); break;
-        case C::metronome: clickButton.triggerClick(); break;
-        case C::metronomeSettings: openMetronomeSettings (*this); break;
-        case C::monitorMute: monitorMuteButton.triggerClick(); break;
+        case C::createGroup:
+            createGroup (*this);
+            break;
+        case C::renameGroups:
+            renameGroups (*this);
+            break;
+        case C::deleteAllGroups:
+            deleteAllGroups (*this);
+            break;
+        case C::play:
+            playButton.triggerClick();
+            break;
+        case C::stop:
+            stopButton.triggerClick();
+            break;
+        case C::record:
+            recordButton.triggerClick();
+            break;
+        case C::rewind:
+            rewindButton.triggerClick();
+            break;
+        case C::fastForward:
+            fastForwardButton.triggerClick();
+            break;
+        case C::returnToZero:
+            returnToZeroButton.triggerClick();
+            break;
+        case C::loop:
+            loopButton.triggerClick();
+            break;
+        case C::loopIn:
+            loopInButton.triggerClick();
+            break;
+        case C::loopOut:
+            loopOutButton.triggerClick();
+            break;
+        case C::metronome:
+            clickButton.triggerClick();
+            break;
+        case C::metronomeSettings:
+            openMetronomeSettings (*this);
+            break;
+        case C::monitorMute:
+            monitorMuteButton.triggerClick();
+            break;
         case C::lowCpuMode:
             // The item shows LIGHT_GUI ticked, so choosing it switches low-CPU mode.
             toggleParameter (processor, ParameterIds::LIGHT_GUI);
             repaint();
             break;
-        case C::autoWear: wearButton.triggerClick(); break;
-        case C::soundOnSound: soundOnSoundButton.triggerClick(); break;
+        case C::autoWear:
+            wearButton.triggerClick();
+            break;
+        case C::soundOnSound:
+            soundOnSoundButton.triggerClick();
+            break;
         case C::reverseTape:
             toggleParameter (processor, ParameterIds::REVERSE);
             repaint();
@@ -528,17 +597,30 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             writeGlobalSwitch ("varispeedMusicalSnap", snap);
             break;
         }
-        case C::tapeHiss: toggleParameter (processor, ParameterIds::DISABLE_NOISE); break;
-        case C::betaFeedback: betaFeedbackButton.triggerClick(); break;
-        case C::about: openAboutPanel (*this); break;
+        case C::tapeHiss:
+            toggleParameter (processor, ParameterIds::DISABLE_NOISE);
+            break;
+        case C::betaFeedback:
+            betaFeedbackButton.triggerClick();
+            break;
+        case C::about:
+            openAboutPanel (*this);
+            break;
         case C::musicalKeyboard:
             // The musical keyboard window comes with the built-in instruments' windows; until
             // then there is nothing to open.
             break;
-        case C::libraryFolder: chooseLibraryFolder (*this); break;
-        case C::performanceMonitor: openPerformanceWindow (*this); break;
-        case C::thirdPartyPlugins: switchThirdPartyPlugins (*this); break;
-        default: break;
+        case C::libraryFolder:
+            chooseLibraryFolder (*this);
+            break;
+        case C::performanceMonitor:
+            openPerformanceWindow (*this);
+            break;
+        case C::thirdPartyPlugins:
+            switchThirdPartyPlugins (*this);
+            break;
+        default:
+            break;
     }
 }
 
@@ -575,5 +657,8 @@ void TavrelDelayAudioProcessorEditor::closeFlowWindows()
         else if (auto* reorder = dynamic_cast<TrackReorderWindow*> (window);
                  reorder != nullptr && &reorder->processor == &audioProcessor)
             delete reorder;
+        else if (window != nullptr &&
+                 (&window->getLookAndFeel() == &modernLook || &window->getLookAndFeel() == &customLook))
+            window->setLookAndFeel (nullptr); // a dialog still open must not keep a look that may go
     }
 }

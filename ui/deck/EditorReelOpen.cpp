@@ -64,21 +64,17 @@ juce::LookAndFeel* recoveryLook (Editor& editor)
 
 void askToDiscardRecovery (Editor& editor, const juce::String& name)
 {
-    auto* dialog = FlowDialog::create ("Discard Unsaved Work?",
-                                       "Are you sure?\nThis will permanently delete your unsaved crash data.", 2,
-                                       recoveryLook (editor));
-    FlowDialog::addButton (*dialog, "Yes, Discard", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (&editor), name] (int result, SafeAlertWindow&)
-                      {
-                          auto* target = safe.getComponent();
-                          if (target == nullptr || result != 1)
-                              return;
+    FlowDialog::ask ("Discard Unsaved Work?", "Are you sure?\nThis will permanently delete your unsaved crash data.", 2,
+                     "Yes, Discard", recoveryLook (editor),
+                     [safe = juce::Component::SafePointer<Editor> (&editor), name]
+                     {
+                         auto* target = safe.getComponent();
+                         if (target == nullptr)
+                             return;
 
-                          target->audioProcessor.reelLibrary.deleteRecoveryFolder (name);
-                          target->openReelAndResetView (name, 0);
-                      });
+                         target->audioProcessor.reelLibrary.deleteRecoveryFolder (name);
+                         target->openReelAndResetView (name, 0);
+                     });
 }
 
 bool sameFolder (const juce::File& a, const juce::File& b)
@@ -144,9 +140,9 @@ void TavrelDelayAudioProcessorEditor::checkCrashRecovery (const juce::String& na
     }
 
     auto* dialog = FlowDialog::create ("Crash Recovery",
-                                       "An auto-saved version of '" + name
-                                           + "' was found from a previous session.\n\nIt may contain unsaved audio "
-                                             "from a crash.\nRecover this version?",
+                                       "An auto-saved version of '" + name +
+                                           "' was found from a previous session.\n\nIt may contain unsaved audio "
+                                           "from a crash.\nRecover this version?",
                                        2, recoveryLook (*this));
     FlowDialog::addButton (*dialog, "Recover", 1);
     FlowDialog::addButton (*dialog, "Discard", 2);
@@ -195,9 +191,9 @@ void TavrelDelayAudioProcessorEditor::openReelChosen (const juce::File& chosen)
         if (! sameFolder (chosen.getParentDirectory(), root))
         {
             FlowDialog::notify ("Reel Outside Library",
-                                "Dravin 8 opens reels from its library folder:\n" + root.getFullPathName()
-                                    + "\n\nMove the reel's folder there, or make its folder the library with \"Change "
-                                      "Library Folder...\" in the Setup menu.",
+                                "Dravin 8 opens reels from its library folder:\n" + root.getFullPathName() +
+                                    "\n\nMove the reel's folder there, or make its folder the library with \"Change "
+                                    "Library Folder...\" in the Setup menu.",
                                 2);
             return;
         }
@@ -251,9 +247,9 @@ void TavrelDelayAudioProcessorEditor::openReelFromMenu (const juce::String& name
     }
 
     const auto openName = audioProcessor.getReelName();
-    auto* dialog = FlowDialog::create ("Open Reel",
-                                       "Do you want to save changes to '" + openName + "' before opening a new reel?",
-                                       1, &getEditorLook());
+    auto* dialog =
+        FlowDialog::create ("Open Reel", "Do you want to save changes to '" + openName + "' before opening a new reel?",
+                            1, &getEditorLook());
     FlowDialog::addButton (*dialog, "Save", 1);
     FlowDialog::addButton (*dialog, "Don't Save", 2);
     FlowDialog::addButton (*dialog, "Cancel", 0);
@@ -272,8 +268,8 @@ void TavrelDelayAudioProcessorEditor::openReelFromMenu (const juce::String& name
                 {
                     // The open reel stays, unsaved changes and all.
                     FlowDialog::notify ("Save Failed",
-                                        "The reel could not be saved, so '" + name + "' was not opened.\n\n"
-                                            + saved.getErrorMessage(),
+                                        "The reel could not be saved, so '" + name + "' was not opened.\n\n" +
+                                            saved.getErrorMessage(),
                                         2, &target->getEditorLook());
                     return;
                 }
@@ -285,22 +281,17 @@ void TavrelDelayAudioProcessorEditor::openReelFromMenu (const juce::String& name
             if (result != 2)
                 return;
 
-            auto* confirm = FlowDialog::create ("Discard Changes?",
-                                                "Are you sure you want to discard your unsaved changes?\nThis cannot be "
-                                                "undone.",
-                                                2, &target->getEditorLook());
-            FlowDialog::addButton (*confirm, "Yes, Discard", 1);
-            FlowDialog::addButton (*confirm, "Cancel", 0);
-            FlowDialog::show (confirm,
-                              [safe, name, openName] (int answer, SafeAlertWindow&)
-                              {
-                                  auto* editor = safe.getComponent();
-                                  if (editor == nullptr || answer != 1)
-                                      return;
+            FlowDialog::ask (
+                "Discard Changes?", "Are you sure you want to discard your unsaved changes?\nThis cannot be undone.", 2,
+                "Yes, Discard", &target->getEditorLook(),
+                [safe, name, openName]
+                {
+                    auto* editor = safe.getComponent();
+                    if (editor == nullptr)
+                        return;
 
-                                  editor->audioProcessor.reelLibrary.deleteRecoveryFolder (
-                                      openName.replace (" (Recovered)", ""));
-                                  editor->loadMenuReel (name);
-                              });
+                    editor->audioProcessor.reelLibrary.deleteRecoveryFolder (openName.replace (" (Recovered)", ""));
+                    editor->loadMenuReel (name);
+                });
         });
 }

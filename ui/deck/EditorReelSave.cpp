@@ -38,8 +38,8 @@ void flashSaveButton (Editor& editor, const juce::String& text)
 void reportSaveFailure (Editor& editor, const juce::Result& result)
 {
     FlowDialog::notify ("Save Failed",
-                        "The reel could not be saved. Nothing has been lost: it is still open as it was.\n\n"
-                            + result.getErrorMessage(),
+                        "The reel could not be saved. Nothing has been lost: it is still open as it was.\n\n" +
+                            result.getErrorMessage(),
                         2, &editor.getEditorLook());
 }
 
@@ -50,7 +50,8 @@ juce::String findExistingReel (const juce::File& libraryRoot, const juce::String
     for (const auto& entry : juce::RangedDirectoryIterator (libraryRoot, false, "*", juce::File::findDirectories))
     {
         const auto folder = entry.getFile();
-        if (folder.getFileName().equalsIgnoreCase (name) && folder.getChildFile (StorageIds::settingsFile).existsAsFile())
+        if (folder.getFileName().equalsIgnoreCase (name) &&
+            folder.getChildFile (StorageIds::settingsFile).existsAsFile())
             return folder.getFileName();
     }
 
@@ -71,19 +72,15 @@ void finishSaveAs (Editor& editor, const juce::Result& result)
 
 void askToReplace (Editor& editor, const juce::String& existing)
 {
-    auto* dialog = FlowDialog::create ("Replace Reel?",
-                                       "A reel named '" + existing
-                                           + "' already exists in the library.\nDo you want to replace it with "
-                                             "this one?",
-                                       2, &editor.getEditorLook());
-    FlowDialog::addButton (*dialog, "Replace", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (&editor), existing] (int result, SafeAlertWindow&)
-                      {
-                          if (auto* target = safe.getComponent(); target != nullptr && result == 1)
-                              finishSaveAs (*target, target->audioProcessor.saveReelUnderName (existing, true));
-                      });
+    FlowDialog::ask ("Replace Reel?",
+                     "A reel named '" + existing +
+                         "' already exists in the library.\nDo you want to replace it with this one?",
+                     2, "Replace", &editor.getEditorLook(),
+                     [safe = juce::Component::SafePointer<Editor> (&editor), existing]
+                     {
+                         if (auto* target = safe.getComponent())
+                             finishSaveAs (*target, target->audioProcessor.saveReelUnderName (existing, true));
+                     });
 }
 
 void saveUnderTypedName (Editor& editor, const juce::String& typed)
@@ -139,10 +136,10 @@ void TavrelDelayAudioProcessorEditor::saveReelClicked()
         return;
     }
 
-    const auto baseName = name.dropLastCharacters ((int) std::strlen (recoveredSuffix));
+    const auto baseName = name.dropLastCharacters ((int)std::strlen (recoveredSuffix));
     auto* dialog = FlowDialog::create ("Save Recovered Reel",
-                                       "You are saving a recovered session.\nDo you want to overwrite the original '"
-                                           + baseName + "' or save it as a new copy?",
+                                       "You are saving a recovered session.\nDo you want to overwrite the original '" +
+                                           baseName + "' or save it as a new copy?",
                                        1, &getEditorLook());
     FlowDialog::addButton (*dialog, "Overwrite Original", 1);
     FlowDialog::addButton (*dialog, "Save as Copy", 2);
@@ -156,7 +153,9 @@ void TavrelDelayAudioProcessorEditor::saveReelClicked()
 
                           if (result == 1)
                           {
-                              target->startSaveReelThread (baseName, 0);
+                              // A main save of a recovered reel writes it back over its original;
+                              // a save-as under the original's name would be refused as taken.
+                              target->startSaveReelThread ({}, 0);
                           }
                           else if (result == 2)
                           {
@@ -166,7 +165,8 @@ void TavrelDelayAudioProcessorEditor::saveReelClicked()
                               if (copyName.isNotEmpty())
                                   target->startSaveReelThread (copyName, 0);
                               else
-                                  reportSaveFailure (*target, juce::Result::fail ("No free name was found for the copy."));
+                                  reportSaveFailure (*target,
+                                                     juce::Result::fail ("No free name was found for the copy."));
                           }
                       });
 }
@@ -221,66 +221,60 @@ void TavrelDelayAudioProcessorEditor::showSnapshotSaveDialog (int slot)
     }
 
     const auto name = slotName (slot);
-    auto* dialog = FlowDialog::create ("Save to " + name + "?",
-                                       "This will overwrite any existing state in " + name + ".\nAre you sure?", 1);
-    FlowDialog::addButton (*dialog, "Save State", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (this), slot, name] (int result, SafeAlertWindow&)
-                      {
-                          auto* target = safe.getComponent();
-                          if (target == nullptr || result != 1)
-                              return;
+    FlowDialog::ask ("Save to " + name + "?", "This will overwrite any existing state in " + name + ".\nAre you sure?",
+                     1, "Save State", nullptr,
+                     [safe = juce::Component::SafePointer<Editor> (this), slot, name]
+                     {
+                         auto* target = safe.getComponent();
+                         if (target == nullptr)
+                             return;
 
-                          const auto saved = target->audioProcessor.saveReel (slot);
-                          if (saved.failed())
-                          {
-                              reportSaveFailure (*target, saved);
-                              return;
-                          }
+                         const auto saved = target->audioProcessor.saveReel (slot);
+                         if (saved.failed())
+                         {
+                             reportSaveFailure (*target, saved);
+                             return;
+                         }
 
-                          target->backgroundCache = {};
-                          target->repaint();
-                          FlowDialog::notify ("State Saved", "Mix successfully saved to " + name + "!", 3);
-                      });
+                         target->backgroundCache = {};
+                         target->repaint();
+                         FlowDialog::notify ("State Saved", "Mix successfully saved to " + name + "!", 3);
+                     });
 }
 
 void TavrelDelayAudioProcessorEditor::showSnapshotLoadDialog (int slot)
 {
     const auto name = slotName (slot);
-    auto* dialog = FlowDialog::create ("Load " + name + "?",
-                                       "This will replace your current unsaved mix in memory with the saved state.\n\n"
-                                       "To make this state permanent, simply hit 'SAVE REEL' after it loads.",
-                                       1);
-    FlowDialog::addButton (*dialog, "Load State", 1);
-    FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (this), slot, name] (int result, SafeAlertWindow&)
-                      {
-                          auto* target = safe.getComponent();
-                          if (target == nullptr || result != 1)
-                              return;
+    FlowDialog::ask ("Load " + name + "?",
+                     "This will replace your current unsaved mix in memory with the saved state.\n\n"
+                     "To make this state permanent, simply hit 'SAVE REEL' after it loads.",
+                     1, "Load State", nullptr,
+                     [safe = juce::Component::SafePointer<Editor> (this), slot, name]
+                     {
+                         auto* target = safe.getComponent();
+                         if (target == nullptr)
+                             return;
 
-                          const auto baseName = target->audioProcessor.getReelName().replace (recoveredSuffix, "");
+                         const auto baseName = target->audioProcessor.getReelName().replace (recoveredSuffix, "");
 
-                          if (! isNamedReel (baseName) || ! target->audioProcessor.loadReel (baseName, slot))
-                          {
-                              FlowDialog::notify ("State Not Loaded",
-                                                  name + " could not be loaded: the reel has no such state. "
-                                                         "The mix in memory is unchanged.",
-                                                  2);
-                              return;
-                          }
+                         if (! isNamedReel (baseName) || ! target->audioProcessor.loadReel (baseName, slot))
+                         {
+                             FlowDialog::notify ("State Not Loaded",
+                                                 name + " could not be loaded: the reel has no such state. "
+                                                        "The mix in memory is unchanged.",
+                                                 2);
+                             return;
+                         }
 
-                          target->backgroundCache = {};
-                          if (target->console != nullptr)
-                          {
-                              target->console->refreshAll();
-                              target->console->repaint();
-                          }
-                          target->repaint();
-                          FlowDialog::notify ("State Loaded", name + " successfully loaded!", 3);
-                      });
+                         target->backgroundCache = {};
+                         if (target->console != nullptr)
+                         {
+                             target->console->refreshAll();
+                             target->console->repaint();
+                         }
+                         target->repaint();
+                         FlowDialog::notify ("State Loaded", name + " successfully loaded!", 3);
+                     });
 }
 
 void TavrelDelayAudioProcessorEditor::ejectClicked()
@@ -293,8 +287,8 @@ void TavrelDelayAudioProcessorEditor::ejectClicked()
         return;
     }
 
-    auto* dialog = FlowDialog::create ("Eject Reel", "Do you want to save changes to '" + name + "' before ejecting?", 1,
-                                       &getEditorLook());
+    auto* dialog = FlowDialog::create ("Eject Reel", "Do you want to save changes to '" + name + "' before ejecting?",
+                                       1, &getEditorLook());
     FlowDialog::addButton (*dialog, "Save & Eject", 1);
     FlowDialog::addButton (*dialog, "Eject (Discard Changes)", 2);
     FlowDialog::addButton (*dialog, "Cancel", 0);

@@ -51,6 +51,20 @@ void show (SafeAlertWindow* dialog, std::function<void (int, SafeAlertWindow&)> 
                              false);
 }
 
+void ask (const juce::String& title, const juce::String& message, int iconType, const juce::String& yesText,
+          juce::LookAndFeel* look, std::function<void()> onYes)
+{
+    auto* dialog = create (title, message, iconType, look);
+    addButton (*dialog, yesText, 1);
+    addButton (*dialog, "Cancel", 0);
+    show (dialog,
+          [yes = std::move (onYes)] (int result, SafeAlertWindow&)
+          {
+              if (result == 1 && yes)
+                  yes();
+          });
+}
+
 void notify (const juce::String& title, const juce::String& message, int iconType, juce::LookAndFeel* look,
              std::function<void()> onDismissed)
 {

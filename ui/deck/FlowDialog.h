@@ -25,6 +25,11 @@ void addButton (SafeAlertWindow& dialog, const juce::String& text, int result, b
     it) still exists; the dialog is deleted right after. */
 void show (SafeAlertWindow* dialog, std::function<void (int result, SafeAlertWindow& dialog)> onResult);
 
+/** A question answered by yesText (result 1, Return) or "Cancel" (result 0, Escape); onYes runs
+    only for the first. */
+void ask (const juce::String& title, const juce::String& message, int iconType, const juce::String& yesText,
+          juce::LookAndFeel* look, std::function<void()> onYes);
+
 /** A notice with one "OK" button (result 1, Return and Escape). */
 void notify (const juce::String& title, const juce::String& message, int iconType, juce::LookAndFeel* look = nullptr,
              std::function<void()> onDismissed = {});

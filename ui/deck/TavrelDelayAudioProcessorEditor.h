@@ -103,7 +103,8 @@ public:
     void openReelFromMenu (const juce::String& name);
     void loadMenuReel (const juce::String& name);
 
-    /** Closes the theme editor and track reorder windows this editor opened. */
+    /** Closes the theme editor and track reorder windows this editor opened, and takes the
+        editor's looks off any dialog still open. */
     void closeFlowWindows();
 
     /** The look dialogs take: modernLook in the minimal interface, else customLook. */

@@ -48,14 +48,14 @@ double PerformanceContent::memoryMegabytes (int numTracks, int firstTrackSamples
 
 juce::String PerformanceContent::memoryText (int numTracks, int firstTrackSamples, double sampleRate)
 {
-    return "DAW Memory Footprint: ~" + juce::String (memoryMegabytes (numTracks, firstTrackSamples, sampleRate), 1)
-           + " MB";
+    return "DAW Memory Footprint: ~" + juce::String (memoryMegabytes (numTracks, firstTrackSamples, sampleRate), 1) +
+           " MB";
 }
 
 juce::String PerformanceContent::sessionText (int numTracks, double sampleRate, int blockSize)
 {
-    return "Session: " + juce::String (numTracks) + " Tracks  |  " + juce::String (sampleRate / 1000.0, 1) + "kHz / "
-           + juce::String (blockSize) + " smp";
+    return "Session: " + juce::String (numTracks) + " Tracks  |  " + juce::String (sampleRate / 1000.0, 1) + "kHz / " +
+           juce::String (blockSize) + " smp";
 }
 
 void PerformanceContent::refresh()
@@ -65,24 +65,24 @@ void PerformanceContent::refresh()
     if (const auto* modern = ModernLookAndFeel::getDefault())
     {
         main = juce::Colour (modern->cDark);
-        second = main.withAlpha ((juce::uint8) 204);
-        third = main.withAlpha ((juce::uint8) 153);
+        second = main.withAlpha ((juce::uint8)204);
+        third = main.withAlpha ((juce::uint8)153);
     }
 
     const auto load = processor.cpuLoadPercent.load();
     loadLabel.setText (loadText (load), juce::dontSendNotification);
     loadLabel.setColour (juce::Label::textColourId, loadColour (load, main));
 
-    const int numTracks = (int) processor.tracks.size();
+    const int numTracks = (int)processor.tracks.size();
     const int firstSamples = numTracks > 0 ? processor.tracks.front().getAudio().getNumSamples() : 0;
     memoryLabel.setText (memoryText (numTracks, firstSamples, processor.getSampleRate()), juce::dontSendNotification);
     memoryLabel.setColour (juce::Label::textColourId, second);
 
     // Only the sizes of the slot lists are read; they change on this thread alone.
-    const auto slots = processor.instruments.size() + processor.inputInserts.size() + processor.trackInserts.size()
-                       + processor.masterInserts.size() + (processor.aux1Plugin != nullptr ? 1u : 0u)
-                       + (processor.aux2Plugin != nullptr ? 1u : 0u);
-    pluginsLabel.setText ("Active Plugins/Synths: " + juce::String ((int) slots), juce::dontSendNotification);
+    const auto slots = processor.instruments.size() + processor.inputInserts.size() + processor.trackInserts.size() +
+                       processor.masterInserts.size() + (processor.aux1Plugin != nullptr ? 1u : 0u) +
+                       (processor.aux2Plugin != nullptr ? 1u : 0u);
+    pluginsLabel.setText ("Active Plugins/Synths: " + juce::String ((int)slots), juce::dontSendNotification);
     pluginsLabel.setColour (juce::Label::textColourId, second);
 
     reelInfoLabel.setText (sessionText (numTracks, processor.getSampleRate(), processor.getBlockSize()),

@@ -13,11 +13,7 @@ PerformanceWindow::PerformanceWindow (TavrelDelayAudioProcessor& processor, juce
     setResizable (false, false);
     centreWithSize (getWidth(), getHeight());
 
-    setConstrainer (&constrainer);
-    constrainer.targetWindow = this;
-    constrainer.preferredWidth = getWidth();
-    constrainer.preferredHeight = getHeight();
-    setBounds (getBounds());
+    constrainer.attachTo (*this);
 
     // Kept above the main window (the menu bar lowers it while another program is in front).
     setAlwaysOnTop (true);

@@ -10,7 +10,8 @@ namespace
 /** A colour selector that owns the listener bound to it. */
 struct SwatchSelector : public juce::ColourSelector
 {
-    SwatchSelector (std::unique_ptr<ThemeEditorWindow::ColorChangeListener> ownListener) : listener (std::move (ownListener))
+    SwatchSelector (std::unique_ptr<ThemeEditorWindow::ColorChangeListener> ownListener)
+        : listener (std::move (ownListener))
     {
         addChangeListener (listener.get());
     }
@@ -45,11 +46,7 @@ ThemeEditorWindow::ThemeEditorWindow (TavrelDelayAudioProcessorEditor& editorToT
     setUsingNativeTitleBar (true);
     setResizable (false, false);
 
-    setConstrainer (&constrainer);
-    constrainer.targetWindow = this;
-    constrainer.preferredWidth = getWidth();
-    constrainer.preferredHeight = getHeight();
-    setBounds (getBounds());
+    constrainer.attachTo (*this);
 
     setAlwaysOnTop (true);
     setVisible (true);
@@ -83,7 +80,8 @@ void ThemeEditorWindow::addColourRow (const juce::String& text, juce::uint32& co
     swatch->setBounds (160, y, 150, 24);
     swatch->onClick = [this, swatch, &colour, text]
     {
-        auto selector = std::make_unique<SwatchSelector> (std::make_unique<ColorChangeListener> (colour, *swatch, *this));
+        auto selector =
+            std::make_unique<SwatchSelector> (std::make_unique<ColorChangeListener> (colour, *swatch, *this));
         selector->setName (text);
         selector->setCurrentColour (juce::Colour (colour), juce::dontSendNotification);
         selector->setSize (300, 400);
@@ -96,7 +94,7 @@ void ThemeEditorWindow::paintSwatch (juce::TextButton& swatch, juce::uint32 colo
 {
     const juce::Colour c (colour);
     const auto textColour = c.getPerceivedBrightness() >= 0.5f ? juce::Colours::black : juce::Colours::white;
-    swatch.setButtonText (juce::String::toHexString ((juce::int64) colour).paddedLeft ('0', 8).toUpperCase());
+    swatch.setButtonText (juce::String::toHexString ((juce::int64)colour).paddedLeft ('0', 8).toUpperCase());
     swatch.setColour (juce::TextButton::buttonColourId, c);
     swatch.setColour (juce::TextButton::textColourOffId, textColour);
     swatch.setColour (juce::TextButton::textColourOnId, textColour);

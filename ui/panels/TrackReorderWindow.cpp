@@ -21,7 +21,8 @@ void focusNextTopLevelWindow (juce::Component& current)
             continue;
 
         for (int step = 1; step < count; ++step)
-            if (auto* next = juce::TopLevelWindow::getTopLevelWindow ((i + step) % count); next != nullptr && next->isVisible())
+            if (auto* next = juce::TopLevelWindow::getTopLevelWindow ((i + step) % count);
+                next != nullptr && next->isVisible())
             {
                 next->toFront (true);
                 return;
@@ -38,11 +39,7 @@ TrackReorderWindow::TrackReorderWindow (TavrelDelayAudioProcessor& p, std::funct
     rebuildRows();
 
     setResizable (false, false);
-    setConstrainer (&constrainer);
-    constrainer.targetWindow = this;
-    constrainer.preferredWidth = getWidth();
-    constrainer.preferredHeight = getHeight();
-    setBounds (getBounds());
+    constrainer.attachTo (*this);
 
     setAlwaysOnTop (true);
     setVisible (true);
@@ -70,7 +67,7 @@ void TrackReorderWindow::rebuildRows()
     oldHolder.reset();
 
     shownReel = processor.getReelName();
-    shownTracks = juce::jmin (processor.numTracks, (int) processor.tracks.size());
+    shownTracks = juce::jmin (processor.numTracks, (int)processor.tracks.size());
 
     for (int i = 0; i < shownTracks; ++i)
     {
@@ -86,34 +83,35 @@ void TrackReorderWindow::rebuildRows()
     rowHolder->setSize (rowWidth, rowHeight * shownTracks);
 
     const auto border = getContentComponentBorder();
-    setSize (rowWidth + border.getLeftAndRight(),
-             juce::jmin (rowHeight * shownTracks, 800) + border.getTopAndBottom());
+    setSize (rowWidth + border.getLeftAndRight(), juce::jmin (rowHeight * shownTracks, 800) + border.getTopAndBottom());
     constrainer.preferredWidth = getWidth();
     constrainer.preferredHeight = getHeight();
 }
 
 bool TrackReorderWindow::showsOpenReel() const
 {
-    return processor.getReelName() == shownReel && juce::jmin (processor.numTracks, (int) processor.tracks.size()) == shownTracks;
+    return processor.getReelName() == shownReel &&
+           juce::jmin (processor.numTracks, (int)processor.tracks.size()) == shownTracks;
 }
 
 void TrackReorderWindow::swapRows (int sourceIndex, int targetIndex)
 {
-    const bool valid = showsOpenReel() && sourceIndex != targetIndex && sourceIndex >= 0 && targetIndex >= 0
-                       && sourceIndex < shownTracks && targetIndex < shownTracks;
+    const bool valid = showsOpenReel() && sourceIndex != targetIndex && sourceIndex >= 0 && targetIndex >= 0 &&
+                       sourceIndex < shownTracks && targetIndex < shownTracks;
 
     if (valid)
         processor.swapTracks (sourceIndex, targetIndex);
 
     // The drop handler of a row runs now: the rows are rebuilt once it has returned.
-    juce::MessageManager::callAsync ([safe = juce::Component::SafePointer<TrackReorderWindow> (this)]
-                                     {
-                                         if (auto* window = safe.getComponent())
-                                         {
-                                             window->rebuildRows();
-                                             window->repaint();
-                                         }
-                                     });
+    juce::MessageManager::callAsync (
+        [safe = juce::Component::SafePointer<TrackReorderWindow> (this)]
+        {
+            if (auto* window = safe.getComponent())
+            {
+                window->rebuildRows();
+                window->repaint();
+            }
+        });
 
     if (valid && onTracksSwapped)
         onTracksSwapped();
@@ -168,7 +166,7 @@ TrackReorderWindow::TrackRow::TrackRow (int index, const juce::String& name, Tra
 
 void TrackReorderWindow::TrackRow::paint (juce::Graphics& g)
 {
-    g.fillAll (highlighted ? juce::Colour (0xffffa500).withAlpha ((juce::uint8) 76) : juce::Colour (0xff2b2b2b));
+    g.fillAll (highlighted ? juce::Colour (0xffffa500).withAlpha ((juce::uint8)76) : juce::Colour (0xff2b2b2b));
     g.setColour (juce::Colours::black);
     g.drawRect (getLocalBounds(), 1);
 
@@ -185,8 +183,8 @@ void TrackReorderWindow::TrackRow::paint (juce::Graphics& g)
 void TrackReorderWindow::TrackRow::mouseDown (const juce::MouseEvent&)
 {
     if (auto* container = juce::DragAndDropContainer::findParentDragContainerFor (this))
-        container->startDragging (dragDescription, this, juce::ScaledImage (createComponentSnapshot (getLocalBounds(), true, 1.0f)),
-                                  false);
+        container->startDragging (dragDescription, this,
+                                  juce::ScaledImage (createComponentSnapshot (getLocalBounds(), true, 1.0f)), false);
 }
 
 bool TrackReorderWindow::TrackRow::isInterestedInDragSource (const SourceDetails& details)

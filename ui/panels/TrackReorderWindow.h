@@ -14,9 +14,7 @@ class TavrelDelayAudioProcessor;
     when another reel is opened it lists that one's tracks, and when the reel is ejected it
     closes, so a drop never names a track the reel does not have. Create it with new; it deletes
     itself when closed. */
-class TrackReorderWindow : public juce::DocumentWindow,
-                           public juce::DragAndDropContainer,
-                           private juce::Timer
+class TrackReorderWindow : public juce::DocumentWindow, public juce::DragAndDropContainer, private juce::Timer
 {
 public:
     TrackReorderWindow (TavrelDelayAudioProcessor& processor, std::function<void()> onTracksSwapped);
