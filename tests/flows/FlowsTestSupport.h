@@ -31,7 +31,7 @@ template <typename Predicate> bool runMessagesUntil (Predicate done, int timeout
 /** The open dialog with that title, waited for a little. */
 inline juce::AlertWindow* waitForDialog (const juce::String& title)
 {
-    runMessagesUntil ([&] { return FlowDialog::findOpenDialog (title) != nullptr; }, 2000);
+    runMessagesUntil ([&] { return FlowDialog::findOpenDialog (title) != nullptr; }, 10000);
     return FlowDialog::findOpenDialog (title);
 }
 
