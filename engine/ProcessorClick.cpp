@@ -137,8 +137,10 @@ void TavrelDelayAudioProcessor::renderClickTrack (double newBpm, int beatsPerBar
 
 void TavrelDelayAudioProcessor::toggleClick()
 {
-    setClickEnabled (clickTrack == nullptr, bpm > 0.0 ? bpm : 120.0, timeSigNumerator > 0 ? timeSigNumerator : 4,
-                     timeSigDenominator > 0 ? timeSigDenominator : 4);
+    const double tempo = bpm;
+    const int beatsPerBar = timeSigNumerator, beatUnit = timeSigDenominator;
+    setClickEnabled (clickTrack == nullptr, tempo > 0.0 ? tempo : 120.0, beatsPerBar > 0 ? beatsPerBar : 4,
+                     beatUnit > 0 ? beatUnit : 4);
 }
 
 void TavrelDelayAudioProcessor::postClickToggle()

@@ -84,8 +84,14 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
             return juce::Result::fail ("Stop the recording before saving the tape.");
     }
 
+    // A background save runs while the tape moves: the block callback runs under the callback
+    // lock, which is held here for one read.
     const auto& reference = tracks.front();
-    const auto tapePosition = reference.sampleRate > 0.0 ? reference.position / reference.sampleRate : 0.0;
+    const auto tapePosition = [this, &reference]
+    {
+        const juce::ScopedLock callback (getCallbackLock());
+        return reference.sampleRate > 0.0 ? reference.position / reference.sampleRate : 0.0;
+    }();
     const auto automation = createAutomationXml();
     const auto rate = tracks.empty() ? getSampleRate() : reference.sampleRate;
     const auto numSaved = juce::jmin (tracks.size(), (size_t)maxTracks);

@@ -401,9 +401,11 @@ public:
     //==============================================================================
     // Reel state.
     std::atomic<bool> unsavedChanges{false};
-    double bpm = 120.0;
-    int timeSigNumerator = 4;
-    int timeSigDenominator = 4;
+    // The tempo is set on the message thread while blocks (synced effects, the rhythm machine,
+    // hosted plug-ins' play head) read it.
+    std::atomic<double> bpm{120.0};
+    std::atomic<int> timeSigNumerator{4};
+    std::atomic<int> timeSigDenominator{4};
     std::atomic<int> currentSlot{0};
     std::unique_ptr<TapeTrack> clickTrack;
     juce::AudioDeviceManager* deviceManager = nullptr;

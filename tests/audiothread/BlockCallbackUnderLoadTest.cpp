@@ -128,21 +128,29 @@ TEST_F (AudioThreadTest, TheBlockCallbackNeverAllocatesWaitsOrFallsSilentWhileTh
                 if (stopNow)
                     deviceMidi.addEvent (juce::MidiMessage::controllerEvent (1, stopKey, 127), 0);
 
-                const bool suspendedBefore = p.isSuspended();
-                const auto start = juce::Time::getMillisecondCounterHiRes();
+                // The block runs as the device's player runs it: under the processor's callback
+                // lock, which a suspension takes.
+                bool suspended = false;
+                double elapsed = 0.0;
+                {
+                    const juce::ScopedLock callback (p.getCallbackLock());
+                    suspended = p.isSuspended();
+                    const auto start = juce::Time::getMillisecondCounterHiRes();
 
-                allocationCount = 0;
-                countingAllocations = true;
-                p.processBlock (buffer, deviceMidi);
-                countingAllocations = false;
+                    allocationCount = 0;
+                    countingAllocations = true;
+                    p.processBlock (buffer, deviceMidi);
+                    countingAllocations = false;
 
-                const auto elapsed = juce::Time::getMillisecondCounterHiRes() - start;
+                    elapsed = juce::Time::getMillisecondCounterHiRes() - start;
+                }
+
                 allocations += allocationCount;
                 longestBlockMs = juce::jmax (longestBlockMs.load(), elapsed);
 
                 // A deliberate edit on the message thread (the loop cut, the click tape) suspends
                 // processing: only a silence that nothing explains counts.
-                if (isSilent (buffer) && ! suspendedBefore && ! p.isSuspended())
+                if (isSilent (buffer) && ! suspended)
                     ++silentBlocks;
 
                 if (stopNow)
