@@ -227,7 +227,8 @@ TEST_F (ProgramTest, OpensTheCommandLineReelAndTakesOverASecondStart)
     auto program = start ({first.getFullPathName()});
     ASSERT_TRUE (waitUntilRunning()) << log();
     EXPECT_TRUE (opened ("First Take")) << log();
-    EXPECT_FALSE (first.exists()); // a received attachment goes once imported
+    // A received attachment goes once imported, just after the unpacked folder is complete.
+    EXPECT_TRUE (waitUntil ([&] { return ! first.exists(); }, 60000)) << log();
 
     // The second start hands its file over and ends without a window of its own.
     auto secondStart = start ({second.getFullPathName()});
