@@ -5,6 +5,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include "engine/ParameterIds.h"
+#include "engine/ReelEditGuard.h"
 #include "platform/Platform.h"
 #include "storage/GuardedXmlReader.h"
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
@@ -287,10 +288,13 @@ float TavrelDelayAudioProcessor::getTrackMeterLevel (int track) const
 
 void TavrelDelayAudioProcessor::clearTrack (int index)
 {
+    // Zeroed in place while no block callback, save or render reads the tape: the buffer keeps
+    // its memory, and a save never writes a half-erased track and then marks it saved.
+    const ReelEditGuard guard (*this);
+
     if (index < 0 || index >= numTracks || index >= (int)tracks.size())
         return;
 
-    const juce::ScopedLock lock (audioLock);
     auto& track = tracks[(size_t)index];
     track.getAudio().clear();
     track.recordedLength = 0;

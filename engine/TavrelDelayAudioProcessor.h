@@ -248,6 +248,9 @@ public:
     juce::String getGroupName (int group) const;
     void setGroupName (int group, const juce::String& name);
     float getTrackMeterLevel (int track) const;
+    /** Erases a track: every sample 0, recorded length 0, marked for the next save. Waits for
+        a running save and suspends processing meanwhile (ReelEditGuard); the tape keeps its
+        buffer. A track outside the reel is left alone. Message thread. */
     void clearTrack (int index);
     bool anyTrackArmed() const;
 

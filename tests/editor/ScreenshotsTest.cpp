@@ -1,3 +1,4 @@
+#include "ConsoleScreens.h"
 #include "EditorTestSupport.h"
 
 #include "tests/support/TempDir.h"
@@ -21,6 +22,8 @@ const Screen screens[] = {
     {"deck-cover-down", [] (EditorFixture& f) { f.showDeck(); }},
     {"deck-cover-up", [] (EditorFixture& f) { f.editor->dustCover->putAwayAtOnce(); f.showDeck(); }},
     {"deck-minimal", [] (EditorFixture& f) { f.showDeck(); f.switchInterface (true); }},
+    {"console", [] (EditorFixture& f) { EditorTest::dressConsole (f); }},
+    {"console-minimal", [] (EditorFixture& f) { f.switchInterface (true); EditorTest::dressConsole (f); }},
 };
 
 juce::File screenshotFolder (const TempDir& fallback)

@@ -400,17 +400,6 @@ void switchThirdPartyPlugins (Editor& editor)
                              target->storeEnable3rdPartyPlugins (true);
                      });
 }
-
-void toggleMaskingTape (Editor& editor)
-{
-    editor.maskingTapeVisible = ! editor.maskingTapeVisible;
-    editor.audioProcessor.parameters.state.setProperty ("ShowMaskingTape", editor.maskingTapeVisible, nullptr);
-
-    if (editor.console != nullptr)
-        editor.console->setMaskingTapeVisible (editor.maskingTapeVisible);
-
-    editor.repaint();
-}
 } // namespace
 
 void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trackIndex)
@@ -483,7 +472,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             showSnapshotLoadDialog (commandId - 14);
             break;
         case C::maskingTape:
-            toggleMaskingTape (*this);
+            toggleMaskingTape();
             break;
         case C::dustCover:
             toggleDustCover (*this);

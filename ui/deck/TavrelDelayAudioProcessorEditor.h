@@ -59,6 +59,10 @@ public:
         it. Never fails visibly: an unreadable file is replaced, a failed write ignored. */
     void hideDustCoverPermanently();
 
+    /** Console: shows or hides the masking tape (the strips' name labels), kept in the reel's
+        "ShowMaskingTape" property. */
+    void toggleMaskingTape();
+
     /** Saves the open reel into its main slot when its name is exactly reelName. */
     void saveReelIfOpen (const juce::String& reelName);
 
