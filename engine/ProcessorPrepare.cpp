@@ -202,9 +202,18 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     auto& reference = tracks.front();
     const auto reelRate = reference.sampleRate;
 
+    // A tape whose rate the device refused when it was opened plays at its own rate as long
+    // as the device stays at the rate it had then: a restart for another buffer size, or of
+    // the same device, keeps it with its audio.
+    const bool deviceRateKept = tapeDeviceRate > 0.0 && std::abs (tapeDeviceRate - sampleRate) <= reelRateTolerance;
+    const bool atDeviceRate = reelRate > 0.0 && std::abs (reelRate - sampleRate) <= reelRateTolerance;
+    const bool keepOwnRate = reelRate > 0.0 && ! atDeviceRate && deviceRateKept
+                             && reference.getAudio().getNumSamples() > 0;
+    const auto tapeRate = keepOwnRate ? reelRate : sampleRate;
+
     // A tape cannot play at another rate: it is blanked below, and first its unsaved
     // recordings are kept on disk.
-    if (reelRate > 0.0 && std::abs (reelRate - sampleRate) > reelRateTolerance)
+    if (reelRate > 0.0 && ! atDeviceRate && ! keepOwnRate)
         rescueTapeBeforeRateChange();
 
     tapeMechanics.prepare (sampleRate);
@@ -216,11 +225,11 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     // the reel's own rate (give or take the tolerance) the tape keeps its very samples, so
     // its audio stays; at another rate it keeps its length in seconds on a new, blank tape.
     const auto reelSamples = reference.getAudio().getNumSamples();
-    const auto sameTape = reelRate > 0.0 && std::abs (reelRate - sampleRate) <= reelRateTolerance;
+    const auto sameTape = atDeviceRate || keepOwnRate;
     double seconds;
 
     if (reelSamples > 0 && sameTape)
-        seconds = (reelSamples + 0.5) / sampleRate; // rounding can never lose the last sample
+        seconds = (reelSamples + 0.5) / tapeRate; // rounding can never lose the last sample
     else if (reelSamples > 0 && reelRate > 0.0)
         seconds = reelSamples / reelRate;
     else
@@ -236,7 +245,7 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     for (size_t i = 0; i < tracks.size() && i < positions.size(); ++i)
         positions[i] = tracks[i].getPositionSeconds();
 
-    if (prepareReel (numTracks, seconds, sampleRate).wasOk() && keepPlace)
+    if (prepareReel (numTracks, seconds, tapeRate).wasOk() && keepPlace)
         for (size_t i = 0; i < tracks.size() && i < positions.size(); ++i)
             tracks[i].setPositionSeconds (positions[i]);
 
@@ -275,6 +284,8 @@ void TavrelDelayAudioProcessor::prepareToPlay (double sampleRate, int samplesPer
     if (deviceManager != nullptr)
         if (auto* device = deviceManager->getCurrentAudioDevice())
             deviceLatencySamples = device->getInputLatencyInSamples() + device->getOutputLatencyInSamples();
+
+    tapeDeviceRate = sampleRate;
 }
 
 void TavrelDelayAudioProcessor::rescueTapeBeforeRateChange()

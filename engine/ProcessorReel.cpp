@@ -19,6 +19,14 @@ namespace
 {
 constexpr const char* recoveredSuffixWithSpace = " (Recovered)";
 
+/** A track file longer than a blank track's holds a recording: a save writes at least a
+    second past the last recorded sample. */
+bool holdsRecording (const juce::File& trackFile)
+{
+    return trackFile.getSize()
+           > ReelFolderFormat::getTrackFileBytes (ReelFolderFormat::minimumTrackFileSamples);
+}
+
 /** Row of backgroundCopyStale for a background slot. */
 int staleRow (int slot)
 {
@@ -66,6 +74,11 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
     // A recovery copy the user has not yet chosen to open or discard holds the only copy of
     // its audio: nothing is written over it.
     if (slot == ReelFolderFormat::recoverySlot && folderName == protectedRecoveryFolder)
+        return juce::Result::ok();
+
+    // Nor is a blank tape (one a device change or an eject left) written over a recovery copy
+    // that holds recordings: that copy may be the only one of them.
+    if (slot == ReelFolderFormat::recoverySlot && tapeIsBlank() && recoveryCopyHoldsAudio (folderName))
         return juce::Result::ok();
 
     // A user save stops the tape for its whole length: during a take that would drop input.
@@ -284,6 +297,22 @@ bool TavrelDelayAudioProcessor::loadReel (const juce::String& name, int slot)
     reelLoadWarning = problem;
     numTracks = (int)tracks.size();
 
+    // A device that refused the reel's rate runs on at its own: the tape keeps its rate (and
+    // its audio) until the device's rate changes, and the user hears why it sounds off.
+    if (const auto runningRate = deviceManager != nullptr ? deviceRate : tapeDeviceRate; runningRate > 0.0)
+    {
+        tapeDeviceRate = runningRate;
+        const auto tapeRate = tracks.empty() ? runningRate : tracks.front().sampleRate;
+
+        if (std::abs (tapeRate - runningRate) > 1.0)
+            reelLoadWarning = (reelLoadWarning.isNotEmpty() ? reelLoadWarning + "\n" : juce::String())
+                              + "The audio device could not be set to the reel's sample rate of "
+                              + juce::String (juce::roundToInt (tapeRate)) + " Hz and runs at "
+                              + juce::String (juce::roundToInt (runningRate))
+                              + " Hz: the reel plays at the wrong speed and pitch. Set the device to "
+                              + juce::String (juce::roundToInt (tapeRate)) + " Hz to hear it as recorded.";
+    }
+
     loadGlobalSettings(); // the app-wide switches override what the reel stored
 
     const auto& state = parameters.state;
@@ -444,4 +473,24 @@ void TavrelDelayAudioProcessor::ejectReel()
 
     const juce::ScopedLock audioGuard (audioLock);
     clickTrack.reset();
+}
+
+bool TavrelDelayAudioProcessor::tapeIsBlank() const
+{
+    for (const auto& track : tracks)
+        if (track.recordedLength > 0)
+            return false;
+
+    return true;
+}
+
+bool TavrelDelayAudioProcessor::recoveryCopyHoldsAudio (const juce::String& folderName) const
+{
+    const auto recovery = reelLibrary.getReelFolder (folderName).getChildFile (StorageIds::recoveryFolder);
+
+    for (int i = 0; i < maxTracks; ++i)
+        if (holdsRecording (recovery.getChildFile (ReelFolderFormat::getTrackFileName (i))))
+            return true;
+
+    return false;
 }

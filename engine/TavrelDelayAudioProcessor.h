@@ -821,6 +821,12 @@ public:
     std::atomic<bool> reelEjectedByDevice{false};
     juce::String reelEjectedMessage;
 
+    /** The device rate the open tape was last prepared or loaded under; 0 before the first
+        device start. A tape at a rate the device refused plays on at its own rate while the
+        device keeps this one: only a change of the device's rate can close it. Message
+        thread. */
+    double tapeDeviceRate = 0.0;
+
     /** The reel folder whose recovery copy holds audio that exists nowhere else and that the
         user has not yet chosen to open or discard (a newer recovery copy of a reel opened from
         its main copy, or one written to rescue a tape a device change closed): background
@@ -914,6 +920,13 @@ private:
     /** Before a device change at another rate blanks the tape: keeps its unsaved recordings
         on disk and tells the user; for a named reel also closes it. saveLock held. */
     void rescueTapeBeforeRateChange();
+
+    /** True when no track holds a recording (a fresh, erased or rate-changed tape). */
+    bool tapeIsBlank() const;
+
+    /** True when the reel folder's recovery copy has a track file with a recording in it. */
+    bool recoveryCopyHoldsAudio (const juce::String& folderName) const;
+
     juce::File sessionLockFile;
 
     //==============================================================================

@@ -12,6 +12,10 @@
 #include "storage/StateXmlIds.h"
 #include "storage/StorageIds.h"
 
+#if JUCE_LINUX || JUCE_BSD
+ #include <sys/stat.h>
+#endif
+
 namespace
 {
 juce::String pointerFileName (const juce::String& reelName)
@@ -361,6 +365,23 @@ bool ReelLibrary::hasSnapshot (const juce::String& reelName, int slot) const
            ReelFolderFormat::getSlotFolder (reelFolder, slot).getChildFile (StorageIds::settingsFile).exists();
 }
 
+namespace
+{
+/** A file's modification time to the finest step the file system keeps (JUCE's own reading
+    stops at whole seconds here). */
+juce::int64 modificationNanoseconds (const juce::File& file)
+{
+#if JUCE_LINUX || JUCE_BSD
+    struct stat info;
+
+    if (::stat (file.getFullPathName().toRawUTF8(), &info) == 0)
+        return (juce::int64)info.st_mtim.tv_sec * 1000000000 + (juce::int64)info.st_mtim.tv_nsec;
+#endif
+
+    return file.getLastModificationTime().toMilliseconds() * 1000000;
+}
+} // namespace
+
 bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
 {
     const auto reelFolder = getReelFolder (reelName);
@@ -378,7 +399,10 @@ bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
     if (! main.existsAsFile())
         return true;
 
-    return main.getLastModificationTime().toMilliseconds() < recovery.getLastModificationTime().toMilliseconds();
+    // A main save deletes the recovery copy, so one that is still there was written after it
+    // unless it is plainly older: a tie (file times in whole seconds, or saves within one clock
+    // tick) counts as newer, since asking about a copy costs the user a click and losing it a take.
+    return modificationNanoseconds (main) <= modificationNanoseconds (recovery);
 }
 
 void ReelLibrary::deleteRecoveryFolder (const juce::String& reelName)

@@ -172,8 +172,9 @@ juce::Result TapeTrack::prepare (double newSampleRate, double tapeSeconds)
     if (audio.getNumSamples() != length || audio.getNumChannels() != 1)
     {
         // Let go of the old tape first, so that changing a reel never needs the memory of
-        // both the old and the new one at once.
+        // both the old and the new one at once. The new tape holds no recording.
         audio = juce::AudioBuffer<float>();
+        recordedLength = 0;
 
         try
         {

@@ -396,3 +396,65 @@ TEST_F (CrashSafeSave, ACopyWhoseFilesComeFromDifferentSavesIsReported)
     EXPECT_TRUE (problem.contains ("track_4.wav")) << problem;
     EXPECT_FALSE (problem.contains ("track_3.wav")) << problem;
 }
+
+TEST_F (CrashSafeSave, ASaveThatRunsOutOfSpaceFailsCleanlyAndKeepsThePreviousCopy)
+{
+    // A real small disk: a tmpfs of its own, filled up to leave a given amount free, so that
+    // the save runs out at different files of the copy.
+    const auto disk = temp / "disk";
+    disk.createDirectory();
+
+    if (! run ("mount -t tmpfs -o size=4m dravin8-full '" + disk.getFullPathName() + "'"))
+        GTEST_SKIP() << "needs root to mount a small tmpfs (run as root to test a full disk)";
+
+    struct Unmount
+    {
+        juce::File at;
+        ~Unmount() { run ("umount '" + at.getFullPathName() + "'"); }
+    } unmount{disk};
+
+    GenerationReel small{disk};
+    const auto reelFolder = disk.getChildFile (reelName);
+    ASSERT_TRUE (small.save (1).wasOk());
+
+    juce::int64 copyBytes = 0;
+
+    for (const auto& f : reelFolder.findChildFiles (juce::File::findFiles, true))
+        copyBytes += f.getSize();
+
+    const auto before = contentOf (reelFolder);
+    const auto filler = disk.getChildFile ("filler");
+
+    for (const auto freeBytes : {juce::int64 (0), juce::int64 (8192), copyBytes / 3, copyBytes - 8192})
+    {
+        SCOPED_TRACE ("bytes left free: " + juce::String (freeBytes));
+        filler.deleteFile();
+
+        {
+            juce::FileOutputStream out (filler);
+            ASSERT_TRUE (out.openedOk());
+            juce::HeapBlock<char> block (4096, true);
+
+            while (disk.getBytesFreeOnVolume() > freeBytes + 4096 && out.write (block, 4096))
+                out.flush();
+        }
+
+        ASSERT_LT (disk.getBytesFreeOnVolume(), copyBytes) << "the disk must be too small for another copy";
+
+        const auto result = small.save (2);
+        ASSERT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().contains (reelFolder.getFullPathName())) << result.getErrorMessage();
+        EXPECT_TRUE (result.getErrorMessage().contains ("track_") || result.getErrorMessage().contains ("settings") ||
+                     result.getErrorMessage().contains ("defect") || result.getErrorMessage().contains ("automation"))
+            << "names the file: " << result.getErrorMessage();
+
+        EXPECT_EQ (contentOf (reelFolder), before);
+        EXPECT_TRUE (transientFilesIn (reelFolder).isEmpty()) << transientFilesIn (reelFolder).joinIntoString (", ");
+        EXPECT_EQ (small.loadWholeGeneration(), 1);
+    }
+
+    // With the space back, the same save goes through.
+    filler.deleteFile();
+    ASSERT_TRUE (small.save (2).wasOk());
+    EXPECT_EQ (small.loadWholeGeneration(), 2);
+}

@@ -433,3 +433,84 @@ TEST_F (ReelTest, ABlankTapeNeverOverwritesTheRecoveryCopyThatHoldsTheTake)
     p.runAutoSaveTick (1, lastSlotTick);
     EXPECT_EQ (snapshot (recovery), kept);
 }
+
+TEST_F (ReelTest, AReelAtARateTheDeviceRefusedKeepsItsAudioWhileTheDeviceKeepsItsRate)
+{
+    // A reel recorded at 44.1 kHz.
+    p.prepareToPlay (44100.0, 512);
+    p.reelName = "Song";
+    record (0, 1.0, 0.5f);
+    ASSERT_TRUE (p.saveReel (0).wasOk());
+
+    // Opened again on a device that stays at 48 kHz (it refused the reel's rate): the tape
+    // keeps its rate and its audio, and the user hears why it sounds off.
+    p.prepareToPlay (48000.0, 512);
+    p.reelEjectedByDevice = false;
+    ASSERT_TRUE (p.loadReel ("Song", 0));
+    ASSERT_EQ (p.tracks[0].sampleRate, 44100.0);
+    EXPECT_TRUE (p.reelLoadWarning.contains ("44100 Hz")) << p.reelLoadWarning;
+    EXPECT_TRUE (p.reelLoadWarning.contains ("48000 Hz")) << p.reelLoadWarning;
+    record (2, 0.5, 0.75f); // a take not saved yet
+    const auto saved = p.tracks[0].getAudio().getSample (0, 1000);
+    const auto take = p.tracks[2].getAudio().getSample (0, 1000);
+    const auto length = p.tracks[0].getAudio().getNumSamples();
+    ASSERT_NE (saved, 0.0f);
+
+    // The device restarts at the same rate (another buffer size, the same settings again), and
+    // at last at the reel's own rate: the tape stays open as it was.
+    for (const auto& [deviceRate, blockSize] :
+         {std::pair (48000.0, 256), std::pair (48000.0, 512), std::pair (44100.0, 512)})
+    {
+        SCOPED_TRACE (juce::String (deviceRate) + " Hz / " + juce::String (blockSize));
+        p.prepareToPlay (deviceRate, blockSize);
+        EXPECT_EQ (p.reelName, "Song");
+        EXPECT_FALSE (p.reelEjectedByDevice);
+        EXPECT_EQ (p.tracks[0].sampleRate, 44100.0);
+        EXPECT_EQ (p.tracks[0].getAudio().getNumSamples(), length);
+        EXPECT_EQ (p.tracks[0].getAudio().getSample (0, 1000), saved);
+        EXPECT_EQ (p.tracks[2].getAudio().getSample (0, 1000), take);
+        EXPECT_TRUE (p.tracks[2].dirty);
+    }
+
+    // A real change of the device's rate away from the reel's closes it, the unsaved take kept.
+    p.prepareToPlay (96000.0, 512);
+    EXPECT_TRUE (p.reelEjectedByDevice);
+    EXPECT_EQ (p.reelName, StorageIds::untitledReelName);
+    const auto rescued = reel ("Song").getChildFile ("Recovery/track_3.wav");
+    ASSERT_TRUE (rescued.existsAsFile());
+    EXPECT_NEAR (sampleOnDisk (rescued, 1000), take, 1.0e-3f);
+}
+
+TEST_F (ReelTest, AnEjectedReelsBlankTapeLeavesTheScratchRecoveryCopyWithItsTake)
+{
+    // A scratch tape's recovery copy with a take in it, left from an earlier session.
+    p.prepareToPlay (48000.0, 512);
+    p.reelName = StorageIds::untitledReelName;
+    record (1, 1.0, 0.5f);
+    ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
+    const auto scratchRecovery = reel (StorageIds::untitledReelName).getChildFile ("Recovery");
+    const auto kept = snapshot (scratchRecovery);
+
+    // A named reel is open when the device's rate changes: it is closed and the tape blanked,
+    // and the user is told.
+    p.reelName = "Song";
+    record (0, 1.0, 0.25f);
+    ASSERT_TRUE (p.saveReel (0).wasOk());
+    p.prepareToPlay (44100.0, 512);
+    EXPECT_TRUE (p.reelEjectedByDevice);
+    EXPECT_TRUE (p.reelEjectedMessage.startsWith ("The Audio Device Sample Rate changed.")) << p.reelEjectedMessage;
+    ASSERT_EQ (p.reelName, StorageIds::untitledReelName);
+    EXPECT_EQ (p.tracks[0].recordedLength, 0);
+
+    // The blank tape's changes are auto-saved, but never over the copy that holds the take.
+    setParameter (p, ParameterIds::MASTER_VOL, 0.4f);
+    int lastSlotTick = 0;
+    p.runAutoSaveTick (1, lastSlotTick);
+    ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
+    EXPECT_EQ (snapshot (scratchRecovery), kept);
+
+    // Once the tape holds a recording again, its recovery copy is written as usual.
+    record (3, 0.5);
+    ASSERT_TRUE (p.saveReel (ReelFolderFormat::recoverySlot).wasOk());
+    EXPECT_NE (snapshot (scratchRecovery), kept);
+}
