@@ -136,7 +136,7 @@ juce::Result TavrelDelayAudioProcessor::importAudioToTrack (const juce::File& fi
     for (int t = 0; t < numTargets; ++t)
     {
         auto& target = tracks[(size_t)(track + t)];
-        target.recordedLength = juce::jmax (target.recordedLength, reach);
+        target.recordedLength = juce::jmax (target.recordedLength.load(), reach);
         target.dirty = true;
 
         if (auto* monitor = parameters.getParameter (ParameterIds::forTrack (ParameterIds::MON_, track + t + 1)))

@@ -25,7 +25,9 @@ void swapAtomics (std::atomic<int>& a, std::atomic<int>& b) noexcept
 void swapTapes (TapeTrack& a, TapeTrack& b) noexcept
 {
     std::swap (a.audio, b.audio);
-    std::swap (a.recordedLength, b.recordedLength);
+    const int lengthA = a.recordedLength;
+    a.recordedLength = b.recordedLength.load();
+    b.recordedLength = lengthA;
 
     const auto newPositionA = b.position / b.sampleRate * a.sampleRate;
     const auto newPositionB = a.position / a.sampleRate * b.sampleRate;

@@ -1,5 +1,7 @@
 #include "storage/ReelFolderWriter.h"
 
+#include "engine/tape/SharedTapeSample.h"
+
 #include "platform/Platform.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelFolderReader.h"
@@ -406,13 +408,19 @@ juce::Result ReelFolderWriter::addTrack (const juce::String& fileName, const Tap
 
         // Written in slices so the progress moves; each slice converts whole samples, so a
         // background save of a tape the audio thread writes never tears a sample.
-        constexpr int slice = 1 << 18;
+        // The slice is copied first, sample by sample as the audio thread writes them.
+        constexpr int slice = 1 << 16;
         const float* channel = audio.getReadPointer (0);
+        juce::HeapBlock<float> copy ((size_t)slice);
 
         for (juce::int64 done = 0; done < numSamples && ! writeFailed;)
         {
             const auto count = (int)juce::jmin ((juce::int64)slice, numSamples - done);
-            const float* channels[] = {channel + done, nullptr};
+
+            for (int i = 0; i < count; ++i)
+                copy[i] = SharedTapeSample::load (channel + done + i);
+
+            const float* channels[] = {copy.get(), nullptr};
 
             if (! writer->writeFromFloatArrays (channels, 1, count))
                 writeFailed = true;

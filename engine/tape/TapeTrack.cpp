@@ -1,5 +1,7 @@
 #include "engine/tape/TapeTrack.h"
 
+#include "engine/tape/SharedTapeSample.h"
+
 #include "engine/tape/TapeReelSize.h"
 
 #include <cmath>
@@ -70,7 +72,7 @@ TapeTrack::TapeTrack (TapeTrack&& other) noexcept
       lastOutput (other.lastOutput), spliceFadeFrom (other.spliceFadeFrom), spliceFadeActive (other.spliceFadeActive),
       spliceFadeCount (other.spliceFadeCount), spliceFadeLength (other.spliceFadeLength), headGapMs (other.headGapMs),
       outputGain (other.outputGain), drive (other.drive), monitorTape (other.monitorTape),
-      recordGate (other.recordGate), recordedLength (other.recordedLength), eqHigh (other.eqHigh), eqMid (other.eqMid),
+      recordGate (other.recordGate), recordedLength (other.recordedLength.load()), eqHigh (other.eqHigh), eqMid (other.eqMid),
       eqLow (other.eqLow), trim (other.trim), eqCache (other.eqCache), inverseSampleRate (other.inverseSampleRate)
 {
 }
@@ -107,7 +109,7 @@ TapeTrack& TapeTrack::operator= (TapeTrack&& other) noexcept
         drive = other.drive;
         monitorTape = other.monitorTape;
         recordGate = other.recordGate;
-        recordedLength = other.recordedLength;
+        recordedLength = other.recordedLength.load();
         eqHigh = other.eqHigh;
         eqMid = other.eqMid;
         eqLow = other.eqLow;
@@ -141,7 +143,7 @@ void TapeTrack::copyStateFrom (const TapeTrack& other)
     drive = other.drive;
     monitorTape = other.monitorTape;
     recordGate = other.recordGate;
-    recordedLength = other.recordedLength;
+    recordedLength = other.recordedLength.load();
     eqHigh = other.eqHigh;
     eqMid = other.eqMid;
     eqLow = other.eqLow;
@@ -344,7 +346,8 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
 
     if (playPoint >= 0.0 && playPoint < (double)length)
     {
-        fromTape = head.playbackSample (audio, playPoint, playPoint * inverseSampleRate, speed, recordedLength);
+        fromTape = head.playbackSample (audio, playPoint, playPoint * inverseSampleRate, speed,
+                                             recordedLength.load (std::memory_order_relaxed));
 
         // Fade at both ends of the tape, so that running off it does not click.
         const auto fadeSamples = 0.05 * sampleRate;
@@ -543,7 +546,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
             {
                 const auto offset = head.advanceDefects (readSeconds[k], readSpeeds[k]);
                 bandSums[k] =
-                    head.filterBands (head.readTape (audio, readPoints[k], offset), wanderNoise[k], recordedLength);
+                    head.filterBands (head.readTape (audio, readPoints[k], offset), wanderNoise[k],
+                                      recordedLength.load (std::memory_order_relaxed));
                 ++k;
             }
         }
@@ -552,7 +556,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
     else
     {
-        head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise, recordedLength, bandSums, numInRange);
+        head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise,
+                      recordedLength.load (std::memory_order_relaxed), bandSums, numInRange);
     }
 
     // 4. The head's filter chain over the run.
@@ -667,7 +672,7 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
         const auto keep = 1.0f - gate;
 
         for (int index = from; index < to; ++index)
-            tape[index] *= keep;
+            SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
     }
 
     // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
@@ -710,7 +715,7 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
         auto* at = tape + first;
 
         for (int tap = 0; tap < writeKernelTaps; ++tap)
-            at[tap] += (float)weights[tap] * amount;
+            SharedTapeSample::add (at + tap, (float)weights[tap] * amount);
     }
     else
     {
@@ -722,11 +727,11 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
             if (index < 0)
                 index += length;
 
-            tape[index] += (float)weights[tap] * amount;
+            SharedTapeSample::add (tape + index, (float)weights[tap] * amount);
         }
     }
 
-    recordedLength = juce::jmax (recordedLength, whole);
+    raiseRecordedLength (whole);
 }
 
 void TapeTrack::writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept
@@ -737,8 +742,9 @@ void TapeTrack::writeDirect (double writePoint, float value, float gate, bool so
         return;
 
     auto* tape = audio.getWritePointer (0, 0);
-    tape[index] = value + tape[index] * (soundOnSound ? 1.0f : 1.0f - gate);
-    recordedLength = juce::jmax (recordedLength, index);
+    SharedTapeSample::store (tape + index,
+                             value + SharedTapeSample::load (tape + index) * (soundOnSound ? 1.0f : 1.0f - gate));
+    raiseRecordedLength (index);
 }
 
 bool TapeTrack::wrapLoopPosition() noexcept

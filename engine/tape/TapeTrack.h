@@ -90,8 +90,9 @@ public:
     juce::uint32 getWriteSequence() const noexcept { return writeSequence.load (std::memory_order_acquire); }
     bool wasWrittenSince (juce::uint32 sequence) const noexcept
     {
-        std::atomic_thread_fence (std::memory_order_acquire);
-        return (sequence & 1u) != 0 || writeSequence.load (std::memory_order_relaxed) != sequence;
+        // A read-modify-write rather than a fence: it keeps the reads of the tape before it,
+        // and ThreadSanitizer understands it (it does not model fences).
+        return (sequence & 1u) != 0 || writeSequence.fetch_add (0u, std::memory_order_acq_rel) != sequence;
     }
 
     //==============================================================================
@@ -115,7 +116,9 @@ public:
     juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> drive{0.0f};
     juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> monitorTape{0.0f};
     juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> recordGate{0.0f};
-    int recordedLength = 0;
+    /** Samples of the tape holding a recording. The audio thread raises it while a save
+        thread reads it: atomic, and relaxed on the audio thread's side. */
+    std::atomic<int> recordedLength{0};
     TapeBiquad eqHigh;
     TapeBiquad eqMid;
     TapeBiquad eqLow;
@@ -127,12 +130,13 @@ private:
 
     /** Odd while the audio thread writes the tape. Not copied: saves and copies of the track
         list never overlap (both hold the processor's save lock). */
-    std::atomic<juce::uint32> writeSequence{0};
+    mutable std::atomic<juce::uint32> writeSequence{0};
 
     void beginTapeWrite() noexcept
     {
-        writeSequence.store (writeSequence.load (std::memory_order_relaxed) + 1u, std::memory_order_relaxed);
-        std::atomic_thread_fence (std::memory_order_release);
+        // Odd before the first sample is written: the acquiring increment keeps the writes
+        // after it.
+        writeSequence.fetch_add (1u, std::memory_order_acq_rel);
     }
 
     void endTapeWrite() noexcept
@@ -147,6 +151,12 @@ private:
     void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
     void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;
     void wrapLoop() noexcept;
+
+    void raiseRecordedLength (int reach) noexcept
+    {
+        if (reach > recordedLength.load (std::memory_order_relaxed))
+            recordedLength.store (reach, std::memory_order_relaxed);
+    }
     bool wrapLoopPosition() noexcept;
 
     static constexpr int maxChunk = 256;

@@ -15,6 +15,15 @@
 
 #include "tests/support/AllocationCounter.h"
 
+#if ! DRAVIN8_COUNT_ALLOCATIONS
+// Without the counter (under a sanitizer) the load test still runs, for the races it may meet.
+namespace
+{
+thread_local int allocationCount = 0;
+thread_local bool countingAllocations = false;
+} // namespace
+#endif
+
 namespace
 {
 using namespace ParameterIds;
@@ -49,9 +58,6 @@ bool isSilent (const juce::AudioBuffer<float>& buffer)
 
 TEST_F (AudioThreadTest, TheBlockCallbackNeverAllocatesWaitsOrFallsSilentWhileTheThreadsAroundItWork)
 {
-#if ! DRAVIN8_COUNT_ALLOCATIONS
-    GTEST_SKIP() << "allocation counting needs glibc without sanitizers";
-#else
     quietTape();
     prepare();
     setReelName ("Song");
@@ -197,7 +203,9 @@ TEST_F (AudioThreadTest, TheBlockCallbackNeverAllocatesWaitsOrFallsSilentWhileTh
     juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
     masterVolume->removeListener (&volumeListener);
 
+#if DRAVIN8_COUNT_ALLOCATIONS
     EXPECT_EQ (allocations, 0);
+#endif
     EXPECT_EQ (silentBlocks, 0) << "of " << blocks.load();
     EXPECT_LT (longestBlockMs.load(), 400.0); // far above a loaded machine's jitter, below the hold
 
@@ -226,7 +234,6 @@ TEST_F (AudioThreadTest, TheBlockCallbackNeverAllocatesWaitsOrFallsSilentWhileTh
     EXPECT_FALSE (p.latencyMeasureActive);
     EXPECT_NE (p.clickTrack, nullptr);
     p.setClickEnabled (false, 120.0, 4, 4);
-#endif
 }
 
 //==============================================================================
