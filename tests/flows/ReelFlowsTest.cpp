@@ -282,6 +282,15 @@ TEST_F (Fixture, AnArchiveOpensTheReelTheImportMade)
     EXPECT_EQ (editor->trackPageButton.getButtonText(), "TRACKS\n1 - 8");
     EXPECT_TRUE (archive.existsAsFile());
     EXPECT_EQ (libraryFolders(), juce::StringArray ({"B", "B (2)"}));
+
+    // An archive that is no archive says so, leaves no folder and keeps the open reel.
+    const auto damaged = temp / "Damaged.zip";
+    damaged.replaceWithText ("not a zip file");
+    editor->openReelChosen (damaged);
+    ASSERT_TRUE (answer ("Import Failed", "OK"));
+    EXPECT_EQ (processor->getReelName(), "B (2)");
+    EXPECT_EQ (libraryFolders(), juce::StringArray ({"B", "B (2)"}));
+    EXPECT_TRUE (damaged.existsAsFile());
 }
 
 TEST_F (Fixture, APointerFileOpensItsReelAndLeavesNoFolderBehind)
