@@ -283,9 +283,16 @@ TEST_F (Fixture, AnArchiveOpensTheReelTheImportMade)
     EXPECT_TRUE (archive.existsAsFile());
     EXPECT_EQ (libraryFolders(), juce::StringArray ({"B", "B (2)"}));
 
-    // An archive that is no archive says so, leaves no folder and keeps the open reel.
+    // An archive that holds no reel says so, leaves no folder and keeps the open reel.
     const auto damaged = temp / "Damaged.zip";
-    damaged.replaceWithText ("not a zip file");
+    {
+        juce::ZipFile::Builder builder;
+        builder.addEntry (new juce::MemoryInputStream ("no reel here", 12, false), 0, "readme.txt",
+                          juce::Time::getCurrentTime());
+        juce::FileOutputStream out (damaged);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (builder.writeToStream (out, nullptr));
+    }
     editor->openReelChosen (damaged);
     ASSERT_TRUE (answer ("Import Failed", "OK"));
     EXPECT_EQ (processor->getReelName(), "B (2)");
