@@ -3,6 +3,7 @@
 
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "platform/Platform.h"
 #include "storage/GuardedXmlReader.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelFolderReader.h"
@@ -11,10 +12,6 @@
 #include "storage/ReelNames.h"
 #include "storage/StateXmlIds.h"
 #include "storage/StorageIds.h"
-
-#if JUCE_LINUX || JUCE_BSD
- #include <sys/stat.h>
-#endif
 
 namespace
 {
@@ -365,23 +362,6 @@ bool ReelLibrary::hasSnapshot (const juce::String& reelName, int slot) const
            ReelFolderFormat::getSlotFolder (reelFolder, slot).getChildFile (StorageIds::settingsFile).exists();
 }
 
-namespace
-{
-/** A file's modification time to the finest step the file system keeps (JUCE's own reading
-    stops at whole seconds here). */
-juce::int64 modificationNanoseconds (const juce::File& file)
-{
-#if JUCE_LINUX || JUCE_BSD
-    struct stat info;
-
-    if (::stat (file.getFullPathName().toRawUTF8(), &info) == 0)
-        return (juce::int64)info.st_mtim.tv_sec * 1000000000 + (juce::int64)info.st_mtim.tv_nsec;
-#endif
-
-    return file.getLastModificationTime().toMilliseconds() * 1000000;
-}
-} // namespace
-
 bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
 {
     const auto reelFolder = getReelFolder (reelName);
@@ -400,9 +380,9 @@ bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
         return true;
 
     // A main save deletes the recovery copy, so one that is still there was written after it
-    // unless it is plainly older: a tie (file times in whole seconds, or saves within one clock
-    // tick) counts as newer, since asking about a copy costs the user a click and losing it a take.
-    return modificationNanoseconds (main) <= modificationNanoseconds (recovery);
+    // unless it is plainly older: a tie (saves within one tick of the file system's clock)
+    // counts as newer, since asking about a copy costs the user a click and losing it a take.
+    return Platform::getModificationTimeNanoseconds (main) <= Platform::getModificationTimeNanoseconds (recovery);
 }
 
 void ReelLibrary::deleteRecoveryFolder (const juce::String& reelName)
