@@ -115,9 +115,9 @@ juce::Result TavrelDelayAudioProcessor::saveReelFrom (int slot, const ReelStateS
     std::array<bool, maxTracks> changed{};
     bool settingsChanged = false;
 
-    // Parameter values reach the tree lazily; brought up to date first, so that the writer's
-    // own copy of the tree does not count as a change made during the save.
-    parameters.copyState();
+    // Parameter values reach the tree lazily: the snapshot (taken on the message thread, which
+    // owns the tree) brought them up to date. Flushing them again here, on a save thread, would
+    // write the tree while the message thread sets its properties.
 
     for (size_t i = 0; i < numSaved; ++i)
         changed[i] = main ? tracks[i].dirty.exchange (false) : tracks[i].dirty.load();

@@ -379,10 +379,7 @@ bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
     if (! main.existsAsFile())
         return true;
 
-    // A main save deletes the recovery copy, so one that is still there was written after it
-    // unless it is plainly older: a tie (saves within one tick of the file system's clock)
-    // counts as newer, since asking about a copy costs the user a click and losing it a take.
-    return Platform::getModificationTimeNanoseconds (main) <= Platform::getModificationTimeNanoseconds (recovery);
+    return Platform::getModificationTimeNanoseconds (main) < Platform::getModificationTimeNanoseconds (recovery);
 }
 
 void ReelLibrary::deleteRecoveryFolder (const juce::String& reelName)
