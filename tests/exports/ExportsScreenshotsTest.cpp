@@ -71,4 +71,13 @@ TEST_F (ExportsFixture, ExportScreensDraw)
         shoot (*dialog, "batch-import-dialog");
         answer (*dialog, "Cancel");
     }
+    editor->closeImportPanel();
+
+    // The minimal interface.
+    editor->useModernUI = true;
+    editor->setLookAndFeel (&editor->modernLook);
+    juce::LookAndFeel::setDefaultLookAndFeel (&editor->modernLook);
+    editor->resized();
+    ASSERT_NE (openExportPanel(), nullptr);
+    shoot (*editor, "export-panel-minimal");
 }

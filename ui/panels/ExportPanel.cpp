@@ -58,11 +58,16 @@ ExportPanel::ExportPanel (TavrelDelayAudioProcessor& processorToUse, double reel
         slider->setColour (juce::Slider::trackColourId, juce::Colour (0xff222222));
         slider->setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0xff808080));
         slider->setColour (juce::Slider::textBoxTextColourId, juce::Colours::white);
+        // The groove shows on the dark card; the times are drawn beside the labels.
+        slider->setColour (juce::Slider::backgroundColourId, juce::Colour (0xff4a4a4a));
+        slider->onValueChange = [this] { repaint(); };
         addAndMakeVisible (*slider);
     }
 
     startSlider.setValue (times.start, juce::dontSendNotification);
     endSlider.setValue (times.end, juce::dontSendNotification);
+    startSlider.updateText();
+    endSlider.updateText();
 
     const bool modern = ModernLookAndFeel::getDefault() != nullptr;
 
@@ -108,11 +113,25 @@ ExportPanel::ExportPanel (TavrelDelayAudioProcessor& processorToUse, double reel
         addAndMakeVisible (*label);
     }
 
+    if (const auto* theme = ModernLookAndFeel::getDefault())
+    {
+        for (auto* slider : {&startSlider, &endSlider})
+        {
+            slider->setColour (juce::Slider::backgroundColourId, juce::Colour (theme->cDark).withAlpha (0.2f));
+            slider->setColour (juce::Slider::trackColourId, juce::Colour (theme->cAccent));
+            slider->setColour (juce::Slider::thumbColourId, juce::Colour (theme->cAccent));
+            slider->setLookAndFeel (&sliderLook);
+        }
+    }
+
     setSize (panelWidth, panelHeight);
 }
 
 ExportPanel::~ExportPanel()
 {
+    for (auto* slider : {&startSlider, &endSlider})
+        slider->setLookAndFeel (nullptr);
+
     for (auto* button : {&cancelButton, &exportButton, &liveButton, &bounceButton})
         button->setLookAndFeel (nullptr);
 }
@@ -176,6 +195,7 @@ void ExportPanel::paint (juce::Graphics& g)
         g.drawText (title, titleArea, juce::Justification::centred, true);
         g.setColour (dark.withAlpha (0.2f));
         g.fillRect (juce::Rectangle<int> (20, 45, getWidth() - 40, 1));
+        paintTimes (g, dark);
         return;
     }
 
@@ -190,6 +210,17 @@ void ExportPanel::paint (juce::Graphics& g)
     g.drawText (title, titleArea, juce::Justification::centred, true);
     g.setColour (juce::Colours::black.withAlpha (0.3f));
     g.fillRect (juce::Rectangle<int> (20, 45, getWidth() - 40, 2));
+    paintTimes (g, juce::Colour (0xffffa500));
+}
+
+void ExportPanel::paintTimes (juce::Graphics& g, juce::Colour colour)
+{
+    g.setColour (colour);
+    g.setFont (juce::Font (juce::Font::getDefaultMonospacedFontName(), 13.0f, juce::Font::bold));
+    g.drawText (startSlider.getTextFromValue (startSlider.getValue()), startLabel.getBounds(),
+                juce::Justification::centredRight);
+    g.drawText (endSlider.getTextFromValue (endSlider.getValue()), endLabel.getBounds(),
+                juce::Justification::centredRight);
 }
 
 void ExportPanel::resized()

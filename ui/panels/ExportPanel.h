@@ -105,6 +105,8 @@ public:
     juce::Label startLabel, endLabel;
     juce::TextButton cancelButton, exportButton, liveButton, bounceButton;
     MarlixButtonLook buttonLook;
+    /** Draws the horizontal sliders in the minimal interface, whose look draws only faders. */
+    juce::LookAndFeel_V4 sliderLook;
 
 private:
     /** Runs onClose; the panel may be deleted when it returns. */
@@ -112,6 +114,9 @@ private:
 
     /** Starts the offline render or the live mix into file (already a ".wav"). */
     void runExport (const juce::File& file, double start, double end, bool live);
+
+    /** The sliders' times, right-aligned on their label rows. */
+    void paintTimes (juce::Graphics& g, juce::Colour colour);
 
     /** Stores the sliders' values as the remembered times. */
     void rememberTimes();

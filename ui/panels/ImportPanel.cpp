@@ -66,6 +66,7 @@ ImportPanel::ImportPanel (TavrelDelayAudioProcessor& processorToUse, const juce:
     const auto& reference = processor.tracks.front();
     insertSlider.setValue (juce::jmax (0.0, reference.getPositionSeconds() - processor.zeroOffset.load()),
                            juce::dontSendNotification);
+    insertSlider.updateText();
     addAndMakeVisible (insertSlider);
 
     addAndMakeVisible (driveLabel);
@@ -75,7 +76,13 @@ ImportPanel::ImportPanel (TavrelDelayAudioProcessor& processorToUse, const juce:
     driveSlider.setTextValueSuffix (" dB");
 
     if (modern == nullptr)
+    {
         driveSlider.setColour (juce::Slider::trackColourId, juce::Colour (0xffd35400));
+
+        // The grooves show on the dark card.
+        for (auto* slider : {&insertSlider, &driveSlider})
+            slider->setColour (juce::Slider::backgroundColourId, juce::Colour (0xff4a4a4a));
+    }
 
     addAndMakeVisible (driveSlider);
 
@@ -99,11 +106,25 @@ ImportPanel::ImportPanel (TavrelDelayAudioProcessor& processorToUse, const juce:
     printButton.onClick = [this] { printToTape(); };
     cancelButton.onClick = [this] { close(); };
 
+    if (const auto* theme = ModernLookAndFeel::getDefault())
+    {
+        for (auto* slider : {&insertSlider, &driveSlider})
+        {
+            slider->setColour (juce::Slider::backgroundColourId, juce::Colour (theme->cDark).withAlpha (0.2f));
+            slider->setColour (juce::Slider::trackColourId, juce::Colour (theme->cAccent));
+            slider->setColour (juce::Slider::thumbColourId, juce::Colour (theme->cAccent));
+            slider->setLookAndFeel (&sliderLook);
+        }
+    }
+
     setSize (350, numChannels > 1 ? 480 : 420);
 }
 
 ImportPanel::~ImportPanel()
 {
+    for (auto* slider : {&insertSlider, &driveSlider})
+        slider->setLookAndFeel (nullptr);
+
     printButton.setLookAndFeel (nullptr);
     cancelButton.setLookAndFeel (nullptr);
 }

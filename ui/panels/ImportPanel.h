@@ -51,6 +51,8 @@ public:
     juce::Slider insertSlider, driveSlider;
     juce::TextButton printButton, cancelButton;
     MarlixButtonLook buttonLook;
+    /** Draws the horizontal sliders in the minimal interface, whose look draws only faders. */
+    juce::LookAndFeel_V4 sliderLook;
     int numChannels = 1;
 
 private:
