@@ -215,3 +215,29 @@ TEST_F (ExportsFixture, CancelInTheFileDialogRendersNothingAndCloses)
     EXPECT_TRUE (runMessagesUntil ([&] { return exportPanel() == nullptr; }));
     EXPECT_EQ (FlowDialog::findOpenDialog (OfflineExportThread::title), nullptr);
 }
+
+TEST_F (ExportsFixture, AnEndBeforeTheStartExportsNothing)
+{
+    if (! displayAvailable())
+        GTEST_SKIP() << "needs a display";
+
+    recordTone (0, 441.0);
+    auto* panel = openExportPanel();
+    ASSERT_NE (panel, nullptr);
+    panel->startSlider.setValue (4.0);
+    panel->endSlider.setValue (2.0);
+
+    click (panel->bounceButton);
+    auto* refused = waitForDialog ("Nothing to Export");
+    ASSERT_NE (refused, nullptr);
+    EXPECT_EQ (FlowDialog::findOpenDialog (ExportPanel::bounceDialogTitle), nullptr);
+    answer (*refused, "OK");
+    EXPECT_EQ (exportPanel(), panel);
+
+    panel->exportToFile (temp / "mix.wav", 4.0, 4.0, false);
+    refused = waitForDialog ("Nothing to Export");
+    ASSERT_NE (refused, nullptr);
+    answer (*refused, "OK");
+    runMessages (200);
+    EXPECT_FALSE ((temp / "mix.wav").exists());
+}

@@ -168,6 +168,16 @@ void ExportPanel::rememberTimes()
     remembered().end = endSlider.getValue();
 }
 
+bool ExportPanel::isRangeValid (double start, double end)
+{
+    if (end > start)
+        return true;
+
+    // The renderer would write a sliver of silence and call it a mixdown.
+    FlowDialog::notify ("Nothing to Export", "The end time must come after the start time.", 2);
+    return false;
+}
+
 void ExportPanel::close()
 {
     if (auto callback = onClose)
@@ -293,6 +303,12 @@ void ExportPanel::startExport (const juce::FileChooser& chooser, double start, d
 void ExportPanel::exportToFile (const juce::File& chosen, double start, double end, bool live)
 {
     const auto file = withWavExtension (chosen);
+
+    if (! live && ! isRangeValid (start, end))
+    {
+        close();
+        return;
+    }
 
     if (file.isDirectory())
     {

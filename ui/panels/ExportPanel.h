@@ -118,6 +118,9 @@ private:
     /** The sliders' times, right-aligned on their label rows. */
     void paintTimes (juce::Graphics& g, juce::Colour colour);
 
+    /** True when end comes after start; otherwise the user is told, and false. */
+    static bool isRangeValid (double start, double end);
+
     /** Stores the sliders' values as the remembered times. */
     void rememberTimes();
 

@@ -77,6 +77,9 @@ void ExportPanel::showBounceDialog()
     const auto start = startSlider.getValue();
     const auto end = endSlider.getValue();
 
+    if (! isRangeValid (start, end))
+        return;
+
     auto* dialog = FlowDialog::create (
         bounceDialogTitle,
         "Select destination track(s):\n(These tracks will be automatically excluded from the mixdown)", 3);
