@@ -63,7 +63,8 @@ TEST_F (ExportsFixture, BouncingToAStereoPairPrintsTheOtherTracksThere)
     ASSERT_TRUE (answer (*dialog, "BOUNCE"));
 
     auto* done = waitForDialog ("Bounce Complete", 30000);
-    ASSERT_NE (done, nullptr) << (FlowDialog::findOpenDialog() != nullptr ? FlowDialog::findOpenDialog()->getName() : "");
+    ASSERT_NE (done, nullptr) << (FlowDialog::findOpenDialog() != nullptr ? FlowDialog::findOpenDialog()->getName()
+                                                                          : "");
     EXPECT_EQ (dialogText (*done), "Mixdown successfully printed to Track 3 & 4!");
     answer (*done, "OK");
     EXPECT_TRUE (runMessagesUntil ([&] { return exportPanel() == nullptr; }));

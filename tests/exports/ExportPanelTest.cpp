@@ -20,7 +20,7 @@ TEST (ExportTimeText, MinutesAndSecondsFromTheZeroPoint)
         const char* text;
         double zero, value;
     } toValue[] = {
-        {"1:30", 0.0, 90.0}, {"-0:10", 0.0, -10.0}, {"-01:05", 0.0, -65.0}, {"2", 0.0, 120.0},
+        {"1:30", 0.0, 90.0},   {"-0:10", 0.0, -10.0}, {"-01:05", 0.0, -65.0}, {"2", 0.0, 120.0},
         {"00:00", 10.0, 10.0}, {"-1:30", 5.0, -85.0}, {"", 0.0, 0.0},
     };
 
@@ -59,7 +59,8 @@ TEST_F (ExportsFixture, TheDialogProposesTheReelsMixdownInItsBouncesFolder)
 
     processor->setReelName ("Night Drive");
     const auto named = ExportPanel::proposedExportFile (*processor);
-    EXPECT_EQ (named, root.getChildFile ("Night Drive").getChildFile ("Bounces").getChildFile ("Night Drive - Mixdown.wav"));
+    EXPECT_EQ (named,
+               root.getChildFile ("Night Drive").getChildFile ("Bounces").getChildFile ("Night Drive - Mixdown.wav"));
     EXPECT_TRUE (named.getParentDirectory().isDirectory());
 
     const struct

@@ -99,7 +99,8 @@ inline juce::TextButton* findButton (juce::Component& parent, const juce::String
 {
     for (auto* child : parent.getChildren())
     {
-        if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && button->getButtonText() == text)
+        if (auto* button = dynamic_cast<juce::TextButton*> (child);
+            button != nullptr && button->getButtonText() == text)
             return button;
         if (auto* deeper = findButton (*child, text))
             return deeper;

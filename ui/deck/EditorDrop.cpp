@@ -99,8 +99,8 @@ void TavrelDelayAudioProcessorEditor::filesDropped (const juce::StringArray& fil
     FlowDialog::addButton (*dialog, "IMPORT", 1);
     FlowDialog::addButton (*dialog, "Cancel", 0);
     FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<Editor> (this), paths = std::move (sorted)] (
-                          int result, SafeAlertWindow& shown)
+                      [safe = juce::Component::SafePointer<Editor> (this),
+                       paths = std::move (sorted)] (int result, SafeAlertWindow& shown)
                       {
                           auto* editor = safe.getComponent();
                           auto* box = shown.getComboBoxComponent ("startTrack");

@@ -71,22 +71,22 @@ void TavrelDelayAudioProcessorEditor::mixdownClicked()
     removeExportPanels (deckPanel);
 
     auto safe = juce::Component::SafePointer<Editor> (this);
-    auto* panel = new ExportPanel (audioProcessor, exportLength (audioProcessor),
-                                   [safe]
-                                   {
-                                       // Never deleted from inside its own callback.
-                                       juce::MessageManager::callAsync (
-                                           [safe]
-                                           {
-                                               if (auto* editor = safe.getComponent())
-                                                   if (auto* open = editor->deckPanel.findChildWithID (
-                                                           EditorIds::exportOverlay))
-                                                   {
-                                                       editor->deckPanel.removeChildComponent (open);
-                                                       delete open;
-                                                   }
-                                           });
-                                   });
+    auto* panel =
+        new ExportPanel (audioProcessor, exportLength (audioProcessor),
+                         [safe]
+                         {
+                             // Never deleted from inside its own callback.
+                             juce::MessageManager::callAsync (
+                                 [safe]
+                                 {
+                                     if (auto* editor = safe.getComponent())
+                                         if (auto* open = editor->deckPanel.findChildWithID (EditorIds::exportOverlay))
+                                         {
+                                             editor->deckPanel.removeChildComponent (open);
+                                             delete open;
+                                         }
+                                 });
+                         });
     panel->onLiveBounceStarted = [safe] (const juce::File& file)
     {
         if (auto* editor = safe.getComponent())

@@ -71,8 +71,10 @@ ExportPanel::ExportPanel (TavrelDelayAudioProcessor& processorToUse, double reel
 
     const bool modern = ModernLookAndFeel::getDefault() != nullptr;
 
-    const std::pair<juce::TextButton*, const char*> buttons[] = {
-        {&cancelButton, "CANCEL"}, {&exportButton, "OFFLINE EXPORT"}, {&liveButton, "LIVE MIX"}, {&bounceButton, "BOUNCE TO TAPE"}};
+    const std::pair<juce::TextButton*, const char*> buttons[] = {{&cancelButton, "CANCEL"},
+                                                                 {&exportButton, "OFFLINE EXPORT"},
+                                                                 {&liveButton, "LIVE MIX"},
+                                                                 {&bounceButton, "BOUNCE TO TAPE"}};
 
     for (auto [button, text] : buttons)
     {
@@ -254,8 +256,8 @@ juce::File ExportPanel::proposedExportFile (TavrelDelayAudioProcessor& processor
     const auto reel = processor.getReelName();
     const auto name = reel.isEmpty() || reel == untitledReel ? juce::String ("My_Mix") : reel;
     const auto root = processor.reelLibrary.getLibraryRoot();
-    const auto folder = reel == untitledReel ? root.getChildFile ("Bounces")
-                                             : root.getChildFile (reel).getChildFile ("Bounces");
+    const auto folder =
+        reel == untitledReel ? root.getChildFile ("Bounces") : root.getChildFile (reel).getChildFile ("Bounces");
 
     if (! folder.isDirectory())
         folder.createDirectory();
@@ -325,26 +327,24 @@ void ExportPanel::exportToFile (const juce::File& chosen, double start, double e
         return;
     }
 
-    auto* dialog = FlowDialog::create ("File Exists",
-                                       "The file \"" + file.getFileName() +
-                                           "\" already exists.\nDo you want to replace it?",
-                                       2);
+    auto* dialog = FlowDialog::create (
+        "File Exists", "The file \"" + file.getFileName() + "\" already exists.\nDo you want to replace it?", 2);
     FlowDialog::addButton (*dialog, "Replace", 1);
     FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<ExportPanel> (this), file, start, end,
-                       live] (int result, SafeAlertWindow&)
-                      {
-                          auto* panel = safe.getComponent();
+    FlowDialog::show (
+        dialog,
+        [safe = juce::Component::SafePointer<ExportPanel> (this), file, start, end, live] (int result, SafeAlertWindow&)
+        {
+            auto* panel = safe.getComponent();
 
-                          if (panel == nullptr)
-                              return;
+            if (panel == nullptr)
+                return;
 
-                          if (result == 1)
-                              panel->runExport (file, start, end, live);
+            if (result == 1)
+                panel->runExport (file, start, end, live);
 
-                          panel->close();
-                      });
+            panel->close();
+        });
 }
 
 void ExportPanel::runExport (const juce::File& file, double start, double end, bool live)

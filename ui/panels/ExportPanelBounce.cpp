@@ -90,16 +90,16 @@ void ExportPanel::showBounceDialog()
 
     FlowDialog::addButton (*dialog, "BOUNCE", 1);
     FlowDialog::addButton (*dialog, "Cancel", 0);
-    FlowDialog::show (dialog,
-                      [safe = juce::Component::SafePointer<ExportPanel> (this), start, end] (int result,
-                                                                                        SafeAlertWindow& shown)
-                      {
-                          auto* box = shown.getComboBoxComponent (destinationBoxName);
-                          const auto index = box != nullptr ? box->getSelectedItemIndex() : -1;
+    FlowDialog::show (
+        dialog,
+        [safe = juce::Component::SafePointer<ExportPanel> (this), start, end] (int result, SafeAlertWindow& shown)
+        {
+            auto* box = shown.getComboBoxComponent (destinationBoxName);
+            const auto index = box != nullptr ? box->getSelectedItemIndex() : -1;
 
-                          if (auto* panel = safe.getComponent())
-                              panel->startBounceToTape (result, index, start, end);
-                      });
+            if (auto* panel = safe.getComponent())
+                panel->startBounceToTape (result, index, start, end);
+        });
 }
 
 void ExportPanel::startBounceToTape (int result, int destinationIndex, double start, double end)
@@ -125,8 +125,7 @@ void ExportPanel::startBounceToTape (int result, int destinationIndex, double st
 
     // At normal speed and forwards, whatever varispeed and reverse say: the print must line up
     // with the tape it came from.
-    auto* thread =
-        new OfflineExportThread (processor, bounceFile.getFullPathName(), start, end, excluded, true, this);
+    auto* thread = new OfflineExportThread (processor, bounceFile.getFullPathName(), start, end, excluded, true, this);
     thread->setCompletionCallback (
         [safe = juce::Component::SafePointer<ExportPanel> (this), track, stereo, printStart,
          gain] (const juce::File& rendered)
@@ -166,9 +165,7 @@ void ExportPanel::finishBounceToTape (juce::Component::SafePointer<ExportPanel> 
     }
     else
     {
-        FlowDialog::notify ("Bounce Failed",
-                            "The mixdown could not be printed to tape.\n" +
-                                outcome.getErrorMessage(),
+        FlowDialog::notify ("Bounce Failed", "The mixdown could not be printed to tape.\n" + outcome.getErrorMessage(),
                             2);
     }
 

@@ -86,7 +86,8 @@ ImportPanel::ImportPanel (TavrelDelayAudioProcessor& processorToUse, const juce:
 
     addAndMakeVisible (driveSlider);
 
-    const std::pair<juce::TextButton*, const char*> buttons[] = {{&printButton, "PRINT TO TAPE"}, {&cancelButton, "CANCEL"}};
+    const std::pair<juce::TextButton*, const char*> buttons[] = {{&printButton, "PRINT TO TAPE"},
+                                                                 {&cancelButton, "CANCEL"}};
 
     for (auto [button, text] : buttons)
     {
@@ -151,9 +152,8 @@ void ImportPanel::fillTrackList()
         if (! pairs)
             targetBox.addItem (ExportPanel::trackLabel (processor, c), c);
         else if (c < n)
-            targetBox.addItem (ExportPanel::trackLabel (processor, c) + " & " +
-                                   ExportPanel::trackLabel (processor, c + 1),
-                               c);
+            targetBox.addItem (
+                ExportPanel::trackLabel (processor, c) + " & " + ExportPanel::trackLabel (processor, c + 1), c);
     }
 
     if (chosen < 1 || chosen > n)
@@ -191,9 +191,8 @@ void ImportPanel::printToTape()
     if (track >= 0)
     {
         const auto split = isPairMode();
-        const auto result =
-            processor.importAudioToTrack (juce::File (filePath), track, insertSlider.getValue(), split,
-                                          driveFactor (driveSlider.getValue()), 1.0f, false);
+        const auto result = processor.importAudioToTrack (juce::File (filePath), track, insertSlider.getValue(), split,
+                                                          driveFactor (driveSlider.getValue()), 1.0f, false);
 
         if (result.failed())
             FlowDialog::notify ("Import Failed", result.getErrorMessage(), 2);
