@@ -154,6 +154,7 @@ void TavrelDelayAudioProcessorEditor::buildTopBar()
     saveReelButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
     addTopBarButton (mixdownButton, "MIXDOWN", toggleFill,
                      "Mixdown: Bounce the tape mix to a WAV file (Live or Offline).");
+    mixdownButton.onClick = [this] { mixdownClicked(); };
     addTopBarButton (setupButton, "SETUP", juce::Colour (0xff7f8c8d),
                      "Settings: Configure audio, latency, and calibration.");
     setupButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
@@ -384,11 +385,3 @@ void TavrelDelayAudioProcessorEditor::timerCallback()
 {
 }
 
-bool TavrelDelayAudioProcessorEditor::isInterestedInFileDrag (const juce::StringArray&)
-{
-    return false;
-}
-
-void TavrelDelayAudioProcessorEditor::filesDropped (const juce::StringArray&, int, int)
-{
-}

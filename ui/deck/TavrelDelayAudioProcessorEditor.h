@@ -55,6 +55,19 @@ public:
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
 
+    /** Audio files dropped on the deck (EditorDrop.cpp): one opens the import panel, more are
+        imported one after another from a chosen start track. */
+    void closeImportPanel();
+    void runBatchImport (const juce::StringArray& sortedFiles, int startTrack);
+
+    /** MIXDOWN and menu command 2 (EditorMixdown.cpp): ends a running live mixdown and says how
+        it went, or opens the export panel. */
+    void mixdownClicked();
+    void finishLiveMixdown();
+
+    /** The file the running live mixdown writes to. */
+    juce::File liveMixdownFile;
+
     /** Records in the theme file that the dust cover stays off; called once the user has lifted
         it. Never fails visibly: an unreadable file is replaced, a failed write ignored. */
     void hideDustCoverPermanently();
