@@ -33,8 +33,8 @@ SettingsPanel::SettingsPanel (TavrelDelayAudioProcessor& processor, TavrelDelayA
     tabs.addTab (T::systemTab, tabColour, new SystemTab (processor), true);
     tabs.addTab (T::shortcutsTab, tabColour, new ShortcutsTab (editor), true);
 
-    if (juce::isPositiveAndBelow (initialTab, tabs.getNumTabs()))
-        tabs.setCurrentTabIndex (initialTab, false);
+    // The bar shows its first tab as soon as it has one; an index out of range shows none.
+    tabs.setCurrentTabIndex (juce::isPositiveAndBelow (initialTab, tabs.getNumTabs()) ? initialTab : -1, false);
     addAndMakeVisible (tabs);
 
     closeButton.setButtonText (T::closeButton);

@@ -6,6 +6,8 @@
 #include "ui/deck/FlowDialog.h"
 #include "ui/panels/SettingsPanelTexts.h"
 
+#include <utility>
+
 namespace T = SettingsPanelTexts;
 
 const std::array<SystemTab::ToggleSpec, 11> SystemTab::toggleSpecs{{
@@ -69,8 +71,12 @@ SystemTab::SystemTab (TavrelDelayAudioProcessor& processorToUse) : processor (pr
         attachToggle (toggles[i], toggleSpecs[i].text, toggleSpecs[i].parameterId);
 
     // The attachment has flipped the parameter by the time onClick runs.
-    toggles[autoDisarmToggle].onClick = [this] { saveGlobalSettings(); };
-    toggles[momentaryToggle].onClick = [this] { saveGlobalSettings(); };
+    for (const auto index : {autoDisarmToggle, momentaryToggle})
+    {
+        toggles[(size_t)index].onClick = [this] { appWideToggleClicked(); };
+        if (auto* parameter = state.getParameter (toggleSpecs[(size_t)index].parameterId))
+            parameter->addListener (this);
+    }
 
     libraryButton.setButtonText (T::libraryButton);
     calibrateButton.setButtonText (T::calibrateButton);
@@ -98,6 +104,10 @@ SystemTab::SystemTab (TavrelDelayAudioProcessor& processorToUse) : processor (pr
 
 SystemTab::~SystemTab()
 {
+    for (const auto index : {autoDisarmToggle, momentaryToggle})
+        if (auto* parameter = processor.parameters.getParameter (toggleSpecs[(size_t)index].parameterId))
+            parameter->removeListener (this);
+
     for (auto& toggle : toggles)
         toggle.setLookAndFeel (nullptr);
     libraryButton.setLookAndFeel (nullptr);
@@ -117,6 +127,18 @@ void SystemTab::attachToggle (juce::TextButton& button, const juce::String& text
     if (processor.parameters.getParameter (parameterId) != nullptr)
         toggleAttachments.push_back (std::make_unique<juce::AudioProcessorValueTreeState::ButtonAttachment> (
             processor.parameters, parameterId, button));
+}
+
+void SystemTab::parameterGestureChanged (int, bool gestureIsStarting)
+{
+    if (! gestureIsStarting)
+        userGestureSeen = true;
+}
+
+void SystemTab::appWideToggleClicked()
+{
+    if (std::exchange (userGestureSeen, false))
+        saveGlobalSettings();
 }
 
 void SystemTab::saveGlobalSettings()

@@ -14,7 +14,7 @@ class TavrelDelayAudioProcessor;
 /** The "SYSTEM" page of the settings panel: driver offset, auto-save interval, eleven on/off
     parameters, the library folder and the loopback calibration. Two switches (momentary wind
     and auto-disarm) are app-wide and also go to "global_settings.xml". */
-class SystemTab : public juce::Component
+class SystemTab : public juce::Component, private juce::AudioProcessorParameter::Listener
 {
 public:
     explicit SystemTab (TavrelDelayAudioProcessor& processor);
@@ -55,6 +55,14 @@ public:
     std::unique_ptr<juce::FileChooser> libraryChooser;
 
 private:
+    // The attachments set the toggles, with a click, also when the parameter changed elsewhere
+    // (a reel load, MIDI, the menu). Only a change the user made on the page (a gesture of the
+    // attachment) may write the app-wide file, or a reel's stored switch would overwrite it.
+    void parameterValueChanged (int, float) override {}
+    void parameterGestureChanged (int, bool gestureIsStarting) override;
+    void appWideToggleClicked();
+
+    bool userGestureSeen = false;
     TavrelDelayAudioProcessor& processor;
     MarlixButtonLook buttonLook;
     std::unique_ptr<juce::AudioProcessorValueTreeState::SliderAttachment> offsetAttachment;
