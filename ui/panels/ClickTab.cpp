@@ -14,6 +14,9 @@ void setUpLabel (juce::Component& page, juce::Label& label, const juce::String& 
     label.setText (text, juce::dontSendNotification);
     label.setFont (juce::Font (12.0f));
     label.setColour (juce::Label::textColourId, juce::Colour (0xff808080));
+    // "VOLUME" must fit its 40 px: no inner margin, squeezed rather than cut.
+    label.setBorderSize ({});
+    label.setMinimumHorizontalScale (0.7f);
     page.addAndMakeVisible (label);
 }
 
