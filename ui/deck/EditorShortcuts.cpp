@@ -249,9 +249,6 @@ void TavrelDelayAudioProcessorEditor::loadShortcuts()
 {
     namespace S = ShortcutActions;
 
-    if (! isKeyPhysicallyDown)
-        isKeyPhysicallyDown = [] (int keyCode) { return juce::KeyPress::isKeyCurrentlyDown (keyCode); };
-
     const auto file = getShortcutsFile();
     std::unique_ptr<juce::XmlElement> xml;
     if (file.existsAsFile())

@@ -79,7 +79,8 @@ public:
     /** The note of a typed character at the current octave, or -1 when it is no note key. */
     int noteForTypedCharacter (juce::juce_wchar character) const;
     /** Whether a key (a key code as juce::KeyPress has it) is physically down now; tests replace it. */
-    std::function<bool (int keyCode)> isKeyPhysicallyDown;
+    std::function<bool (int keyCode)> isKeyPhysicallyDown = [] (int keyCode)
+    { return juce::KeyPress::isKeyCurrentlyDown (keyCode); };
 
     /** Opens the audio device window; it calls onClosed when it closes. */
     void openAudioSetupWindow (std::function<void()> onClosed);
