@@ -61,6 +61,16 @@ TEST_F (SettingsFixture, SettingsScreensDraw)
     }
     shoot (*editor, "settings-over-deck");
 
+    // The minimal interface draws the panel with its own look and the theme's colours.
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+    editor->handleMenuCommand (MenuCommands::metronomeSettings, -1);
+    runMessages (50);
+    panel = dynamic_cast<SettingsPanel*> (editor->deckPanel.findChildWithID (EditorIds::settingsPanel));
+    ASSERT_NE (panel, nullptr);
+    panel->tabs.setCurrentTabIndex (2);
+    shoot (*panel, "settings-system-minimal");
+    editor->handleMenuCommand (MenuCommands::switchInterface, -1);
+
     if (displayAvailable())
     {
         auto* window = new SafeAudioSetupWindow (processor.get(), &editor->customLook, false);

@@ -82,9 +82,15 @@ ClickTab::ClickTab (TavrelDelayAudioProcessor& processorToUse) : processor (proc
         addAndMakeVisible (*box);
     }
     bpmSlider.onValueChange = [this] { sendTempoToProcessor(); };
+    sliderLook.applyTo (bpmSlider);
+    sliderLook.applyTo (volumeSlider);
 }
 
-ClickTab::~ClickTab() = default;
+ClickTab::~ClickTab()
+{
+    bpmSlider.setLookAndFeel (nullptr);
+    volumeSlider.setLookAndFeel (nullptr);
+}
 
 void ClickTab::sendTempoToProcessor()
 {

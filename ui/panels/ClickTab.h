@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/panels/SettingsPanelSliderLook.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -20,6 +22,7 @@ public:
     /** Stores the tempo and signature; a running click is rendered again with the subdivision. */
     void sendTempoToProcessor();
 
+    SettingsPanelSliderLook sliderLook; // before the sliders: it must outlive them
     juce::Slider bpmSlider, volumeSlider;
     juce::ComboBox numeratorBox, denominatorBox, subdivisionBox;
     juce::Label bpmLabel, volumeLabel, signatureLabel;

@@ -51,6 +51,7 @@ SystemTab::SystemTab (TavrelDelayAudioProcessor& processorToUse) : processor (pr
     offsetSlider.setValue (0.0, juce::dontSendNotification);
     offsetSlider.setTextValueSuffix (" smp");
     offsetSlider.setColour (juce::Slider::trackColourId, juce::Colour (0xff222222));
+    sliderLook.applyTo (offsetSlider);
     addAndMakeVisible (offsetSlider);
     if (state.getParameter (ParameterIds::REC_OFFSET) != nullptr)
         offsetAttachment = std::make_unique<juce::AudioProcessorValueTreeState::SliderAttachment> (
@@ -112,6 +113,7 @@ SystemTab::~SystemTab()
         toggle.setLookAndFeel (nullptr);
     libraryButton.setLookAndFeel (nullptr);
     calibrateButton.setLookAndFeel (nullptr);
+    offsetSlider.setLookAndFeel (nullptr);
 }
 
 void SystemTab::attachToggle (juce::TextButton& button, const juce::String& text, const juce::String& parameterId)

@@ -2,6 +2,8 @@
 
 #include "ui/looks/MarlixButtonLook.h"
 
+#include "ui/panels/SettingsPanelSliderLook.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -47,6 +49,7 @@ public:
     static constexpr int autoDisarmToggle = 8;
     static constexpr int momentaryToggle = 9;
 
+    SettingsPanelSliderLook sliderLook; // before the sliders: it must outlive them
     juce::Label offsetLabel, autoSaveLabel;
     juce::Slider offsetSlider;
     juce::ComboBox autoSaveBox;
