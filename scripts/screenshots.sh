@@ -13,6 +13,7 @@ bash "$root/scripts/build.sh" --target dravin8_tests_editor
 bash "$root/scripts/build.sh" --target dravin8_tests_rackui
 bash "$root/scripts/build.sh" --target dravin8_tests_flows
 bash "$root/scripts/build.sh" --target dravin8_tests_exports
+bash "$root/scripts/build.sh" --target dravin8_tests_settings
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -31,5 +32,9 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # The export panel, the bounce and batch-import questions and the import panel.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_exports" --gtest_filter='*ExportScreensDraw*'
+
+# The settings panel's pages and the audio device window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_settings" --gtest_filter='*SettingsScreensDraw*'
 
 ls -1 "$out"/*.png

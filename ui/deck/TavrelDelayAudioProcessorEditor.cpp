@@ -1,5 +1,6 @@
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
+#include "app/SafeAudioSetupWindow.h"
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/deck/DeckLayout.h"
@@ -51,6 +52,7 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     : juce::AudioProcessorEditor (processorToEdit), audioProcessor (processorToEdit), tapeStrip (processorToEdit)
 {
     setWantsKeyboardFocus (true);
+    loadShortcuts();
 
     // The interface (minimal or skeuomorphic) and its look, for the editor and every window.
     readTheme();
@@ -375,10 +377,15 @@ void TavrelDelayAudioProcessorEditor::saveReelIfOpen (const juce::String& reelNa
 
 void TavrelDelayAudioProcessorEditor::openAudioSetupWindow (std::function<void()> onClosed)
 {
-    // The device window belongs to the application shell; until it is there, nothing opens and
-    // the caller carries on as if it had been closed.
-    if (onClosed)
-        onClosed();
+    auto* window = new SafeAudioSetupWindow (&audioProcessor, &getEditorLook(), useModernUI);
+
+    // The window may outlive the editor (it belongs to the desktop): the follow-up runs only
+    // while the editor is there.
+    window->onClose = [safe = juce::Component::SafePointer<juce::Component> (this), onClosed = std::move (onClosed)]
+    {
+        if (safe != nullptr && onClosed)
+            onClosed();
+    };
 }
 
 void TavrelDelayAudioProcessorEditor::timerCallback()

@@ -79,6 +79,22 @@ public:
     /** Saves the open reel into its main slot when its name is exactly reelName. */
     void saveReelIfOpen (const juce::String& reelName);
 
+    // Keyboard shortcuts and musical typing (EditorShortcuts.cpp).
+    bool keyPressed (const juce::KeyPress& key) override;
+    bool keyStateChanged (bool isKeyDown) override;
+    /** Reads "shortcuts.xml"; a missing or foreign file is replaced by the defaults. */
+    void loadShortcuts();
+    /** Writes the bindings to "shortcuts.xml"; a failed write is ignored. */
+    void saveShortcuts();
+    /** Space for "Play / Stop", R for "Record Arm", nothing else; then saved. */
+    void resetShortcutsToDefaults();
+    static juce::File getShortcutsFile();
+    /** The note of a typed character at the current octave, or -1 when it is no note key. */
+    int noteForTypedCharacter (juce::juce_wchar character) const;
+    /** Whether a key (a key code as juce::KeyPress has it) is physically down now; tests replace it. */
+    std::function<bool (int keyCode)> isKeyPhysicallyDown = [] (int keyCode)
+    { return juce::KeyPress::isKeyCurrentlyDown (keyCode); };
+
     /** Opens the audio device window; it calls onClosed when it closes. */
     void openAudioSetupWindow (std::function<void()> onClosed);
 
@@ -170,6 +186,8 @@ public:
     // Members, in construction order.
 
     juce::Array<int> heldTypingNotes;
+    bool momentaryRewindHeld = false;
+    bool momentaryForwardHeld = false;
     std::map<juce::String, juce::KeyPress> shortcutBindings;
     juce::String shortcutActionToLearn;
     std::function<void()> onShortcutLearned;
