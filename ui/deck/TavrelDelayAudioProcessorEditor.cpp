@@ -135,15 +135,12 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     deckArtwork = LookImages::deckArtwork();
     maskingTapeArtwork = LookImages::maskingTapeArtwork();
 
+    connectDeckControls();
+
     setSize (defaultWidth, defaultHeight);
     setResizable (true, true);
     setResizeLimits (850, 566, 3400, 2266);
     startTimer (timerMilliseconds);
-}
-
-void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
-{
-    // The editor opens no separate windows yet.
 }
 
 void TavrelDelayAudioProcessorEditor::buildTopBar()
@@ -378,10 +375,6 @@ void TavrelDelayAudioProcessorEditor::openAudioSetupWindow (std::function<void()
     // the caller carries on as if it had been closed.
     if (onClosed)
         onClosed();
-}
-
-void TavrelDelayAudioProcessorEditor::timerCallback()
-{
 }
 
 bool TavrelDelayAudioProcessorEditor::isInterestedInFileDrag (const juce::StringArray&)
