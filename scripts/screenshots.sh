@@ -12,6 +12,7 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" --target dravin8_tests_editor
 bash "$root/scripts/build.sh" --target dravin8_tests_rackui
 bash "$root/scripts/build.sh" --target dravin8_tests_flows
+bash "$root/scripts/build.sh" --target dravin8_tests_deck
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -26,5 +27,9 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # The menu bar, the reel dialogs and the flows' windows (about, performance, reorder, theme).
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_flows" --gtest_filter='*FlowScreensDraw*'
+
+# The deck at work (tape running, strip painted) in both interfaces, and the machine close up.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
 
 ls -1 "$out"/*.png
