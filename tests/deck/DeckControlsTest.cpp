@@ -256,3 +256,46 @@ TEST_F (DeckFixture, SetupTogglesTheSettingsOverlayAndItsCloseButtonRemovesIt)
     EXPECT_NE (ed().deckPanel.findChildWithID (EditorIds::settingsPanel), nullptr);
     EXPECT_TRUE (runMessagesUntil ([&] { return ed().deckPanel.findChildWithID (EditorIds::settingsPanel) == nullptr; }));
 }
+
+// Learn mode: a click through the glass pane on a knob outlines it and arms the processor with
+// its parameter; a click on the deck background does nothing; a left click on MIDI LEARN ends it.
+TEST_F (DeckFixture, MidiLearnPicksAControlByItsIdentifier)
+{
+    if (! DeckTest::displayAvailable())
+        GTEST_SKIP() << "picking finds the control under the pointer on the screen";
+
+    ed().dustCover->putAwayAtOnce();
+    ed().dustCover->setVisible (false);
+    editor->addToDesktop (juce::ComponentPeer::windowHasTitleBar);
+    editor->setVisible (true);
+    runMessages (50);
+    ASSERT_NE (editor->getPeer()->getNativeHandle(), nullptr);
+
+    ed().midiLearnButton.triggerClick();
+    ASSERT_TRUE (runMessagesUntil ([&] { return ed().midiGlassPane.isVisible(); }));
+
+    const auto clickAt = [this] (juce::Component& target, juce::Point<int> local)
+    {
+        const auto onPane = ed().midiGlassPane.getLocalPoint (&target, local).toFloat();
+        ed().pickMidiLearnTarget (DeckTest::mouseEvent (ed().midiGlassPane, onPane));
+    };
+
+    clickAt (ed().deckPanel, {1000, 1000}); // the deck's face, no control
+    EXPECT_EQ (ed().midiLearnHighlight.get(), nullptr);
+
+    clickAt (ed().wowKnob, ed().wowKnob.getLocalBounds().getCentre());
+    EXPECT_EQ (ed().midiLearnHighlight.get(), &ed().wowKnob);
+    EXPECT_EQ (processor->midiLearnTarget, ParameterIds::WOW);
+    EXPECT_TRUE (processor->midiLearnArmed.load());
+
+    clickAt (ed().playButton, ed().playButton.getLocalBounds().getCentre());
+    EXPECT_EQ (processor->midiLearnTarget, "play_button");
+
+    clickAt (ed().midiLearnButton, ed().midiLearnButton.getLocalBounds().getCentre());
+    EXPECT_FALSE (ed().midiLearnButton.getToggleState());
+    EXPECT_FALSE (ed().midiGlassPane.isVisible());
+    EXPECT_EQ (ed().midiLearnHighlight.get(), nullptr);
+    EXPECT_FALSE (processor->midiLearnArmed.load());
+
+    editor->removeFromDesktop();
+}
