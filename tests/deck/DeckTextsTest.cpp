@@ -1,4 +1,5 @@
 #include "ui/deck/DeckControls.h"
+#include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -94,4 +95,12 @@ TEST (DeckTexts, MasterFormatPageAndSaveTexts)
     EXPECT_EQ (DeckControls::saveButtonText (0), "SAVE REEL");
     EXPECT_EQ (DeckControls::saveButtonText (1), "SAVE (AUTO-SAVE)");
     EXPECT_EQ (DeckControls::saveButtonText (3), "SAVE (SLOT 3)");
+}
+
+TEST (DeckTexts, FeedbackReportCarriesTheSystemSpecs)
+{
+    const auto body = TavrelDelayAudioProcessorEditor::betaFeedbackBody();
+    EXPECT_TRUE (body.startsWith ("Describe your issue or feedback here:\n\n--- System Specs ---\nOS: ")) << body;
+    for (const auto* line : {"\nCPU: ", "MHz (", " cores)\nRAM: ", "MB\nApp Version: 2.2\n"})
+        EXPECT_TRUE (body.contains (line)) << line;
 }
