@@ -115,3 +115,36 @@ TEST_F (DeckFixture, TheMinimalDeckIsHit100UnitsFurtherRight)
     EXPECT_EQ (ed().grabbedReel, 0);
     release (leftHub);
 }
+
+// MASTER FX opens one master insert window (the rack makes it) and brings it back to the front;
+// a press on the deck outside it and outside MASTER FX closes it.
+TEST_F (DeckFixture, MasterInsertWindowOpensOnceAndClosesOnAPressOutside)
+{
+    int made = 0;
+    TavrelDelayAudioProcessorEditor::makeMasterInsertWindow = [&made] (TavrelDelayAudioProcessor&)
+    {
+        ++made;
+        auto* window = new juce::DocumentWindow ("Master Bus Inserts", juce::Colours::grey, 0);
+        window->setBounds (0, 0, 200, 100);
+        return window;
+    };
+
+    ed().openMasterInsertWindow();
+    ed().openMasterInsertWindow();
+    EXPECT_EQ (made, 1);
+    ASSERT_NE (ed().masterInsertWindow.getComponent(), nullptr);
+
+    press ({100.0f, 50.0f}); // inside the window
+    EXPECT_NE (ed().masterInsertWindow.getComponent(), nullptr);
+
+    press (leftHub);
+    EXPECT_EQ (ed().masterInsertWindow.getComponent(), nullptr);
+    release (leftHub);
+
+    ed().openMasterInsertWindow();
+    EXPECT_EQ (made, 2);
+    ed().closeAllSecondaryWindows();
+    EXPECT_EQ (ed().masterInsertWindow.getComponent(), nullptr);
+
+    TavrelDelayAudioProcessorEditor::makeMasterInsertWindow = nullptr;
+}
