@@ -5,6 +5,7 @@
 #include "engine/ProcessingHold.h"
 
 #include "instruments/BuiltInInstruments.h"
+#include "rack/EditorConsoleRefresh.h"
 
 #include <algorithm>
 #include <optional>
@@ -313,6 +314,9 @@ void TavrelDelayAudioProcessor::createHostedPluginAsync (const juce::PluginDescr
 
         if (onCreated != nullptr)
             onCreated (std::move (instance), resolvedPath);
+
+        // The console's insert and source labels name what the slots hold.
+        postEditorConsoleRefresh();
     };
 
     // A file that may not be loaded is never opened; the answer still comes later, as every

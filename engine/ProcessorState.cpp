@@ -5,7 +5,6 @@
 #include "engine/ProcessingHold.h"
 
 #include "engine/ParameterIds.h"
-#include "rack/EditorConsoleRefresh.h"
 #include "storage/AutomationXml.h"
 #include "storage/GuardedXmlReader.h"
 #include "storage/InsertXml.h"
@@ -442,8 +441,5 @@ void TavrelDelayAudioProcessor::restorePluginFromXml (const juce::XmlElement* el
     createHostedPluginAsync (
         stored.description, kind, stored.path, stored.state,
         [slotCompletion] (std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& resolvedPath)
-        {
-            slotCompletion (std::move (instance), resolvedPath);
-            postEditorConsoleRefresh();
-        });
+        { slotCompletion (std::move (instance), resolvedPath); });
 }

@@ -123,7 +123,8 @@ int main (int argc, char** argv)
         writeSeed (corpus.getChildFile ("reel"), name,
                    FuzzEnvironment::join ({load (reel.getChildFile (StorageIds::settingsFile)),
                                            shortened (load (reel.getChildFile (StorageIds::automationFile))), track,
-                                           load (reel.getChildFile (StorageIds::defectsFile)), track}));
+                                           load (reel.getChildFile (StorageIds::defectsFile)), track,
+                                           load (reel.getChildFile (ReelFolderFormat::manifestFile))}));
 
         juce::MemoryBlock state;
         p.getStateInformation (state);

@@ -151,7 +151,7 @@ juce::StringArray ReelFolderReader::findMismatchedFiles (const juce::File& folde
     if (! manifestFile.existsAsFile() || manifestFile.getSize() > 1 << 20)
         return mismatched;
 
-    const auto manifest = juce::parseXML (manifestFile);
+    const auto manifest = GuardedXmlReader::parseFile (manifestFile);
 
     if (manifest == nullptr)
         return {ReelFolderFormat::manifestFile};

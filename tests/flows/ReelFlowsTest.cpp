@@ -282,6 +282,22 @@ TEST_F (Fixture, AnArchiveOpensTheReelTheImportMade)
     EXPECT_EQ (editor->trackPageButton.getButtonText(), "TRACKS\n1 - 8");
     EXPECT_TRUE (archive.existsAsFile());
     EXPECT_EQ (libraryFolders(), juce::StringArray ({"B", "B (2)"}));
+
+    // An archive that holds no reel says so, leaves no folder and keeps the open reel.
+    const auto damaged = temp / "Damaged.zip";
+    {
+        juce::ZipFile::Builder builder;
+        builder.addEntry (new juce::MemoryInputStream ("no reel here", 12, false), 0, "readme.txt",
+                          juce::Time::getCurrentTime());
+        juce::FileOutputStream out (damaged);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (builder.writeToStream (out, nullptr));
+    }
+    editor->openReelChosen (damaged);
+    ASSERT_TRUE (answer ("Import Failed", "OK"));
+    EXPECT_EQ (processor->getReelName(), "B (2)");
+    EXPECT_EQ (libraryFolders(), juce::StringArray ({"B", "B (2)"}));
+    EXPECT_TRUE (damaged.existsAsFile());
 }
 
 TEST_F (Fixture, APointerFileOpensItsReelAndLeavesNoFolderBehind)

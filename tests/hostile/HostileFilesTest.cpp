@@ -107,6 +107,8 @@ TEST_F (HostileReelTest, DamagedReelFilesAreRefusedByNameAndTheRestLoads)
         {"automation: instruction then text", StorageIds::automationFile, instructionThenText, false},
         {"automation: invalid UTF-8", StorageIds::automationFile, strayLeadByte, true},
         {"track: frame wider than the reader", ReelFolderFormat::getTrackFileName (0), wideFrame, true},
+        {"manifest: instruction then text", ReelFolderFormat::manifestFile, instructionThenText, false},
+        {"manifest: invalid UTF-8", ReelFolderFormat::manifestFile, strayLeadByte, true},
     };
 
     for (const auto& c : cases)
