@@ -14,6 +14,7 @@ bash "$root/scripts/build.sh" --target dravin8_tests_rackui
 bash "$root/scripts/build.sh" --target dravin8_tests_flows
 bash "$root/scripts/build.sh" --target dravin8_tests_exports
 bash "$root/scripts/build.sh" --target dravin8_tests_settings
+bash "$root/scripts/build.sh" --target dravin8_tests_deck
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -36,5 +37,9 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # The settings panel's pages and the audio device window.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_settings" --gtest_filter='*SettingsScreensDraw*'
+
+# The deck at work (tape running, strip painted) in both interfaces, and the machine close up.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
 
 ls -1 "$out"/*.png

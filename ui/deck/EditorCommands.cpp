@@ -493,7 +493,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
                                     [safe = juce::Component::SafePointer<Editor> (this)]
                                     {
                                         if (auto* target = safe.getComponent())
-                                            refreshConsole (*target);
+                                            target->refreshConsole();
                                     });
             break;
         case C::createGroup:
@@ -558,7 +558,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             break;
         case C::autoDisarm:
             writeGlobalSwitch ("disableAutoDisarm", toggleParameter (processor, ParameterIds::DISABLE_AUTO_DISARM));
-            refreshConsole (*this);
+            refreshConsole();
             break;
         case C::momentaryWind:
             writeGlobalSwitch ("momentaryTransport", toggleParameter (processor, ParameterIds::MOMENTARY_TRANSPORT));

@@ -137,15 +137,12 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     deckArtwork = LookImages::deckArtwork();
     maskingTapeArtwork = LookImages::maskingTapeArtwork();
 
+    connectDeckControls();
+
     setSize (defaultWidth, defaultHeight);
     setResizable (true, true);
     setResizeLimits (850, 566, 3400, 2266);
     startTimer (timerMilliseconds);
-}
-
-void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
-{
-    // The editor opens no separate windows yet.
 }
 
 void TavrelDelayAudioProcessorEditor::buildTopBar()
@@ -386,9 +383,5 @@ void TavrelDelayAudioProcessorEditor::openAudioSetupWindow (std::function<void()
         if (safe != nullptr && onClosed)
             onClosed();
     };
-}
-
-void TavrelDelayAudioProcessorEditor::timerCallback()
-{
 }
 

@@ -42,7 +42,11 @@ public:
 
     // juce::Component
     void paint (juce::Graphics& g) override;
+    void paintOverChildren (juce::Graphics& g) override;
     void resized() override;
+    void mouseDown (const juce::MouseEvent& e) override;
+    void mouseDrag (const juce::MouseEvent& e) override;
+    void mouseUp (const juce::MouseEvent& e) override;
 
     // juce::Timer
     void timerCallback() override;
@@ -183,6 +187,57 @@ public:
     };
 
     //==============================================================================
+    // Deck control actions (DeckControlsActions.cpp).
+
+    /** The counter's typed time, committed: locates to it, counted from the zero point and
+        limited to the tape. */
+    void locateToCounterText();
+    /** Reformats the counter's editor as MM:SS while the user types. */
+    void formatCounterEntry (juce::TextEditor& counterEditor);
+    double snapVarispeedToInterval (double value) const;
+    juce::String varispeedValueToText (double value) const;
+    static juce::String formatMasterVolumeText (double value);
+    void cycleTapeFormat();
+    void showBrushMenu();
+    void brushMenuChosen (int result);
+    void selectCursorTool();
+    void zoomTapeStrip();
+    void flashUndo();
+    void midiLearnButtonClicked();
+    void pickMidiLearnTarget (const juce::MouseEvent& e);
+    void showNextTrackPage();
+    void openMasterInsertWindow();
+    void toggleSettingsOverlay();
+    void closeSettingsOverlay();
+    void sendBetaFeedback();
+    /** The feedback mail's body: a request line and the system's specifications. */
+    static juce::String betaFeedbackBody();
+    void refreshConsole();
+
+    /** Sets a parameter's normalised value and tells its listeners, without a change gesture;
+        nothing when the parameter does not exist. */
+    void setParameterNotifying (const juce::String& parameterId, float normalisedValue);
+
+    /** Makes the master insert window (which shows itself); set by the rack. Until it is set,
+        MASTER FX opens nothing. */
+    static std::function<juce::DocumentWindow* (TavrelDelayAudioProcessor&)> makeMasterInsertWindow;
+
+    /** The millisecond clock of blinking and double presses (the framework's counter; tests
+        put their own). */
+    std::function<juce::uint32()> millisecondClock = [] { return juce::Time::getMillisecondCounter(); };
+
+    // Deck drawing helpers (EditorPaint.cpp), in deck space.
+    void drawReel (juce::Graphics& g, float x, float y, float angle, float flangeRadius, float packRadius);
+    void drawTensionArm (juce::Graphics& g, float pivotX, float pivotY, float length, float angle);
+    void drawTapeHead (juce::Graphics& g, float x, float y, const juce::String& label);
+    void drawGuideRoller (juce::Graphics& g, float x, float y, float radius);
+    void drawKnobCaption (juce::Graphics& g, const juce::String& text, juce::Component& knob, bool light);
+
+    /** The counter time of the previous timer tick, once one was taken. */
+    double lastCounterSeconds = 0.0;
+    bool counterTimeTaken = false;
+
+    //==============================================================================
     // Members, in construction order.
 
     juce::Array<int> heldTypingNotes;
@@ -267,6 +322,16 @@ private:
     void buildToolRow();
     void buildTransport();
 
+    /** Gives every deck control its action (DeckControlsActions.cpp). */
+    void connectDeckControls();
+
+    // Drawing of the deck (EditorPaint.cpp).
+    bool isDarkTheme() const;
+    void paintHeadBlock (juce::Graphics& g);
+    void paintMovingParts (juce::Graphics& g);
+    void paintCaptions (juce::Graphics& g);
+    juce::String overlayCacheKey;
+
     /** Every deck control at its rectangle of the current interface. */
     void layOutDeckControls();
 
@@ -275,3 +340,6 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TavrelDelayAudioProcessorEditor)
 };
+
+/** A screw head of the skeuomorphic deck: a lit dome with a cross slot, size across. */
+void drawScrew (juce::Graphics& g, float x, float y, float size);
