@@ -141,11 +141,6 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     startTimer (timerMilliseconds);
 }
 
-void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
-{
-    // The editor opens no separate windows yet.
-}
-
 void TavrelDelayAudioProcessorEditor::buildTopBar()
 {
     addTopBarButton (ejectButton, "EJECT", toggleFill, "Eject Tape: Return to the Tape Room to manage reels.");
@@ -175,6 +170,7 @@ void TavrelDelayAudioProcessorEditor::buildTopBar()
     masterFxButton.setTooltip ("Open Master Bus Inserts");
     setToggleColours (masterFxButton);
     masterFxButton.setLookAndFeel (&buttonLook);
+    masterFxButton.onClick = [this] { openMasterInsertWindow(); };
     deckPanel.addAndMakeVisible (masterFxButton);
 
     // Every press, drag and release on a deck control also reaches the editor's mouse handling.

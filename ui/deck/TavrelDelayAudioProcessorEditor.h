@@ -51,6 +51,9 @@ public:
         windows), before a quit or before the editor is replaced. */
     void closeAllSecondaryWindows();
 
+    /** The master insert window: brought forward when open, else opened and remembered. */
+    void openMasterInsertWindow();
+
     // juce::FileDragAndDropTarget
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
