@@ -102,4 +102,16 @@ ScopedFolderOverride::~ScopedFolderOverride()
     userDataOverride() = previousUserData;
     musicOverride() = previousMusic;
 }
+
+juce::int64 getModificationTimeNanoseconds (const juce::File& file)
+{
+    struct stat info
+    {
+    };
+
+    if (::stat (file.getFullPathName().toRawUTF8(), &info) != 0)
+        return 0;
+
+    return (juce::int64)info.st_mtim.tv_sec * 1000000000 + (juce::int64)info.st_mtim.tv_nsec;
+}
 } // namespace Platform

@@ -25,6 +25,11 @@ bool replaceFile (const juce::File& source, const juce::File& target);
     followed. */
 bool isRegularFile (const juce::File& file);
 
+/** The file's last modification in nanoseconds since 1970, 0 when it cannot be read.
+    File::getLastModificationTime only has whole seconds here, too coarse to order two saves
+    made in the same second. */
+juce::int64 getModificationTimeNanoseconds (const juce::File& file);
+
 /** Points the per-user folder and the music folder somewhere else while it lives, so that
     tests never touch the real home folder. The environment variables DRAVIN8_USER_FOLDER and
     DRAVIN8_MUSIC_FOLDER do the same for a whole process (used when the program runs under

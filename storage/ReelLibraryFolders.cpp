@@ -3,6 +3,7 @@
 
 #include "engine/ParameterIds.h"
 #include "engine/tape/TapeReelSize.h"
+#include "platform/Platform.h"
 #include "storage/GuardedXmlReader.h"
 #include "storage/ReelFolderFormat.h"
 #include "storage/ReelFolderReader.h"
@@ -378,7 +379,7 @@ bool ReelLibrary::hasNewerRecovery (const juce::String& reelName) const
     if (! main.existsAsFile())
         return true;
 
-    return main.getLastModificationTime().toMilliseconds() < recovery.getLastModificationTime().toMilliseconds();
+    return Platform::getModificationTimeNanoseconds (main) < Platform::getModificationTimeNanoseconds (recovery);
 }
 
 void ReelLibrary::deleteRecoveryFolder (const juce::String& reelName)
