@@ -15,6 +15,7 @@ bash "$root/scripts/build.sh" --target dravin8_tests_flows
 bash "$root/scripts/build.sh" --target dravin8_tests_exports
 bash "$root/scripts/build.sh" --target dravin8_tests_settings
 bash "$root/scripts/build.sh" --target dravin8_tests_deck
+bash "$root/scripts/build.sh" --target dravin8_tests_rackwin
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -25,6 +26,10 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # from their own tests.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_rackui"
+
+# The studio rack on its panel and the master insert window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_rackwin" --gtest_filter='RackScreens.*'
 
 # The menu bar, the reel dialogs and the flows' windows (about, performance, reorder, theme).
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \

@@ -15,7 +15,6 @@
 
 #include <limits>
 
-std::function<juce::DocumentWindow* (TavrelDelayAudioProcessor&)> TavrelDelayAudioProcessorEditor::makeMasterInsertWindow;
 
 namespace
 {
@@ -355,18 +354,6 @@ void TavrelDelayAudioProcessorEditor::showNextTrackPage()
     trackPageButton.setButtonText (DeckControls::trackPageText (consolePageStart, audioProcessor.numTracks));
 }
 
-void TavrelDelayAudioProcessorEditor::openMasterInsertWindow()
-{
-    if (auto* open = dynamic_cast<juce::DocumentWindow*> (masterInsertWindow.getComponent()))
-    {
-        open->toFront (true);
-        return;
-    }
-
-    if (makeMasterInsertWindow)
-        masterInsertWindow = makeMasterInsertWindow (audioProcessor);
-}
-
 void TavrelDelayAudioProcessorEditor::toggleSettingsOverlay()
 {
     if (auto* open = deckPanel.findChildWithID (EditorIds::settingsPanel))
@@ -435,31 +422,6 @@ void TavrelDelayAudioProcessorEditor::sendBetaFeedback()
 }
 
 //==============================================================================
-void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
-{
-    const auto closeWindow = [] (juce::Component::SafePointer<juce::Component>& window)
-    {
-        if (auto* documentWindow = dynamic_cast<juce::DocumentWindow*> (window.getComponent()))
-        {
-            documentWindow->setVisible (false);
-            delete documentWindow;
-        }
-        window = nullptr;
-    };
-
-    closeWindow (masterInsertWindow);
-    closeWindow (musicalTypingWindow);
-    closeWindow (performanceWindow);
-
-    // A press nowhere on any screen closes every strip's insert window.
-    if (console != nullptr)
-        console->closeInsertWindowsOutside ({std::numeric_limits<int>::min(), std::numeric_limits<int>::min()});
-
-    // Only windows the program made and registered: popup menus, call-outs, alerts and windows
-    // other objects own are left alone.
-    ProgramWindows::closeAll (getTopLevelComponent());
-}
-
 void TavrelDelayAudioProcessorEditor::refreshConsole()
 {
     if (console != nullptr)

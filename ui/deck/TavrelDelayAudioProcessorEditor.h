@@ -55,6 +55,9 @@ public:
         windows), before a quit or before the editor is replaced. */
     void closeAllSecondaryWindows();
 
+    /** The master insert window: brought forward when open, else opened and remembered. */
+    void openMasterInsertWindow();
+
     // juce::FileDragAndDropTarget
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
@@ -206,7 +209,6 @@ public:
     void midiLearnButtonClicked();
     void pickMidiLearnTarget (const juce::MouseEvent& e);
     void showNextTrackPage();
-    void openMasterInsertWindow();
     void toggleSettingsOverlay();
     void closeSettingsOverlay();
     void sendBetaFeedback();
@@ -218,8 +220,7 @@ public:
         nothing when the parameter does not exist. */
     void setParameterNotifying (const juce::String& parameterId, float normalisedValue);
 
-    /** Makes the master insert window (which shows itself); set by the rack. Until it is set,
-        MASTER FX opens nothing. */
+    /** Makes the master insert window (which shows itself); tests put their own. */
     static std::function<juce::DocumentWindow* (TavrelDelayAudioProcessor&)> makeMasterInsertWindow;
 
     /** The millisecond clock of blinking and double presses (the framework's counter; tests
