@@ -108,23 +108,46 @@ AuxMembers auxMembers (Processor& processor, int aux)
     return {processor.aux2Plugin, processor.aux2CustomPath, processor.aux2StoredPluginXml};
 }
 
+/** What a request put in place: the new slot of an insert chain or of the instruments, or the
+    aux return's new plug-in; all null when nothing. */
+struct AddedSlot
+{
+    std::shared_ptr<Processor::InsertPlugin> insert;
+    std::shared_ptr<Processor::InstrumentPlugin> instrument;
+    juce::AudioPluginInstance* auxPlugin = nullptr;
+};
+
+using SlotAdded = std::function<void (const AddedSlot&)>;
+
+bool instrumentsFull (const Processor& processor)
+{
+    return (int)processor.instruments.size() >= Processor::maxInstrumentSlots;
+}
+
 /** Where a plug-in asked for by the user goes once created. */
-void addCreatedPlugin (Processor& processor, Processor::HostedSlotKind kind, int index,
-                       std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
+AddedSlot addCreatedPlugin (Processor& processor, Processor::HostedSlotKind kind, int index,
+                            std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
 {
     using Kind = Processor::HostedSlotKind;
+    AddedSlot added;
 
     if (kind == Kind::auxReturn)
     {
+        added.auxPlugin = instance.get();
         processor.installAuxPluginInstance (index, std::move (instance), path);
     }
     else if (kind == Kind::instrument)
     {
+        // Other requests (or built-in slots) may have filled the slots while this one loaded.
+        if (instrumentsFull (processor))
+            return added;
+
         auto slot = makeInstrumentPlugin();
         slot->name = instance->getName();
         slot->customPath = path;
         slot->instance = std::move (instance);
         changeSlots (processor, [&] { processor.instruments.push_back (slot); });
+        added.instrument = slot;
     }
     else
     {
@@ -139,57 +162,98 @@ void addCreatedPlugin (Processor& processor, Processor::HostedSlotKind kind, int
                                                   : processor.masterInserts;
 
         changeSlots (processor, [&] { chain.push_back (slot); });
+        added.insert = slot;
     }
 
     processor.unsavedChanges = true;
+    return added;
 }
 
 /** Creates the plug-in asynchronously and, when it arrives while the processor still exists,
-    puts it in the slot (a failed creation leaves every slot as it was, aux path included). */
+    puts it in the slot (a failed creation leaves every slot as it was, aux path included). The
+    completion learns what this request put in place. */
 void createAndAddPlugin (Processor& processor, const juce::PluginDescription& description,
-                         Processor::HostedSlotKind kind, int index)
+                         Processor::HostedSlotKind kind, int index, SlotAdded onAdded)
 {
     processor.createHostedPluginAsync (description, kind, description.fileOrIdentifier, {},
-                                       [weak = juce::WeakReference<Processor> (&processor), kind, index] (
+                                       [weak = juce::WeakReference<Processor> (&processor), kind, index, onAdded] (
                                            std::unique_ptr<juce::AudioPluginInstance> instance, const juce::String& path)
                                        {
-                                           if (auto* self = weak.get(); self != nullptr && instance != nullptr)
-                                               addCreatedPlugin (*self, kind, index, std::move (instance), path);
+                                           auto* self = weak.get();
+                                           if (self == nullptr)
+                                               return;
+
+                                           AddedSlot added;
+                                           if (instance != nullptr)
+                                               added = addCreatedPlugin (*self, kind, index, std::move (instance), path);
+
+                                           if (onAdded != nullptr)
+                                               onAdded (added);
                                        });
+}
+
+SlotAdded forInsert (Processor::InsertAdded onAdded)
+{
+    if (onAdded == nullptr)
+        return {};
+    return [onAdded] (const AddedSlot& added) { onAdded (added.insert); };
 }
 } // namespace
 
 //==============================================================================
-void TavrelDelayAudioProcessor::addInputInsertPlugin (const juce::PluginDescription& description)
+void TavrelDelayAudioProcessor::addInputInsertPlugin (const juce::PluginDescription& description, InsertAdded onAdded)
 {
-    createAndAddPlugin (*this, description, HostedSlotKind::inputInsert, -1);
+    createAndAddPlugin (*this, description, HostedSlotKind::inputInsert, -1, forInsert (std::move (onAdded)));
 }
 
-void TavrelDelayAudioProcessor::addTrackInsertPlugin (const juce::PluginDescription& description, int track)
+void TavrelDelayAudioProcessor::addTrackInsertPlugin (const juce::PluginDescription& description, int track,
+                                                      InsertAdded onAdded)
 {
     if (track < 0 || track >= maxTracks)
+    {
+        if (onAdded != nullptr)
+            juce::MessageManager::callAsync ([onAdded] { onAdded (nullptr); });
         return;
+    }
 
-    createAndAddPlugin (*this, description, HostedSlotKind::trackInsert, track);
+    createAndAddPlugin (*this, description, HostedSlotKind::trackInsert, track, forInsert (std::move (onAdded)));
 }
 
-void TavrelDelayAudioProcessor::addMasterInsertPlugin (const juce::PluginDescription& description)
+void TavrelDelayAudioProcessor::addMasterInsertPlugin (const juce::PluginDescription& description, InsertAdded onAdded)
 {
-    createAndAddPlugin (*this, description, HostedSlotKind::masterInsert, -1);
+    createAndAddPlugin (*this, description, HostedSlotKind::masterInsert, -1, forInsert (std::move (onAdded)));
 }
 
-void TavrelDelayAudioProcessor::loadAuxPlugin (int aux, const juce::PluginDescription& description)
+void TavrelDelayAudioProcessor::loadAuxPlugin (int aux, const juce::PluginDescription& description, AuxLoaded onLoaded)
 {
-    createAndAddPlugin (*this, description, HostedSlotKind::auxReturn, aux == 0 ? 0 : 1);
+    SlotAdded completion;
+    if (onLoaded != nullptr)
+        completion = [onLoaded] (const AddedSlot& added) { onLoaded (added.auxPlugin); };
+
+    createAndAddPlugin (*this, description, HostedSlotKind::auxReturn, aux == 0 ? 0 : 1, std::move (completion));
 }
 
-void TavrelDelayAudioProcessor::addInstrumentPlugin (const juce::PluginDescription& description)
+void TavrelDelayAudioProcessor::addInstrumentPlugin (const juce::PluginDescription& description, InstrumentAdded onAdded)
 {
-    createAndAddPlugin (*this, description, HostedSlotKind::instrument, -1);
+    if (instrumentsFull (*this))
+    {
+        if (onAdded != nullptr)
+            juce::MessageManager::callAsync ([onAdded] { onAdded (nullptr); });
+        return;
+    }
+
+    SlotAdded completion;
+    if (onAdded != nullptr)
+        completion = [onAdded] (const AddedSlot& added) { onAdded (added.instrument); };
+
+    createAndAddPlugin (*this, description, HostedSlotKind::instrument, -1, std::move (completion));
 }
 
-void TavrelDelayAudioProcessor::addBuiltInInstrument (int type)
+bool TavrelDelayAudioProcessor::addBuiltInInstrument (int type)
 {
+    if (instrumentsFull (*this))
+        return false;
+
     auto slot = makeInstrumentPlugin();
     slot->builtInType = type;
     slot->name = BuiltInInstruments::getDeviceName (type);
@@ -197,6 +261,7 @@ void TavrelDelayAudioProcessor::addBuiltInInstrument (int type)
 
     changeSlots (*this, [&] { instruments.push_back (slot); });
     unsavedChanges = true;
+    return true;
 }
 
 //==============================================================================
@@ -349,7 +414,10 @@ void TavrelDelayAudioProcessor::installInsertPluginInstance (const std::shared_p
                      slot->customPath = path;
                  });
 
-    // instance now holds the plug-in replaced, if any: destroyed here, out of the lock.
+    // instance now holds the plug-in replaced, if any: destroyed here, out of the lock, after
+    // its editor window.
+    if (instance != nullptr && onPluginReplaced != nullptr)
+        onPluginReplaced (instance.get());
 }
 
 void TavrelDelayAudioProcessor::installInstrumentPluginInstance (const std::shared_ptr<InstrumentPlugin>& slot,
@@ -368,6 +436,9 @@ void TavrelDelayAudioProcessor::installInstrumentPluginInstance (const std::shar
                      slot->name = name;
                      slot->customPath = path;
                  });
+
+    if (instance != nullptr && onPluginReplaced != nullptr)
+        onPluginReplaced (instance.get());
 }
 
 void TavrelDelayAudioProcessor::installAuxPluginInstance (int aux, std::unique_ptr<juce::AudioPluginInstance> instance,
@@ -389,7 +460,16 @@ void TavrelDelayAudioProcessor::installAuxPluginInstance (int aux, std::unique_p
                      members.storedXml.reset();
                  });
 
-    // The plug-in this one replaced goes at once (its editor window was closed by the caller).
+    // The plug-in this one replaced may still show its editor (the user may have opened it
+    // again while the new one loaded): that window closes first, and the plug-in goes once no
+    // editor of it is open.
+    if (instance != nullptr)
+    {
+        auto* replaced = instance.get();
+        if (onPluginReplaced != nullptr)
+            onPluginReplaced (replaced);
+        retireSlot (std::shared_ptr<juce::AudioPluginInstance> (std::move (instance)), replaced);
+    }
 }
 
 //==============================================================================

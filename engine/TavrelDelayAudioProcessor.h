@@ -696,22 +696,34 @@ public:
 
     using HostedSlotKind = PluginSlotLoader::SlotKind;
 
+    /** The instrument slots the block callback renders; no further slot is added. */
+    static constexpr int maxInstrumentSlots = 8;
+
     // Asynchronous creation of a hosted plug-in into a new slot. They return at once; the slot
     // appears when the plug-in has been created, made ready for the slot (play head, channel
     // layout, preparation) and put in place. A plug-in that cannot be created, or whose file may
     // not be loaded (isPluginPathAllowed), changes nothing and shows no message.
-    void addInputInsertPlugin (const juce::PluginDescription& description);
-    void addTrackInsertPlugin (const juce::PluginDescription& description, int track);
-    void addMasterInsertPlugin (const juce::PluginDescription& description);
-    /** Aux 0 is the first return, any other value the second; the plug-in it replaces is
-        destroyed at once. */
-    void loadAuxPlugin (int aux, const juce::PluginDescription& description);
-    /** Always appends, also when eight slots are in use (only the first eight are rendered). */
-    void addInstrumentPlugin (const juce::PluginDescription& description);
+    // The optional completion is called once, later, on the message thread, with the slot (or
+    // plug-in) this very request put in place, or with null when it put nothing in place; it is
+    // not called when the processor has been deleted meanwhile.
+    using InsertAdded = std::function<void (std::shared_ptr<InsertPlugin>)>;
+    using InstrumentAdded = std::function<void (std::shared_ptr<InstrumentPlugin>)>;
+    using AuxLoaded = std::function<void (juce::AudioPluginInstance*)>;
+
+    void addInputInsertPlugin (const juce::PluginDescription& description, InsertAdded onAdded = {});
+    void addTrackInsertPlugin (const juce::PluginDescription& description, int track, InsertAdded onAdded = {});
+    void addMasterInsertPlugin (const juce::PluginDescription& description, InsertAdded onAdded = {});
+    /** Aux 0 is the first return, any other value the second. The plug-in it replaces is
+        retired: destroyed once no editor of it is open. */
+    void loadAuxPlugin (int aux, const juce::PluginDescription& description, AuxLoaded onLoaded = {});
+    /** Refused (nothing created, the completion gets null) while maxInstrumentSlots slots are
+        in use, also when they filled up while the plug-in was being created. */
+    void addInstrumentPlugin (const juce::PluginDescription& description, InstrumentAdded onAdded = {});
 
     /** A built-in instrument slot of the type (any unknown type: no engine, the poly
-        synthesizer's name), prepared at the current rate, appended at once. */
-    void addBuiltInInstrument (int type);
+        synthesizer's name), prepared at the current rate, appended at once. Refused (false)
+        while maxInstrumentSlots slots are in use. */
+    bool addBuiltInInstrument (int type);
 
     // Removal and slot settings; an index outside the list does nothing. Every change marks the
     // reel as changed, so that quitting asks to save it.
@@ -761,6 +773,11 @@ public:
                                           const juce::String& path);
     void installAuxPluginInstance (int aux, std::unique_ptr<juce::AudioPluginInstance> instance,
                                    const juce::String& path);
+
+    /** Called on the message thread with a plug-in that a newly installed one has just replaced
+        in its slot, before the replaced one is let go: the user interface closes its editor
+        window there (an editor must never outlive its plug-in). Empty: nothing is called. */
+    std::function<void (juce::AudioPluginInstance* replaced)> onPluginReplaced;
 
     /** Keeps a slot or plug-in taken out of the processor (owner, whose plug-in is instance, or
         null for a built-in one) until no editor of that plug-in is open, then lets it go on

@@ -4,6 +4,7 @@
 #include "engine/TavrelDelayAudioProcessor.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "platform/ProgramWindows.h"
 
 class BuiltInEffectEditor;
 
@@ -28,5 +29,8 @@ public:
     SafeWindowConstrainer constrainer;
 
 private:
+    // Closing all secondary windows may delete this one.
+    ProgramWindows::Registration programWindow{*this};
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InternalEffectWindow)
 };

@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "platform/ProgramWindows.h"
 
 #include <functional>
 
@@ -47,6 +48,9 @@ public:
 
 private:
     void releaseAllNotes();
+
+    // Closing all secondary windows may delete this one.
+    ProgramWindows::Registration programWindow{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginEditorWindow)
 };

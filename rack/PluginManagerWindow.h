@@ -5,6 +5,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "platform/ProgramWindows.h"
 
 #include <functional>
 #include <memory>
@@ -63,6 +64,9 @@ public:
 
 private:
     juce::Component content;
+
+    // Closing all secondary windows may delete this one.
+    ProgramWindows::Registration programWindow{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginManagerWindow)
 };

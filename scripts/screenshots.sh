@@ -12,6 +12,10 @@ bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh" --target dravin8_tests_editor
 bash "$root/scripts/build.sh" --target dravin8_tests_rackui
 bash "$root/scripts/build.sh" --target dravin8_tests_flows
+bash "$root/scripts/build.sh" --target dravin8_tests_exports
+bash "$root/scripts/build.sh" --target dravin8_tests_settings
+bash "$root/scripts/build.sh" --target dravin8_tests_deck
+bash "$root/scripts/build.sh" --target dravin8_tests_rackwin
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -23,8 +27,24 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_rackui"
 
+# The studio rack on its panel and the master insert window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_rackwin" --gtest_filter='RackScreens.*'
+
 # The menu bar, the reel dialogs and the flows' windows (about, performance, reorder, theme).
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_flows" --gtest_filter='*FlowScreensDraw*'
+
+# The export panel, the bounce and batch-import questions and the import panel.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_exports" --gtest_filter='*ExportScreensDraw*'
+
+# The settings panel's pages and the audio device window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_settings" --gtest_filter='*SettingsScreensDraw*'
+
+# The deck at work (tape running, strip painted) in both interfaces, and the machine close up.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
 
 ls -1 "$out"/*.png

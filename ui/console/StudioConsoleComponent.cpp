@@ -4,6 +4,7 @@
 
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "rack/TrackInsertWindow.h"
 #include "ui/looks/ModernLookAndFeel.h"
 
 namespace
@@ -32,6 +33,17 @@ StudioConsoleComponent::StudioConsoleComponent (TavrelDelayAudioProcessor& proce
 
     for (int i = 0; i < stripsPerPage; ++i)
         addAndMakeVisible (strips.add (new ChannelStripComponent (i, processor)));
+
+    ChannelStripComponent::makeInsertWindow = [] (TavrelDelayAudioProcessor& p, int track) -> juce::DocumentWindow*
+    { return new TrackInsertWindow (p, track); };
+
+    rack = std::make_unique<StudioRackComponent> (processor);
+    rack->onRoutingChanged = [this]
+    {
+        refreshAll();
+        repaint();
+    };
+    addAndMakeVisible (*rack);
 
     setUpAuxSection (aux1ReturnFader, aux1PanKnob, aux1MuteButton, aux1AutoButton, aux1Channel);
     setUpAuxSection (aux2ReturnFader, aux2PanKnob, aux2MuteButton, aux2AutoButton, aux2Channel);
@@ -69,6 +81,7 @@ StudioConsoleComponent::~StudioConsoleComponent()
     aux2ReturnAttachment.reset();
     aux1PanAttachment.reset();
     aux2PanAttachment.reset();
+    rack.reset();
     strips.clear();
 }
 
@@ -110,6 +123,9 @@ void StudioConsoleComponent::setUpAuxSection (RightClickSlider& fader, RightClic
 //==============================================================================
 void StudioConsoleComponent::refreshAll()
 {
+    if (rack != nullptr)
+        rack->rebuild();
+
     for (auto* strip : strips)
     {
         strip->updateTrackName();
@@ -231,6 +247,9 @@ void StudioConsoleComponent::resized()
 
     for (int i = 0; i < strips.size(); ++i)
         strips[i]->setBounds (stripsLeft + pitch * i + nudge[i], 0, pitch - 2, getHeight());
+
+    if (rack != nullptr)
+        rack->setBounds (getRackBounds());
 
     const auto layout = auxLayout (ModernLookAndFeel::getDefault() != nullptr);
     RightClickSlider* faders[] = {&aux1ReturnFader, &aux2ReturnFader};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rack/StudioRackComponent.h"
 #include "ui/console/ChannelStripComponent.h"
 #include "ui/looks/MarlixButtonLook.h"
 #include "ui/looks/RightClickSlider.h"
@@ -79,6 +80,7 @@ public:
     // Members, in declaration order.
     TavrelDelayAudioProcessor& processor;
     juce::OwnedArray<ChannelStripComponent> strips;
+    std::unique_ptr<StudioRackComponent> rack;
     RightClickSlider aux1ReturnFader, aux2ReturnFader;
     RightClickSlider aux1PanKnob, aux2PanKnob;
     juce::TextButton aux1MuteButton, aux2MuteButton;

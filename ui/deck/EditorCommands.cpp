@@ -7,7 +7,7 @@
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "platform/Platform.h"
-#include "storage/GuardedXmlReader.h"
+#include "storage/GlobalSettingsFile.h"
 #include "ui/deck/EditorIds.h"
 #include "ui/deck/FlowDialog.h"
 #include "ui/deck/MenuCommandIds.h"
@@ -24,27 +24,11 @@ namespace
 {
 using Editor = TavrelDelayAudioProcessorEditor;
 
-juce::File globalSettingsFile()
+/** Rewrites one "0"/"1" switch of "global_settings.xml", keeping the rest of the document. A
+    failed write is not reported: the switch still holds for this run. */
+void writeGlobalSwitch (const char* attribute, bool on)
 {
-    return Platform::getUserDataFolder().getChildFile ("global_settings.xml");
-}
-
-/** Rewrites one "0"/"1" switch of "global_settings.xml", keeping the rest of the document; an
-    unreadable file is replaced by a new SETTINGS root. A failed write is not reported: the switch
-    still holds for this run. */
-void writeGlobalSwitch (const juce::String& attribute, bool on)
-{
-    const auto file = globalSettingsFile();
-    std::unique_ptr<juce::XmlElement> settings;
-
-    if (file.existsAsFile())
-        settings = GuardedXmlReader::parseFile (file);
-
-    if (settings == nullptr)
-        settings = std::make_unique<juce::XmlElement> ("SETTINGS");
-
-    settings->setAttribute (attribute, on ? 1 : 0);
-    settings->writeTo (file);
+    GlobalSettingsFile::writeSwitches ({{attribute, on}});
 }
 
 /** Flips a switch parameter through the host-notifying setter; a missing parameter is skipped. */
@@ -509,7 +493,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
                                     [safe = juce::Component::SafePointer<Editor> (this)]
                                     {
                                         if (auto* target = safe.getComponent())
-                                            refreshConsole (*target);
+                                            target->refreshConsole();
                                     });
             break;
         case C::createGroup:
@@ -574,7 +558,7 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             break;
         case C::autoDisarm:
             writeGlobalSwitch ("disableAutoDisarm", toggleParameter (processor, ParameterIds::DISABLE_AUTO_DISARM));
-            refreshConsole (*this);
+            refreshConsole();
             break;
         case C::momentaryWind:
             writeGlobalSwitch ("momentaryTransport", toggleParameter (processor, ParameterIds::MOMENTARY_TRANSPORT));

@@ -1,5 +1,6 @@
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
 
+#include "app/SafeAudioSetupWindow.h"
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/deck/DeckLayout.h"
@@ -51,6 +52,7 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     : juce::AudioProcessorEditor (processorToEdit), audioProcessor (processorToEdit), tapeStrip (processorToEdit)
 {
     setWantsKeyboardFocus (true);
+    loadShortcuts();
 
     // The interface (minimal or skeuomorphic) and its look, for the editor and every window.
     readTheme();
@@ -135,15 +137,12 @@ TavrelDelayAudioProcessorEditor::TavrelDelayAudioProcessorEditor (TavrelDelayAud
     deckArtwork = LookImages::deckArtwork();
     maskingTapeArtwork = LookImages::maskingTapeArtwork();
 
+    connectDeckControls();
+
     setSize (defaultWidth, defaultHeight);
     setResizable (true, true);
     setResizeLimits (850, 566, 3400, 2266);
     startTimer (timerMilliseconds);
-}
-
-void TavrelDelayAudioProcessorEditor::closeAllSecondaryWindows()
-{
-    // The editor opens no separate windows yet.
 }
 
 void TavrelDelayAudioProcessorEditor::buildTopBar()
@@ -154,6 +153,7 @@ void TavrelDelayAudioProcessorEditor::buildTopBar()
     saveReelButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
     addTopBarButton (mixdownButton, "MIXDOWN", toggleFill,
                      "Mixdown: Bounce the tape mix to a WAV file (Live or Offline).");
+    mixdownButton.onClick = [this] { mixdownClicked(); };
     addTopBarButton (setupButton, "SETUP", juce::Colour (0xff7f8c8d),
                      "Settings: Configure audio, latency, and calibration.");
     setupButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
@@ -374,21 +374,14 @@ void TavrelDelayAudioProcessorEditor::saveReelIfOpen (const juce::String& reelNa
 
 void TavrelDelayAudioProcessorEditor::openAudioSetupWindow (std::function<void()> onClosed)
 {
-    // The device window belongs to the application shell; until it is there, nothing opens and
-    // the caller carries on as if it had been closed.
-    if (onClosed)
-        onClosed();
+    auto* window = new SafeAudioSetupWindow (&audioProcessor, &getEditorLook(), useModernUI);
+
+    // The window may outlive the editor (it belongs to the desktop): the follow-up runs only
+    // while the editor is there.
+    window->onClose = [safe = juce::Component::SafePointer<juce::Component> (this), onClosed = std::move (onClosed)]
+    {
+        if (safe != nullptr && onClosed)
+            onClosed();
+    };
 }
 
-void TavrelDelayAudioProcessorEditor::timerCallback()
-{
-}
-
-bool TavrelDelayAudioProcessorEditor::isInterestedInFileDrag (const juce::StringArray&)
-{
-    return false;
-}
-
-void TavrelDelayAudioProcessorEditor::filesDropped (const juce::StringArray&, int, int)
-{
-}

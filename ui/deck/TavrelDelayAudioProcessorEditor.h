@@ -42,7 +42,11 @@ public:
 
     // juce::Component
     void paint (juce::Graphics& g) override;
+    void paintOverChildren (juce::Graphics& g) override;
     void resized() override;
+    void mouseDown (const juce::MouseEvent& e) override;
+    void mouseDrag (const juce::MouseEvent& e) override;
+    void mouseUp (const juce::MouseEvent& e) override;
 
     // juce::Timer
     void timerCallback() override;
@@ -51,9 +55,25 @@ public:
         windows), before a quit or before the editor is replaced. */
     void closeAllSecondaryWindows();
 
+    /** The master insert window: brought forward when open, else opened and remembered. */
+    void openMasterInsertWindow();
+
     // juce::FileDragAndDropTarget
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    /** Audio files dropped on the deck (EditorDrop.cpp): one opens the import panel, more are
+        imported one after another from a chosen start track. */
+    void closeImportPanel();
+    void runBatchImport (const juce::StringArray& sortedFiles, int startTrack);
+
+    /** MIXDOWN and menu command 2 (EditorMixdown.cpp): ends a running live mixdown and says how
+        it went, or opens the export panel. */
+    void mixdownClicked();
+    void finishLiveMixdown();
+
+    /** The file the running live mixdown writes to. */
+    juce::File liveMixdownFile;
 
     /** Records in the theme file that the dust cover stays off; called once the user has lifted
         it. Never fails visibly: an unreadable file is replaced, a failed write ignored. */
@@ -65,6 +85,22 @@ public:
 
     /** Saves the open reel into its main slot when its name is exactly reelName. */
     void saveReelIfOpen (const juce::String& reelName);
+
+    // Keyboard shortcuts and musical typing (EditorShortcuts.cpp).
+    bool keyPressed (const juce::KeyPress& key) override;
+    bool keyStateChanged (bool isKeyDown) override;
+    /** Reads "shortcuts.xml"; a missing or foreign file is replaced by the defaults. */
+    void loadShortcuts();
+    /** Writes the bindings to "shortcuts.xml"; a failed write is ignored. */
+    void saveShortcuts();
+    /** Space for "Play / Stop", R for "Record Arm", nothing else; then saved. */
+    void resetShortcutsToDefaults();
+    static juce::File getShortcutsFile();
+    /** The note of a typed character at the current octave, or -1 when it is no note key. */
+    int noteForTypedCharacter (juce::juce_wchar character) const;
+    /** Whether a key (a key code as juce::KeyPress has it) is physically down now; tests replace it. */
+    std::function<bool (int keyCode)> isKeyPhysicallyDown = [] (int keyCode)
+    { return juce::KeyPress::isKeyCurrentlyDown (keyCode); };
 
     /** Opens the audio device window; it calls onClosed when it closes. */
     void openAudioSetupWindow (std::function<void()> onClosed);
@@ -154,9 +190,60 @@ public:
     };
 
     //==============================================================================
+    // Deck control actions (DeckControlsActions.cpp).
+
+    /** The counter's typed time, committed: locates to it, counted from the zero point and
+        limited to the tape. */
+    void locateToCounterText();
+    /** Reformats the counter's editor as MM:SS while the user types. */
+    void formatCounterEntry (juce::TextEditor& counterEditor);
+    double snapVarispeedToInterval (double value) const;
+    juce::String varispeedValueToText (double value) const;
+    static juce::String formatMasterVolumeText (double value);
+    void cycleTapeFormat();
+    void showBrushMenu();
+    void brushMenuChosen (int result);
+    void selectCursorTool();
+    void zoomTapeStrip();
+    void flashUndo();
+    void midiLearnButtonClicked();
+    void pickMidiLearnTarget (const juce::MouseEvent& e);
+    void showNextTrackPage();
+    void toggleSettingsOverlay();
+    void closeSettingsOverlay();
+    void sendBetaFeedback();
+    /** The feedback mail's body: a request line and the system's specifications. */
+    static juce::String betaFeedbackBody();
+    void refreshConsole();
+
+    /** Sets a parameter's normalised value and tells its listeners, without a change gesture;
+        nothing when the parameter does not exist. */
+    void setParameterNotifying (const juce::String& parameterId, float normalisedValue);
+
+    /** Makes the master insert window (which shows itself); tests put their own. */
+    static std::function<juce::DocumentWindow* (TavrelDelayAudioProcessor&)> makeMasterInsertWindow;
+
+    /** The millisecond clock of blinking and double presses (the framework's counter; tests
+        put their own). */
+    std::function<juce::uint32()> millisecondClock = [] { return juce::Time::getMillisecondCounter(); };
+
+    // Deck drawing helpers (EditorPaint.cpp), in deck space.
+    void drawReel (juce::Graphics& g, float x, float y, float angle, float flangeRadius, float packRadius);
+    void drawTensionArm (juce::Graphics& g, float pivotX, float pivotY, float length, float angle);
+    void drawTapeHead (juce::Graphics& g, float x, float y, const juce::String& label);
+    void drawGuideRoller (juce::Graphics& g, float x, float y, float radius);
+    void drawKnobCaption (juce::Graphics& g, const juce::String& text, juce::Component& knob, bool light);
+
+    /** The counter time of the previous timer tick, once one was taken. */
+    double lastCounterSeconds = 0.0;
+    bool counterTimeTaken = false;
+
+    //==============================================================================
     // Members, in construction order.
 
     juce::Array<int> heldTypingNotes;
+    bool momentaryRewindHeld = false;
+    bool momentaryForwardHeld = false;
     std::map<juce::String, juce::KeyPress> shortcutBindings;
     juce::String shortcutActionToLearn;
     std::function<void()> onShortcutLearned;
@@ -236,6 +323,16 @@ private:
     void buildToolRow();
     void buildTransport();
 
+    /** Gives every deck control its action (DeckControlsActions.cpp). */
+    void connectDeckControls();
+
+    // Drawing of the deck (EditorPaint.cpp).
+    bool isDarkTheme() const;
+    void paintHeadBlock (juce::Graphics& g);
+    void paintMovingParts (juce::Graphics& g);
+    void paintCaptions (juce::Graphics& g);
+    juce::String overlayCacheKey;
+
     /** Every deck control at its rectangle of the current interface. */
     void layOutDeckControls();
 
@@ -244,3 +341,6 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TavrelDelayAudioProcessorEditor)
 };
+
+/** A screw head of the skeuomorphic deck: a lit dome with a cross slot, size across. */
+void drawScrew (juce::Graphics& g, float x, float y, float size);

@@ -3,6 +3,7 @@
 #include "app/SafeWindowConstrainer.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "platform/ProgramWindows.h"
 
 class TavrelDelayAudioProcessor;
 
@@ -19,5 +20,8 @@ public:
     SafeWindowConstrainer constrainer;
 
 private:
+    // Closing all secondary windows may delete this one.
+    ProgramWindows::Registration programWindow{*this};
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PerformanceWindow)
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/looks/MarlixButtonLook.h"
+#include "ui/panels/MarlixTabLook.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -7,10 +10,9 @@
 class TavrelDelayAudioProcessor;
 class TavrelDelayAudioProcessorEditor;
 
-/** The settings overlay of the deck: four tabbed pages and a close button. The editor adds it to
-    its deck panel as "settings_panel", centres it at 500 x 700 and deletes it when it closes.
-
-    The pages are placeholders with their names until each is built. */
+/** The settings overlay of the deck: four tabbed pages (audio device, metronome, system,
+    shortcuts) and a close button. The editor adds it to its deck panel as "settings_panel",
+    centres it at 500 x 700 and deletes it when it closes. */
 class SettingsPanel : public juce::Component
 {
 public:
@@ -21,6 +23,10 @@ public:
 
     void paint (juce::Graphics& g) override;
     void resized() override;
+
+    // The looks go last, after the controls that use them.
+    MarlixButtonLook buttonLook;
+    MarlixTabLook tabLook;
 
     std::function<void()> onClose;
     juce::TabbedComponent tabs{juce::TabbedButtonBar::TabsAtTop};

@@ -3,6 +3,7 @@
 #include "app/SafeWindowConstrainer.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+#include "platform/ProgramWindows.h"
 
 #include <functional>
 #include <memory>
@@ -67,6 +68,9 @@ private:
 
     bool showsOpenReel() const;
     void timerCallback() override;
+
+    // Closing all secondary windows may delete this one.
+    ProgramWindows::Registration programWindow{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TrackReorderWindow)
 };
