@@ -5,10 +5,9 @@
 #include "app/SafeAlertWindow.h"
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
-#include "platform/Platform.h"
+#include "rack/PluginManagerResult.h"
 #include "rack/PluginManagerWindow.h"
 #include "rack/PluginScanner.h"
-#include "rack/SafePluginScanner.h"
 #include "ui/deck/FlowDialog.h"
 #include "ui/deck/MenuCommandIds.h"
 #include "ui/deck/TavrelDelayAudioProcessorEditor.h"
@@ -408,30 +407,7 @@ void MainAppMenuBar::openPluginManager()
 void MainAppMenuBar::applyPluginManagerChanges (const juce::StringArray& filesToScan,
                                                 const juce::StringArray& filesToRemove)
 {
-    auto& list = processor->knownPluginList;
-    auto types = list.getTypes();
-
-    for (int i = types.size(); --i >= 0;)
-        if (filesToRemove.contains (types.getReference (i).fileOrIdentifier))
-            list.removeType (types.getReference (i));
-
-    juce::StringArray known;
-    for (const auto& type : list.getTypes())
-        known.add (type.fileOrIdentifier);
-
-    juce::StringArray newFiles;
-    for (const auto& file : filesToScan)
-        if (! known.contains (file))
-            newFiles.add (file);
-
-    if (! newFiles.isEmpty())
-    {
-        new SafePluginScanner (*processor, newFiles);
-        return;
-    }
-
-    if (auto xml = list.createXml())
-        xml->writeTo (Platform::getUserDataFolder().getChildFile ("known_plugins.xml"));
+    PluginManagerResult::apply (*processor, filesToScan, filesToRemove);
 }
 
 //==============================================================================

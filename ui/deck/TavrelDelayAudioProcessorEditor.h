@@ -212,7 +212,7 @@ public:
     void toggleSettingsOverlay();
     void closeSettingsOverlay();
     void sendBetaFeedback();
-    /** The feedback mail's body: a request line and the system's specifications. */
+    /** The feedback mail's body: a request line and the machine's details (system, processor, memory, version). */
     static juce::String betaFeedbackBody();
     void refreshConsole();
 
