@@ -211,18 +211,18 @@ TEST_F (PanelFixture, TheSystemPageControlsReachTheirParameters)
 
     for (size_t i = 0; i < system.toggles.size(); ++i)
     {
-        const auto& spec = SystemTab::toggleSpecs[i];
+        const auto& row = SystemTab::toggleSpecs[i];
         auto& toggle = system.toggles[i];
-        EXPECT_EQ (toggle.getButtonText(), spec.text);
-        const bool before = on (spec.parameterId);
-        EXPECT_EQ (toggle.getToggleState(), before) << spec.text;
+        EXPECT_EQ (toggle.getButtonText(), row.text);
+        const bool before = on (row.parameterId);
+        EXPECT_EQ (toggle.getToggleState(), before) << row.text;
         toggle.triggerClick();
-        ASSERT_TRUE (runMessagesUntil ([&] { return on (spec.parameterId) != before; })) << spec.text;
+        ASSERT_TRUE (runMessagesUntil ([&] { return on (row.parameterId) != before; })) << row.text;
 
         // And back from the parameter to the button.
-        processor->parameters.getParameter (spec.parameterId)->setValueNotifyingHost (before ? 1.0f : 0.0f);
+        processor->parameters.getParameter (row.parameterId)->setValueNotifyingHost (before ? 1.0f : 0.0f);
         runMessagesUntil ([&] { return toggle.getToggleState() == before; });
-        EXPECT_EQ (toggle.getToggleState(), before) << spec.text;
+        EXPECT_EQ (toggle.getToggleState(), before) << row.text;
     }
 
     system.offsetSlider.setValue (480.0, juce::sendNotificationSync);
