@@ -3,6 +3,7 @@
 #include "app/SafeWindowConstrainer.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/instruments/MusicalTypingKeys.h"
+#include "ui/instruments/MusicalTypingPadlock.h"
 #include "ui/looks/MarlixButtonLook.h"
 
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -95,7 +96,7 @@ private:
     juce::TextButton keySizeButton, lockButton, globalQwertyButton, octaveDownButton, octaveUpButton, velocityDownButton,
         velocityUpButton;
     juce::Label octaveCaption, octaveValueLabel, velocityCaption, velocityValueLabel;
-    MarlixButtonLook buttonLook;
+    PadlockButtonLook<MarlixButtonLook> buttonLook;
     juce::Array<int> heldNotes;
     int octave = 4;
     float velocity = 0.8f;
