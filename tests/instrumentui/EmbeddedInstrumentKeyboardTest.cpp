@@ -160,6 +160,16 @@ TEST_F (StripTest, FocusLeavingReleasesEveryTypedNote)
     EXPECT_TRUE (strip->getHeldNotes().isEmpty());
 }
 
+TEST_F (StripTest, AStripDestroyedWhileAKeyIsDownEndsItsNote)
+{
+    auto strip = makeStrip();
+    keysDown = {'a'};
+    strip->keyPressed (key ('a'));
+    ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+    strip.reset();
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+}
+
 TEST_F (StripTest, OctaveAndVelocityStopAtTheirLimitsAndReachTheProcessor)
 {
     auto strip = makeStrip();

@@ -88,6 +88,9 @@ EmbeddedInstrumentKeyboard::~EmbeddedInstrumentKeyboard()
         window->exitModalState (0);
     stopTimer();
     removeMouseListener (this);
+    // A strip hidden or closed while a note key is down would leave that note sounding: its
+    // focusLost no longer runs once destruction has begun.
+    MusicalTypingKeys::releaseAll (heldNotes, processor.keyboardState);
 
     for (auto* button : {&keySizeButton, &lockButton, &octaveDownButton, &octaveUpButton, &velocityDownButton,
                          &velocityUpButton})
