@@ -425,3 +425,22 @@ TEST_F (StripWindowTest, TheLockKeepsTheWindowOnTopModalAndFocusedUntilUnlocked)
     strip.reset();
     EXPECT_FALSE (host.isCurrentlyModal (false));
 }
+
+TEST_F (StripTest, AWindowClosedWhileItsStripIsLockedLeavesNothingModal)
+{
+    STRIP_REQUIRE_DISPLAY();
+    auto* window = new juce::DocumentWindow ("Instrument", juce::Colours::black, juce::DocumentWindow::closeButton, true);
+    window->setContentOwned (makeStrip().release(), true);
+    window->setVisible (true);
+    auto* strip = dynamic_cast<EmbeddedInstrumentKeyboard*> (window->getContentComponent());
+    ASSERT_NE (strip, nullptr);
+
+    dynamic_cast<juce::Button*> (strip->findChildWithID (EmbeddedInstrumentKeyboard::lockButtonId))->triggerClick();
+    pump();
+    ASSERT_TRUE (window->isCurrentlyModal (false));
+    EXPECT_TRUE (window->isAlwaysOnTop());
+
+    delete window;
+    pump();
+    EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
+}
