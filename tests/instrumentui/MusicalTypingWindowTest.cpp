@@ -212,9 +212,15 @@ TEST_F (TypingWindowTest, EscapeClosesTheWindowAndEndsItsHeldNotes)
 TEST_F (TypingWindowTest, SwitchingToAnotherWindowReleasesTypedNotes)
 {
     auto& w = open();
-    w.toFront (true);
-    pump (100);
-    ASSERT_TRUE (w.isActiveWindow());
+    // Other test processes share the display: wait until this window is the active one.
+    ASSERT_TRUE (EditorTest::runMessagesUntil (
+        [&]
+        {
+            if (! w.isActiveWindow())
+                w.toFront (true);
+            return w.isActiveWindow();
+        },
+        5000));
     keysDown = {'a'};
     w.keyPressed (key ('a'));
 
