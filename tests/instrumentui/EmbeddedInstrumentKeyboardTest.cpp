@@ -395,6 +395,16 @@ TEST_F (StripWindowTest, AClickOnAPianoKeyPlaysItForThisSlotOnly)
     EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
     release (onC4);
     EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+
+    // The click leaves the focus with the strip, not the piano: typing then plays at the
+    // strip's octave (the piano's own key map would play "a" two octaves higher).
+    EXPECT_NE (juce::Component::getCurrentlyFocusedComponent(), &keys);
+    if (strip->hasKeyboardFocus (false)) // unless another test process took the focus meanwhile
+    {
+        host.getPeer()->handleKeyPress (key ('a'));
+        EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 72));
+    }
 }
 
 TEST_F (StripWindowTest, AClickOnTheToolbarTakesFocusAndFocusLeavingEndsTypedNotes)

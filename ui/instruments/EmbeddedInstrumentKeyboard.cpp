@@ -72,6 +72,9 @@ EmbeddedInstrumentKeyboard::EmbeddedInstrumentKeyboard (TavrelDelayAudioProcesso
     keyboardComponent.setKeyWidth ((float)InstrumentUiState::keyWidth);
     keySizeButton.setButtonText (keySizeText (keyboardComponent.getKeyWidth()));
     keyboardComponent.setBlackNoteLengthProportion (0.6f);
+    // A click on a key gives the focus to the strip, so typing goes on at the strip's octave
+    // and to its slot rather than through the piano's own key map.
+    keyboardComponent.setWantsKeyboardFocus (false);
     addAndMakeVisible (keyboardComponent);
 
     // A click on a piano key must also choose this strip's slot as the target.
