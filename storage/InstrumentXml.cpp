@@ -199,22 +199,54 @@ std::unique_ptr<juce::XmlElement> createBuiltIn (const InstrumentPlugin& slot)
     element->setAttribute (type, slot.builtInType);
     element->setAttribute (presetName, slot.presetName);
 
-    if (slot.monoEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.monoEngine, monoFields);
+    writeSoundSettings (*element, slot);
 
     if (slot.rhythmEngine != nullptr)
         writeRhythm (*element, *slot.rhythmEngine);
 
+    return element;
+}
+
+void writeSoundSettings (juce::XmlElement& element, const InstrumentPlugin& slot)
+{
+    if (slot.monoEngine != nullptr)
+        StateXmlValues::writeFields (element, *slot.monoEngine, monoFields);
+
     if (slot.tannerinEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.tannerinEngine, slideFields);
+        StateXmlValues::writeFields (element, *slot.tannerinEngine, slideFields);
 
     if (slot.keyboardEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.keyboardEngine, stageFields);
+        StateXmlValues::writeFields (element, *slot.keyboardEngine, stageFields);
 
     if (slot.polyEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.polyEngine, polyFields);
+        StateXmlValues::writeFields (element, *slot.polyEngine, polyFields);
+}
 
-    return element;
+void readSoundSettings (const juce::XmlElement& element, InstrumentPlugin& slot)
+{
+    if (auto* engine = slot.monoEngine.get())
+    {
+        StateXmlValues::readFields (element, *engine, monoFields);
+        engine->clampSettings();
+    }
+
+    if (auto* poly = slot.polyEngine.get())
+    {
+        StateXmlValues::readFields (element, *poly, polyFields);
+        poly->clampSettings();
+    }
+
+    if (auto* slide = slot.tannerinEngine.get())
+    {
+        StateXmlValues::readFields (element, *slide, slideFields);
+        slide->clampSettings();
+    }
+
+    if (auto* keyboard = slot.keyboardEngine.get())
+    {
+        StateXmlValues::readFields (element, *keyboard, stageFields);
+        keyboard->clampSettings();
+    }
 }
 
 void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, double sampleRate,
@@ -231,30 +263,14 @@ void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, do
     // settings then replace the engine's defaults.
     slot.createEngine (sampleRate);
 
-    if (auto* engine = slot.monoEngine.get())
-    {
-        StateXmlValues::readFields (element, *engine, monoFields);
-        engine->clampSettings();
-    }
-    else if (auto* rhythm = slot.rhythmEngine.get())
+    if (auto* rhythm = slot.rhythmEngine.get())
     {
         readRhythm (element, *rhythm, formats);
         rhythm->clampSettings();
     }
-    else if (auto* poly = slot.polyEngine.get())
+    else
     {
-        StateXmlValues::readFields (element, *poly, polyFields);
-        poly->clampSettings();
-    }
-    else if (auto* slide = slot.tannerinEngine.get())
-    {
-        StateXmlValues::readFields (element, *slide, slideFields);
-        slide->clampSettings();
-    }
-    else if (auto* keyboard = slot.keyboardEngine.get())
-    {
-        StateXmlValues::readFields (element, *keyboard, stageFields);
-        keyboard->clampSettings();
+        readSoundSettings (element, slot);
     }
 }
 

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "engine/TavrelDelayAudioProcessor.h"
+#include "tests/looks/LookTestSupport.h"
+#include "tests/rackui/RackUiTestSupport.h"
+#include "ui/instruments/InstrumentEditorIds.h"
+#include "ui/instruments/InstrumentUiState.h"
+#include "ui/looks/ModernLookAndFeel.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+/** A processor with one built-in instrument slot of the editor's type and the editor on it. Every
+    test starts with the keyboard strip hidden, as the program does. */
+template <typename Editor, int type> struct SynthEditorFixture : ::testing::Test
+{
+    TavrelDelayAudioProcessor processor;
+    std::shared_ptr<TavrelDelayAudioProcessor::InstrumentPlugin> slot;
+    std::unique_ptr<Editor> editor;
+
+    SynthEditorFixture()
+    {
+        InstrumentUiState::keyboardShown = false;
+        slot = makeInstrumentPlugin();
+        slot->builtInType = type;
+        slot->createEngine (48000.0);
+        processor.instruments.push_back (slot);
+        editor = std::make_unique<Editor> (processor, slot.get());
+        processor.clearUnsavedChanges();
+    }
+
+    ~SynthEditorFixture() override
+    {
+        editor.reset();
+        InstrumentUiState::keyboardShown = false;
+    }
+
+    juce::Slider& knob (const char* id)
+    {
+        auto* found = editor->findKnob (id);
+        if (found == nullptr)
+            throw std::runtime_error (std::string ("no knob ") + id);
+        return *found;
+    }
+
+    juce::ComboBox& choice (const char* id)
+    {
+        auto* found = editor->findChoice (id);
+        if (found == nullptr)
+            throw std::runtime_error (std::string ("no choice ") + id);
+        return *found;
+    }
+
+    /** What the knob's value box shows. */
+    static juce::String shownText (juce::Slider& knob)
+    {
+        for (auto* child : knob.getChildren())
+            if (auto* box = dynamic_cast<juce::Label*> (child))
+                return box->getText();
+        return {};
+    }
+
+    /** A click on a button, through its own click handling. */
+    static void click (juce::Button& button)
+    {
+        button.triggerClick();
+        RackUiTest::pump (30);
+    }
+};
