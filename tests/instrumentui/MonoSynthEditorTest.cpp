@@ -290,12 +290,18 @@ TEST_F (MonoEditorTest, KbdShowsTheKeyboardUnderThePanelAndNewEditorsOpenWithIt)
 {
     int toggles = 0;
     editor->onKeyboardToggled = [&] { ++toggles; };
+    const juce::KeyPress keyA ('a', {}, 'a');
+    EXPECT_FALSE (editor->keyPressed (keyA));
 
     click (editor->kbdButton);
     EXPECT_TRUE (InstrumentUiState::keyboardShown);
     EXPECT_EQ (toggles, 1);
     ASSERT_NE (editor->keyboard, nullptr);
     EXPECT_TRUE (editor->keyboard->isVisible());
+
+    // Typed notes go through the editor to the strip and on to the processor.
+    EXPECT_TRUE (editor->keyPressed (keyA));
+    EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
 
     // The owner makes the editor taller; the keyboard then fills the bottom 320 pixels.
     editor->setSize (1100, 875);
@@ -306,6 +312,12 @@ TEST_F (MonoEditorTest, KbdShowsTheKeyboardUnderThePanelAndNewEditorsOpenWithIt)
     EXPECT_TRUE (second.kbdButton.getToggleState());
     ASSERT_NE (second.keyboard, nullptr);
     EXPECT_EQ (second.keyboard->getBounds(), juce::Rectangle<int> (0, 555, 1100, 320));
+
+    // The faceplate picture keeps its proportions over the top 555 pixels; the strip has the rest.
+    second.keyboard->setVisible (false);
+    const auto image = LookTest::snapshot (second);
+    EXPECT_EQ (image.getPixelAt (5, 540).getAlpha(), 255);
+    EXPECT_EQ (image.getPixelAt (5, 600).getAlpha(), 0);
 
     click (editor->kbdButton);
     EXPECT_FALSE (InstrumentUiState::keyboardShown);
