@@ -1,3 +1,4 @@
+#include "platform/Platform.h"
 #include "tests/instrumentui/SynthEditorFixture.h"
 #include "ui/instruments/BuiltInInstrumentEditor.h"
 
@@ -384,4 +385,21 @@ TEST_F (MonoEditorTest, AnEditorWithoutAnEngineIsEmptyAndDoesNothing)
         EXPECT_FALSE (processor.hasUnsavedChanges());
         EXPECT_TRUE (processor.midiLearnTarget.isEmpty());
     }
+}
+
+TEST_F (MonoEditorTest, ThePresetButtonOpensTheMenuOfItsInstrumentsPresets)
+{
+    RACKUI_REQUIRE_DISPLAY();
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    ASSERT_TRUE (RackUiTest::hasNativeWindow (*editor));
+
+    const auto folder = Platform::getUserDataFolder().getChildFile ("Presets/MonoBass");
+    folder.deleteRecursively();
+
+    click (editor->presetButton);
+    EXPECT_TRUE (folder.isDirectory());
+    EXPECT_TRUE (juce::PopupMenu::dismissAllActiveMenus());
+    RackUiTest::pump (30);
+    editor->removeFromDesktop();
 }
