@@ -397,9 +397,9 @@ TEST_F (MonoEditorTest, ThePresetButtonOpensTheMenuOfItsInstrumentsPresets)
     const auto folder = Platform::getUserDataFolder().getChildFile ("Presets/MonoBass");
     folder.deleteRecursively();
 
-    click (editor->presetButton);
-    EXPECT_TRUE (folder.isDirectory());
-    EXPECT_TRUE (juce::PopupMenu::dismissAllActiveMenus());
+    editor->presetButton.triggerClick();
+    EXPECT_TRUE (RackUiTest::pumpUntil ([&] { return folder.isDirectory(); }));
+    EXPECT_TRUE (RackUiTest::pumpUntil ([] { return juce::PopupMenu::dismissAllActiveMenus(); }));
     RackUiTest::pump (30);
     editor->removeFromDesktop();
 }

@@ -62,10 +62,11 @@ template <typename Editor, int type> struct SynthEditorFixture : ::testing::Test
         return {};
     }
 
-    /** A click on a button, through its own click handling. */
+    /** A click on a toggling button, through its own click handling (which runs as a message). */
     static void click (juce::Button& button)
     {
+        const bool before = button.getToggleState();
         button.triggerClick();
-        RackUiTest::pump (30);
+        EXPECT_TRUE (RackUiTest::pumpUntil ([&] { return button.getToggleState() != before; }));
     }
 };
