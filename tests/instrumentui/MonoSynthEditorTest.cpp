@@ -30,11 +30,11 @@ TEST_F (MonoEditorTest, KnobsShowTheirValuesInTheirUnits)
         const char* text;
     };
 
-    for (const auto& c : {Case{Ids::cutoff, 1000.0, "1.0 kHz"}, Case{Ids::cutoff, 950.0, "950 Hz"},
-                          Case{Ids::lfoRate, 9.5, "9.5 Hz"}, Case{Ids::glide, 1000.0, "1.0 s"},
-                          Case{Ids::glide, 999.6, "1000 ms"}, Case{Ids::octave, 0.0, "0"}, Case{Ids::octave, 2.0, "+2"},
-                          Case{Ids::octave, -1.0, "-1"}, Case{Ids::tune, -5.0, "-5 ct"}, Case{Ids::tune2, 12.0, "+12 st"},
-                          Case{Ids::filterSustain, 0.2, "0.2"}, Case{Ids::noise, 0.0, "0.0"}})
+    for (const auto& c :
+         {Case{Ids::cutoff, 1000.0, "1.0 kHz"}, Case{Ids::cutoff, 950.0, "950 Hz"}, Case{Ids::lfoRate, 9.5, "9.5 Hz"},
+          Case{Ids::glide, 1000.0, "1.0 s"}, Case{Ids::glide, 999.6, "1000 ms"}, Case{Ids::octave, 0.0, "0"},
+          Case{Ids::octave, 2.0, "+2"}, Case{Ids::octave, -1.0, "-1"}, Case{Ids::tune, -5.0, "-5 ct"},
+          Case{Ids::tune2, 12.0, "+12 st"}, Case{Ids::filterSustain, 0.2, "0.2"}, Case{Ids::noise, 0.0, "0.0"}})
     {
         knob (c.id).setValue (c.value, juce::sendNotificationSync);
         EXPECT_EQ (shownText (knob (c.id)), c.text) << c.id << " at " << c.value;

@@ -30,9 +30,9 @@ TEST_F (PolyEditorTest, KnobsShowTheirValuesInTheirUnits)
         const char* text;
     };
 
-    for (const auto& c : {Case{Ids::octaveA, 1.0, "+1"}, Case{Ids::envToFreqA, 12.0, "+12 st"},
-                          Case{Ids::volume, 2.0, "2.0"}, Case{Ids::lfoRate, 0.3, "0.3 Hz"},
-                          Case{Ids::lfoRate, 0.01, "0.0 Hz"}, Case{Ids::fineB, -100.0, "-100 ct"}})
+    for (const auto& c :
+         {Case{Ids::octaveA, 1.0, "+1"}, Case{Ids::envToFreqA, 12.0, "+12 st"}, Case{Ids::volume, 2.0, "2.0"},
+          Case{Ids::lfoRate, 0.3, "0.3 Hz"}, Case{Ids::lfoRate, 0.01, "0.0 Hz"}, Case{Ids::fineB, -100.0, "-100 ct"}})
     {
         knob (c.id).setValue (c.value, juce::sendNotificationSync);
         EXPECT_EQ (shownText (knob (c.id)), c.text) << c.id << " at " << c.value;
@@ -91,11 +91,11 @@ TEST_F (PolyEditorTest, LearnedControllersMoveTheirControlsWithinOneTick)
         const char* text;
     };
 
-    for (const auto& c : {Case{40, 42, Ids::modeB, "Normal"}, Case{40, 43, Ids::modeB, "LO Freq"},
-                          Case{40, 85, Ids::modeB, "KBD Off"}, Case{40, 126, Ids::modeB, "KBD Off"},
-                          Case{40, 127, Ids::modeB, "LO Freq + KBD Off"}, Case{41, 126, Ids::lfoTarget, "Filter"},
-                          Case{41, 127, Ids::lfoTarget, "Pulse Width"}, Case{42, 64, Ids::sync, "Sync Osc A"},
-                          Case{42, 63, Ids::sync, "Off"}})
+    for (const auto& c :
+         {Case{40, 42, Ids::modeB, "Normal"}, Case{40, 43, Ids::modeB, "LO Freq"}, Case{40, 85, Ids::modeB, "KBD Off"},
+          Case{40, 126, Ids::modeB, "KBD Off"}, Case{40, 127, Ids::modeB, "LO Freq + KBD Off"},
+          Case{41, 126, Ids::lfoTarget, "Filter"}, Case{41, 127, Ids::lfoTarget, "Pulse Width"},
+          Case{42, 64, Ids::sync, "Sync Osc A"}, Case{42, 63, Ids::sync, "Off"}})
     {
         controller (c.cc, c.value);
         EXPECT_EQ (choice (c.id).getText(), c.text) << "controller " << c.cc << " at " << c.value;

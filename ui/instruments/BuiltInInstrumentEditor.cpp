@@ -6,7 +6,7 @@
 namespace Ids = InstrumentEditorIds;
 
 const char* const BuiltInInstrumentEditor::sectionTitles[] = {"GLOBAL", "OSCILLATORS & MIXER", "MODULATION",
-                                                              "FILTER", "FILTER ENVELOPE", "AMP ENVELOPE"};
+                                                              "FILTER", "FILTER ENVELOPE",     "AMP ENVELOPE"};
 
 BuiltInInstrumentEditor::BuiltInInstrumentEditor (TavrelDelayAudioProcessor& p, InstrumentPlugin* s)
     : InstrumentEditorBase (p, s, BuiltInInstruments::monoSynthPresetFolder)
@@ -27,17 +27,8 @@ BuiltInInstrumentEditor::BuiltInInstrumentEditor (TavrelDelayAudioProcessor& p, 
     addKnob ({Ids::glide, "GLIDE", 0.0, 1000.0, 1.0, " ms"}, floatBinding (this, &E::synthGlide));
     addKnob ({Ids::lfoRate, "RATE", 0.1, 50.0, 1.0, " Hz"}, floatBinding (this, &E::lfoRate));
     addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::lfoAmt));
-    addKnob ({Ids::cutoff, "CUTOFF", 20.0, 20000.0, 0.3, " Hz"}, floatBinding (this, &E::synthCutoff));
-    addKnob ({Ids::resonance, "RESONANCE", 0.0, 0.95, 1.0, ""}, floatBinding (this, &E::synthRes));
-    addKnob ({Ids::envMod, "ENV MOD", 0.0, 10000.0, 1.0, " Hz"}, floatBinding (this, &E::synthEnvMod));
-    addKnob ({Ids::filterAttack, "ATTACK", 1.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvA));
-    addKnob ({Ids::filterDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvD));
-    addKnob ({Ids::filterSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::fEnvS));
-    addKnob ({Ids::filterRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvR));
-    addKnob ({Ids::ampAttack, "ATTACK", 2.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvA));
-    addKnob ({Ids::ampDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvD));
-    addKnob ({Ids::ampSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::aEnvS));
-    addKnob ({Ids::ampRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvR));
+    addFilterKnobs (this);
+    addEnvelopeKnobs (this);
     addKnob ({Ids::octave, "OCTAVE", -3.0, 3.0, 1.0, " oct", 1.0}, truncatingBinding (this, &E::globalOctave));
     addKnob ({Ids::tune, "TUNE", -100.0, 100.0, 1.0, " ct"}, floatBinding (this, &E::globalTune));
 

@@ -5,8 +5,8 @@
 
 namespace Ids = InstrumentEditorIds;
 
-const char* const BuiltInPolySynthEditor::sectionTitles[] = {
-    "GLOBAL", "POLY MOD", "OSCILLATOR A", "OSCILLATOR B", "LFO", "FILTER", "FILTER ENVELOPE", "AMP ENVELOPE"};
+const char* const BuiltInPolySynthEditor::sectionTitles[] = {"GLOBAL", "POLY MOD", "OSCILLATOR A",    "OSCILLATOR B",
+                                                             "LFO",    "FILTER",   "FILTER ENVELOPE", "AMP ENVELOPE"};
 
 int BuiltInPolySynthEditor::modeItemId (bool lowFrequency, bool keyTracking) noexcept
 {
@@ -22,9 +22,9 @@ BuiltInPolySynthEditor::BuiltInPolySynthEditor (TavrelDelayAudioProcessor& p, In
     using E = PolySynthEngine;
     const juce::StringArray waves{"Sawtooth", "Pulse", "Triangle", "Sine"};
     addChoice (Ids::waveA, "WAVE A", waves, itemBinding (this, &E::osc1Wave));
-    addChoice (Ids::sync, "HARD SYNC", {"Off", "Sync Osc A"},
-               {[this] { return engine()->syncMode ? 2.0 : 1.0; },
-                [this] (double id) { engine()->syncMode = (int)id == 2; }});
+    addChoice (
+        Ids::sync, "HARD SYNC", {"Off", "Sync Osc A"},
+        {[this] { return engine()->syncMode ? 2.0 : 1.0; }, [this] (double id) { engine()->syncMode = (int)id == 2; }});
     addChoice (Ids::waveB, "WAVE B", waves, itemBinding (this, &E::osc2Wave));
     addChoice (Ids::modeB, "OSC B MODE", {"Normal", "LO Freq", "KBD Off", "LO Freq + KBD Off"},
                {[this] { return (double)modeItemId (engine()->osc2LfoMode, engine()->osc2KeyTrack); },
@@ -55,18 +55,9 @@ BuiltInPolySynthEditor::BuiltInPolySynthEditor (TavrelDelayAudioProcessor& p, In
     addKnob ({Ids::noise, "NOISE", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::noiseMix));
     addKnob ({Ids::lfoRate, "RATE", 0.01, 50.0, 0.3, " Hz"}, floatBinding (this, &E::lfoRate));
     addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::lfoAmt));
-    addKnob ({Ids::cutoff, "CUTOFF", 20.0, 20000.0, 0.3, " Hz"}, floatBinding (this, &E::synthCutoff));
-    addKnob ({Ids::resonance, "RESONANCE", 0.0, 0.95, 1.0, ""}, floatBinding (this, &E::synthRes));
-    addKnob ({Ids::envMod, "ENV MOD", 0.0, 10000.0, 1.0, " Hz"}, floatBinding (this, &E::synthEnvMod));
+    addFilterKnobs (this);
     addKnob ({Ids::keyTrack, "KEY TRACK", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::filterKeyTrack));
-    addKnob ({Ids::filterAttack, "ATTACK", 1.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvA));
-    addKnob ({Ids::filterDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvD));
-    addKnob ({Ids::filterSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::fEnvS));
-    addKnob ({Ids::filterRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::fEnvR));
-    addKnob ({Ids::ampAttack, "ATTACK", 2.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvA));
-    addKnob ({Ids::ampDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvD));
-    addKnob ({Ids::ampSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::aEnvS));
-    addKnob ({Ids::ampRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, floatBinding (this, &E::aEnvR));
+    addEnvelopeKnobs (this);
 
     finishSetUp (designWidth);
 }

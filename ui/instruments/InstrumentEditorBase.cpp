@@ -294,8 +294,8 @@ void InstrumentEditorBase::learnControl (const juce::MouseEvent& e)
     found->repaint();
     repaint();
 
-    processor.setMidiLearnTarget (juce::String (BuiltInInstruments::midiLearnPrefix) + juce::String (slot->builtInType)
-                                  + "_" + found->getComponentID());
+    processor.setMidiLearnTarget (juce::String (BuiltInInstruments::midiLearnPrefix) +
+                                  juce::String (slot->builtInType) + "_" + found->getComponentID());
 }
 
 void InstrumentEditorBase::paintOverChildren (juce::Graphics& g)

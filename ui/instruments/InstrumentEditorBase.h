@@ -2,6 +2,7 @@
 
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
+#include "ui/instruments/InstrumentEditorIds.h"
 #include "ui/looks/CustomLookAndFeel.h"
 #include "ui/looks/MidiGlassPane.h"
 #include "ui/looks/RackButtonLook.h"
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 /** What the synthesizer editors have in common: the header (preset display, "MIDI LEARN",
@@ -125,7 +127,8 @@ protected:
     }
 
     /** An int engine field behind a knob: the knob's value truncated toward zero. */
-    template <typename Editor, typename Engine> static Binding truncatingBinding (const Editor* editor, int Engine::*field)
+    template <typename Editor, typename Engine>
+    static Binding truncatingBinding (const Editor* editor, int Engine::*field)
     {
         return {[editor, field] { return (double)(editor->engine()->*field); },
                 [editor, field] (double v) { editor->engine()->*field = (int)v; }};
@@ -136,6 +139,40 @@ protected:
     {
         return {[editor, field] { return (double)(editor->engine()->*field + 1); },
                 [editor, field] (double id) { editor->engine()->*field = (int)id - 1; }};
+    }
+
+    /** The filter's CUTOFF, RESONANCE and ENV MOD knobs, alike on both synthesizers. */
+    template <typename Editor> void addFilterKnobs (const Editor* editor)
+    {
+        using Engine = std::remove_pointer_t<decltype (editor->engine())>;
+        addKnob ({InstrumentEditorIds::cutoff, "CUTOFF", 20.0, 20000.0, 0.3, " Hz"},
+                 floatBinding (editor, &Engine::synthCutoff));
+        addKnob ({InstrumentEditorIds::resonance, "RESONANCE", 0.0, 0.95, 1.0, ""},
+                 floatBinding (editor, &Engine::synthRes));
+        addKnob ({InstrumentEditorIds::envMod, "ENV MOD", 0.0, 10000.0, 1.0, " Hz"},
+                 floatBinding (editor, &Engine::synthEnvMod));
+    }
+
+    /** The filter and amplifier envelopes' eight knobs, alike on both synthesizers. */
+    template <typename Editor> void addEnvelopeKnobs (const Editor* editor)
+    {
+        using Engine = std::remove_pointer_t<decltype (editor->engine())>;
+        addKnob ({InstrumentEditorIds::filterAttack, "ATTACK", 1.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::fEnvA));
+        addKnob ({InstrumentEditorIds::filterDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::fEnvD));
+        addKnob ({InstrumentEditorIds::filterSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""},
+                 floatBinding (editor, &Engine::fEnvS));
+        addKnob ({InstrumentEditorIds::filterRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::fEnvR));
+        addKnob ({InstrumentEditorIds::ampAttack, "ATTACK", 2.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::aEnvA));
+        addKnob ({InstrumentEditorIds::ampDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::aEnvD));
+        addKnob ({InstrumentEditorIds::ampSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""},
+                 floatBinding (editor, &Engine::aEnvS));
+        addKnob ({InstrumentEditorIds::ampRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"},
+                 floatBinding (editor, &Engine::aEnvR));
     }
 
     //==============================================================================

@@ -43,7 +43,8 @@ void InstrumentEditorBase::lookAndFeelChanged()
     {
         if (modern != nullptr)
         {
-            box->setColour (juce::ComboBox::backgroundColourId, darkTheme ? juce::Colour (0xff222222) : juce::Colours::white);
+            box->setColour (juce::ComboBox::backgroundColourId,
+                            darkTheme ? juce::Colour (0xff222222) : juce::Colours::white);
             box->setColour (juce::ComboBox::textColourId, dark);
             box->setColour (juce::ComboBox::outlineColourId, juce::Colour (darkTheme ? 0xff444444u : 0xffbdc3c7u));
         }
