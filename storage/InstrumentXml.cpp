@@ -162,6 +162,24 @@ namespace
             StateXmlValues::writeReal (xml, forVoice (voiceLengthPrefix, voice), engine.voiceLength[voice]);
     }
 
+    template <typename Engine, size_t N>
+    void writeIfPresent (juce::XmlElement& xml, const Engine* engine, const StateXmlValues::Field<Engine> (&fields)[N])
+    {
+        if (engine != nullptr)
+            StateXmlValues::writeFields (xml, *engine, fields);
+    }
+
+    // Every value read is then held to the engine's ranges.
+    template <typename Engine, size_t N>
+    void readIfPresent (const juce::XmlElement& xml, Engine* engine, const StateXmlValues::Field<Engine> (&fields)[N])
+    {
+        if (engine == nullptr)
+            return;
+
+        StateXmlValues::readFields (xml, *engine, fields);
+        engine->clampSettings();
+    }
+
     void readRhythm (const juce::XmlElement& xml, RhythmEngine& engine, juce::AudioFormatManager& formats)
     {
         // The pattern number is only remembered: the stored rows are the pattern, edits included.
@@ -209,44 +227,18 @@ std::unique_ptr<juce::XmlElement> createBuiltIn (const InstrumentPlugin& slot)
 
 void writeSoundSettings (juce::XmlElement& element, const InstrumentPlugin& slot)
 {
-    if (slot.monoEngine != nullptr)
-        StateXmlValues::writeFields (element, *slot.monoEngine, monoFields);
-
-    if (slot.tannerinEngine != nullptr)
-        StateXmlValues::writeFields (element, *slot.tannerinEngine, slideFields);
-
-    if (slot.keyboardEngine != nullptr)
-        StateXmlValues::writeFields (element, *slot.keyboardEngine, stageFields);
-
-    if (slot.polyEngine != nullptr)
-        StateXmlValues::writeFields (element, *slot.polyEngine, polyFields);
+    writeIfPresent (element, slot.monoEngine.get(), monoFields);
+    writeIfPresent (element, slot.tannerinEngine.get(), slideFields);
+    writeIfPresent (element, slot.keyboardEngine.get(), stageFields);
+    writeIfPresent (element, slot.polyEngine.get(), polyFields);
 }
 
 void readSoundSettings (const juce::XmlElement& element, InstrumentPlugin& slot)
 {
-    if (auto* engine = slot.monoEngine.get())
-    {
-        StateXmlValues::readFields (element, *engine, monoFields);
-        engine->clampSettings();
-    }
-
-    if (auto* poly = slot.polyEngine.get())
-    {
-        StateXmlValues::readFields (element, *poly, polyFields);
-        poly->clampSettings();
-    }
-
-    if (auto* slide = slot.tannerinEngine.get())
-    {
-        StateXmlValues::readFields (element, *slide, slideFields);
-        slide->clampSettings();
-    }
-
-    if (auto* keyboard = slot.keyboardEngine.get())
-    {
-        StateXmlValues::readFields (element, *keyboard, stageFields);
-        keyboard->clampSettings();
-    }
+    readIfPresent (element, slot.monoEngine.get(), monoFields);
+    readIfPresent (element, slot.polyEngine.get(), polyFields);
+    readIfPresent (element, slot.tannerinEngine.get(), slideFields);
+    readIfPresent (element, slot.keyboardEngine.get(), stageFields);
 }
 
 void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, double sampleRate,

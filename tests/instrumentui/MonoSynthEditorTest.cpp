@@ -23,22 +23,18 @@ juce::MidiBuffer controller (int number, int value)
 
 TEST_F (MonoEditorTest, KnobsShowTheirValuesInTheirUnits)
 {
-    struct Case
-    {
-        const char* id;
-        double value;
-        const char* text;
-    };
-
-    for (const auto& c :
-         {Case{Ids::cutoff, 1000.0, "1.0 kHz"}, Case{Ids::cutoff, 950.0, "950 Hz"}, Case{Ids::lfoRate, 9.5, "9.5 Hz"},
-          Case{Ids::glide, 1000.0, "1.0 s"}, Case{Ids::glide, 999.6, "1000 ms"}, Case{Ids::octave, 0.0, "0"},
-          Case{Ids::octave, 2.0, "+2"}, Case{Ids::octave, -1.0, "-1"}, Case{Ids::tune, -5.0, "-5 ct"},
-          Case{Ids::tune2, 12.0, "+12 st"}, Case{Ids::filterSustain, 0.2, "0.2"}, Case{Ids::noise, 0.0, "0.0"}})
-    {
-        knob (c.id).setValue (c.value, juce::sendNotificationSync);
-        EXPECT_EQ (shownText (knob (c.id)), c.text) << c.id << " at " << c.value;
-    }
+    expectShownTexts ({{Ids::cutoff, 1000.0, "1.0 kHz"},
+                       {Ids::cutoff, 950.0, "950 Hz"},
+                       {Ids::lfoRate, 9.5, "9.5 Hz"},
+                       {Ids::glide, 1000.0, "1.0 s"},
+                       {Ids::glide, 999.6, "1000 ms"},
+                       {Ids::octave, 0.0, "0"},
+                       {Ids::octave, 2.0, "+2"},
+                       {Ids::octave, -1.0, "-1"},
+                       {Ids::tune, -5.0, "-5 ct"},
+                       {Ids::tune2, 12.0, "+12 st"},
+                       {Ids::filterSustain, 0.2, "0.2"},
+                       {Ids::noise, 0.0, "0.0"}});
 }
 
 TEST_F (MonoEditorTest, EditingWritesTheEngineAndMarksTheReelChanged)
@@ -257,18 +253,9 @@ TEST_F (MonoEditorTest, LaysOutItsSectionsAndControlsAtTheDesignSize)
     ASSERT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 1100, 555));
 
     using R = juce::Rectangle<int>;
-    const auto& areas = editor->sectionAreas;
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::global], R (99, 87, 175, 185));
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::oscillators], R (286, 87, 438, 185));
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::modulation], R (736, 87, 264, 185));
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::filter], R (99, 284, 245, 145));
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::filterEnvelope], R (356, 284, 316, 145));
-    EXPECT_EQ (areas[BuiltInInstrumentEditor::ampEnvelope], R (684, 284, 316, 145));
-
-    EXPECT_EQ (editor->presetButton.getBounds(), R (862, 52, 130, 20));
-    EXPECT_EQ (editor->learnButton.getBounds(), R (762, 52, 90, 20));
-    EXPECT_EQ (editor->kbdButton.getBounds(), R (702, 52, 50, 20));
-    EXPECT_EQ (editor->glassPane.getBounds(), R (0, 0, 1100, 555));
+    expectLayout ({R (99, 87, 175, 185), R (286, 87, 438, 185), R (736, 87, 264, 185), R (99, 284, 245, 145),
+                   R (356, 284, 316, 145), R (684, 284, 316, 145)},
+                  1012);
 
     // Knobs step across their section; captions sit 20 above them.
     EXPECT_EQ (knob (Ids::octave).getBounds(), R (128, 192, 58, 74));

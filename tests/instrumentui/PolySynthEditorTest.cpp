@@ -23,20 +23,12 @@ struct PolyEditorTest : SynthEditorFixture<BuiltInPolySynthEditor, 3>
 
 TEST_F (PolyEditorTest, KnobsShowTheirValuesInTheirUnits)
 {
-    struct Case
-    {
-        const char* id;
-        double value;
-        const char* text;
-    };
-
-    for (const auto& c :
-         {Case{Ids::octaveA, 1.0, "+1"}, Case{Ids::envToFreqA, 12.0, "+12 st"}, Case{Ids::volume, 2.0, "2.0"},
-          Case{Ids::lfoRate, 0.3, "0.3 Hz"}, Case{Ids::lfoRate, 0.01, "0.0 Hz"}, Case{Ids::fineB, -100.0, "-100 ct"}})
-    {
-        knob (c.id).setValue (c.value, juce::sendNotificationSync);
-        EXPECT_EQ (shownText (knob (c.id)), c.text) << c.id << " at " << c.value;
-    }
+    expectShownTexts ({{Ids::octaveA, 1.0, "+1"},
+                       {Ids::envToFreqA, 12.0, "+12 st"},
+                       {Ids::volume, 2.0, "2.0"},
+                       {Ids::lfoRate, 0.3, "0.3 Hz"},
+                       {Ids::lfoRate, 0.01, "0.0 Hz"},
+                       {Ids::fineB, -100.0, "-100 ct"}});
     EXPECT_DOUBLE_EQ (knob (Ids::lfoRate).getMinimum(), 0.01);
 }
 
@@ -152,20 +144,10 @@ TEST_F (PolyEditorTest, LaysOutEightSectionsInTwoRowsEndingTogether)
     ASSERT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 1350, 555));
 
     using R = juce::Rectangle<int>;
-    using E = BuiltInPolySynthEditor;
-    const auto& areas = editor->sectionAreas;
-    EXPECT_EQ (areas[E::global], R (124, 84, 268, 205));
-    EXPECT_EQ (areas[E::polyMod], R (404, 84, 268, 205));
-    EXPECT_EQ (areas[E::oscillatorA], R (684, 84, 201, 205));
-    EXPECT_EQ (areas[E::oscillatorB], R (897, 84, 338, 205));
-    EXPECT_EQ (areas[E::lfo], R (124, 301, 215, 195));
-    EXPECT_EQ (areas[E::filter], R (351, 301, 286, 195));
-    EXPECT_EQ (areas[E::filterEnvelope], R (649, 301, 286, 195));
-    EXPECT_EQ (areas[E::ampEnvelope], R (947, 301, 288, 195));
-
-    EXPECT_EQ (editor->presetButton.getBounds(), R (1097, 52, 130, 20));
-    EXPECT_EQ (editor->learnButton.getBounds(), R (997, 52, 90, 20));
-    EXPECT_EQ (editor->kbdButton.getBounds(), R (937, 52, 50, 20));
+    // Both rows end at 1235; the header buttons at 1227.
+    expectLayout ({R (124, 84, 268, 205), R (404, 84, 268, 205), R (684, 84, 201, 205), R (897, 84, 338, 205),
+                   R (124, 301, 215, 195), R (351, 301, 286, 195), R (649, 301, 286, 195), R (947, 301, 288, 195)},
+                  1247);
 
     // Controls centred in equal cells.
     EXPECT_EQ (knob (Ids::volume).getBounds(), R (132, 174, 50, 66));

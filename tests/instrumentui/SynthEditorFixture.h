@@ -62,6 +62,42 @@ template <typename Editor, int type> struct SynthEditorFixture : ::testing::Test
         return {};
     }
 
+    /** The section areas in order, and the header buttons placed leftwards from the panel's
+        right end (c + d) with the learn pane over everything. */
+    void expectLayout (std::initializer_list<juce::Rectangle<int>> sections, int panelRight)
+    {
+        using R = juce::Rectangle<int>;
+        ASSERT_EQ (editor->sectionAreas.size(), sections.size());
+        size_t i = 0;
+        for (const auto& area : sections)
+        {
+            EXPECT_EQ (editor->sectionAreas[i], area) << "section " << i;
+            ++i;
+        }
+
+        EXPECT_EQ (editor->presetButton.getBounds(), R (panelRight - 150, 52, 130, 20));
+        EXPECT_EQ (editor->learnButton.getBounds(), R (panelRight - 250, 52, 90, 20));
+        EXPECT_EQ (editor->kbdButton.getBounds(), R (panelRight - 310, 52, 50, 20));
+        EXPECT_EQ (editor->glassPane.getBounds(), editor->getLocalBounds());
+    }
+
+    struct ShownText
+    {
+        const char* id;
+        double value;
+        const char* text;
+    };
+
+    /** Turns each knob to its value as the user would and checks what its value box shows. */
+    void expectShownTexts (std::initializer_list<ShownText> cases)
+    {
+        for (const auto& c : cases)
+        {
+            knob (c.id).setValue (c.value, juce::sendNotificationSync);
+            EXPECT_EQ (shownText (knob (c.id)), c.text) << c.id << " at " << c.value;
+        }
+    }
+
     /** A click on a toggling button, through its own click handling (which runs as a message). */
     static void click (juce::Button& button)
     {

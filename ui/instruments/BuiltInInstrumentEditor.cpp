@@ -9,7 +9,8 @@ const char* const BuiltInInstrumentEditor::sectionTitles[] = {"GLOBAL", "OSCILLA
                                                               "FILTER", "FILTER ENVELOPE",     "AMP ENVELOPE"};
 
 BuiltInInstrumentEditor::BuiltInInstrumentEditor (TavrelDelayAudioProcessor& p, InstrumentPlugin* s)
-    : InstrumentEditorBase (p, s, BuiltInInstruments::monoSynthPresetFolder)
+    : InstrumentEditorBase (p, s, BuiltInInstruments::monoSynthPresetFolder,
+                            {"Velmora K-7 MONO SYNTHESIZER", 0.84166664f, 0.0796875f})
 {
     if (engine() == nullptr)
         return;
@@ -20,17 +21,17 @@ BuiltInInstrumentEditor::BuiltInInstrumentEditor (TavrelDelayAudioProcessor& p, 
     addChoice (Ids::wave2, "WAVE 2", waves, itemBinding (this, &E::osc2Wave));
     addChoice (Ids::lfoTarget, "TARGET", {"Pitch", "Filter"}, itemBinding (this, &E::lfoTarget));
 
-    addKnob ({Ids::mix1, "LEVEL 1", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::osc1Mix));
-    addKnob ({Ids::tune2, "TUNE 2", -24.0, 24.0, 1.0, " st"}, floatBinding (this, &E::osc2Tune));
-    addKnob ({Ids::mix2, "LEVEL 2", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::osc2Mix));
-    addKnob ({Ids::noise, "NOISE", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::noiseMix));
-    addKnob ({Ids::glide, "GLIDE", 0.0, 1000.0, 1.0, " ms"}, floatBinding (this, &E::synthGlide));
-    addKnob ({Ids::lfoRate, "RATE", 0.1, 50.0, 1.0, " Hz"}, floatBinding (this, &E::lfoRate));
-    addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::lfoAmt));
+    addKnob ({Ids::mix1, "LEVEL 1", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::osc1Mix));
+    addKnob ({Ids::tune2, "TUNE 2", -24.0, 24.0, 1.0, " st"}, fieldBinding (this, &E::osc2Tune));
+    addKnob ({Ids::mix2, "LEVEL 2", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::osc2Mix));
+    addKnob ({Ids::noise, "NOISE", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::noiseMix));
+    addKnob ({Ids::glide, "GLIDE", 0.0, 1000.0, 1.0, " ms"}, fieldBinding (this, &E::synthGlide));
+    addKnob ({Ids::lfoRate, "RATE", 0.1, 50.0, 1.0, " Hz"}, fieldBinding (this, &E::lfoRate));
+    addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::lfoAmt));
     addFilterKnobs (this);
     addEnvelopeKnobs (this);
-    addKnob ({Ids::octave, "OCTAVE", -3.0, 3.0, 1.0, " oct", 1.0}, truncatingBinding (this, &E::globalOctave));
-    addKnob ({Ids::tune, "TUNE", -100.0, 100.0, 1.0, " ct"}, floatBinding (this, &E::globalTune));
+    addKnob ({Ids::octave, "OCTAVE", -3.0, 3.0, 1.0, " oct", 1.0}, fieldBinding (this, &E::globalOctave));
+    addKnob ({Ids::tune, "TUNE", -100.0, 100.0, 1.0, " ct"}, fieldBinding (this, &E::globalTune));
 
     finishSetUp (designWidth);
 }
@@ -42,20 +43,9 @@ MonoSynthEngine* BuiltInInstrumentEditor::engine() const
     return slot != nullptr ? slot->monoEngine.get() : nullptr;
 }
 
-int BuiltInInstrumentEditor::panelWidth() const
-{
-    return (int)((float)getWidth() * 0.84166664f);
-}
-
-int BuiltInInstrumentEditor::panelLeft() const
-{
-    return (int)((float)getWidth() * 0.0796875f);
-}
-
 void BuiltInInstrumentEditor::paint (juce::Graphics& g)
 {
-    const int c = panelWidth(), d = panelLeft();
-    paintFace (g, "Velmora K-7 MONO SYNTHESIZER", c, d);
+    paintFace (g);
 
     for (int i = 0; i < numSections; ++i)
     {

@@ -41,9 +41,5 @@ public:
 private:
     bool hasEngine() const override { return engine() != nullptr; }
 
-    /** The panel's width and left edge at the editor's width. */
-    int panelWidth() const;
-    int panelLeft() const;
-
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BuiltInInstrumentEditor)
 };

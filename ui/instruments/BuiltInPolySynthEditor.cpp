@@ -14,7 +14,8 @@ int BuiltInPolySynthEditor::modeItemId (bool lowFrequency, bool keyTracking) noe
 }
 
 BuiltInPolySynthEditor::BuiltInPolySynthEditor (TavrelDelayAudioProcessor& p, InstrumentPlugin* s)
-    : InstrumentEditorBase (p, s, BuiltInInstruments::polySynthPresetFolder)
+    : InstrumentEditorBase (p, s, BuiltInInstruments::polySynthPresetFolder,
+                            {"Velmora K-70 POLY SYNTHESIZER", 0.8411458f, 0.083333336f})
 {
     if (engine() == nullptr)
         return;
@@ -37,26 +38,26 @@ BuiltInPolySynthEditor::BuiltInPolySynthEditor (TavrelDelayAudioProcessor& p, In
     addChoice (Ids::lfoWave, "LFO WAVE", {"Triangle", "Sawtooth", "Square", "Sine"}, itemBinding (this, &E::lfoWave));
     addChoice (Ids::lfoTarget, "LFO TARGET", {"Pitch", "Filter", "Pulse Width"}, itemBinding (this, &E::lfoTarget));
 
-    addKnob ({Ids::volume, "MASTER", 0.0, 2.0, 1.0, ""}, floatBinding (this, &E::masterVol));
-    addKnob ({Ids::tune, "TUNE", -100.0, 100.0, 1.0, " ct"}, floatBinding (this, &E::globalTune));
-    addKnob ({Ids::glide, "GLIDE", 0.0, 1000.0, 1.0, " ms"}, floatBinding (this, &E::glide));
-    addKnob ({Ids::velocity, "VELOCITY", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::velSens));
-    addKnob ({Ids::envToFreqA, "ENV > FRQ", 0.0, 24.0, 1.0, " st"}, floatBinding (this, &E::polyModFEnvFreqA));
-    addKnob ({Ids::oscToFreqA, "OSC > FRQ", 0.0, 24.0, 1.0, " st"}, floatBinding (this, &E::polyModOscBFreqA));
-    addKnob ({Ids::oscToFilter, "OSC > FLT", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::polyModOscBFilter));
-    addKnob ({Ids::oscToWidth, "OSC > PW", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::polyModOscBPW));
-    addKnob ({Ids::octaveA, "OCTAVE A", -2.0, 2.0, 1.0, " oct", 1.0}, truncatingBinding (this, &E::osc1Octave));
-    addKnob ({Ids::widthA, "WIDTH A", 0.05, 0.95, 1.0, ""}, floatBinding (this, &E::osc1PW));
-    addKnob ({Ids::levelA, "LEVEL A", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::osc1Mix));
-    addKnob ({Ids::octaveB, "OCTAVE B", -2.0, 2.0, 1.0, " oct", 1.0}, truncatingBinding (this, &E::osc2Octave));
-    addKnob ({Ids::fineB, "FINE", -100.0, 100.0, 1.0, " ct"}, floatBinding (this, &E::osc2Fine));
-    addKnob ({Ids::widthB, "WIDTH B", 0.05, 0.95, 1.0, ""}, floatBinding (this, &E::osc2PW));
-    addKnob ({Ids::levelB, "LEVEL B", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::osc2Mix));
-    addKnob ({Ids::noise, "NOISE", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::noiseMix));
-    addKnob ({Ids::lfoRate, "RATE", 0.01, 50.0, 0.3, " Hz"}, floatBinding (this, &E::lfoRate));
-    addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::lfoAmt));
+    addKnob ({Ids::volume, "MASTER", 0.0, 2.0, 1.0, ""}, fieldBinding (this, &E::masterVol));
+    addKnob ({Ids::tune, "TUNE", -100.0, 100.0, 1.0, " ct"}, fieldBinding (this, &E::globalTune));
+    addKnob ({Ids::glide, "GLIDE", 0.0, 1000.0, 1.0, " ms"}, fieldBinding (this, &E::glide));
+    addKnob ({Ids::velocity, "VELOCITY", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::velSens));
+    addKnob ({Ids::envToFreqA, "ENV > FRQ", 0.0, 24.0, 1.0, " st"}, fieldBinding (this, &E::polyModFEnvFreqA));
+    addKnob ({Ids::oscToFreqA, "OSC > FRQ", 0.0, 24.0, 1.0, " st"}, fieldBinding (this, &E::polyModOscBFreqA));
+    addKnob ({Ids::oscToFilter, "OSC > FLT", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::polyModOscBFilter));
+    addKnob ({Ids::oscToWidth, "OSC > PW", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::polyModOscBPW));
+    addKnob ({Ids::octaveA, "OCTAVE A", -2.0, 2.0, 1.0, " oct", 1.0}, fieldBinding (this, &E::osc1Octave));
+    addKnob ({Ids::widthA, "WIDTH A", 0.05, 0.95, 1.0, ""}, fieldBinding (this, &E::osc1PW));
+    addKnob ({Ids::levelA, "LEVEL A", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::osc1Mix));
+    addKnob ({Ids::octaveB, "OCTAVE B", -2.0, 2.0, 1.0, " oct", 1.0}, fieldBinding (this, &E::osc2Octave));
+    addKnob ({Ids::fineB, "FINE", -100.0, 100.0, 1.0, " ct"}, fieldBinding (this, &E::osc2Fine));
+    addKnob ({Ids::widthB, "WIDTH B", 0.05, 0.95, 1.0, ""}, fieldBinding (this, &E::osc2PW));
+    addKnob ({Ids::levelB, "LEVEL B", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::osc2Mix));
+    addKnob ({Ids::noise, "NOISE", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::noiseMix));
+    addKnob ({Ids::lfoRate, "RATE", 0.01, 50.0, 0.3, " Hz"}, fieldBinding (this, &E::lfoRate));
+    addKnob ({Ids::lfoAmount, "AMOUNT", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::lfoAmt));
     addFilterKnobs (this);
-    addKnob ({Ids::keyTrack, "KEY TRACK", 0.0, 1.0, 1.0, ""}, floatBinding (this, &E::filterKeyTrack));
+    addKnob ({Ids::keyTrack, "KEY TRACK", 0.0, 1.0, 1.0, ""}, fieldBinding (this, &E::filterKeyTrack));
     addEnvelopeKnobs (this);
 
     finishSetUp (designWidth);
@@ -69,19 +70,9 @@ PolySynthEngine* BuiltInPolySynthEditor::engine() const
     return slot != nullptr ? slot->polyEngine.get() : nullptr;
 }
 
-int BuiltInPolySynthEditor::panelWidth() const
-{
-    return (int)((float)getWidth() * 0.8411458f);
-}
-
-int BuiltInPolySynthEditor::panelLeft() const
-{
-    return (int)((float)getWidth() * 0.083333336f);
-}
-
 void BuiltInPolySynthEditor::paint (juce::Graphics& g)
 {
-    paintFace (g, "Velmora K-70 POLY SYNTHESIZER", panelWidth(), panelLeft());
+    paintFace (g);
 
     for (int i = 0; i < numSections; ++i)
     {

@@ -46,8 +46,5 @@ public:
 private:
     bool hasEngine() const override { return engine() != nullptr; }
 
-    int panelWidth() const;
-    int panelLeft() const;
-
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BuiltInPolySynthEditor)
 };

@@ -16,8 +16,9 @@ const juce::Colour headerButtonColour (0xffd0c0b0);
 const juce::Colour presetTextColour (0xff5aff5a);
 } // namespace
 
-InstrumentEditorBase::InstrumentEditorBase (TavrelDelayAudioProcessor& p, InstrumentPlugin* s, juce::String category)
-    : processor (p), slot (s), presetCategory (std::move (category))
+InstrumentEditorBase::InstrumentEditorBase (TavrelDelayAudioProcessor& p, InstrumentPlugin* s, juce::String category,
+                                            Face faceToUse)
+    : processor (p), slot (s), presetCategory (std::move (category)), face (faceToUse)
 {
     background = LookImages::instrumentBackground();
 }
@@ -43,26 +44,26 @@ juce::Label& InstrumentEditorBase::addCaption (const char* text)
     return *label;
 }
 
-juce::Slider& InstrumentEditorBase::addKnob (const KnobSpec& spec, Binding binding)
+juce::Slider& InstrumentEditorBase::addKnob (const KnobDescription& description, Binding binding)
 {
     auto& knob = *knobs.add (new juce::Slider());
     knob.setSliderStyle (juce::Slider::RotaryVerticalDrag);
     knob.setTextBoxStyle (juce::Slider::TextBoxBelow, false, 65, 16);
-    knob.setRange (spec.minimum, spec.maximum, spec.interval);
-    if (spec.skew != 1.0)
-        knob.setSkewFactor (spec.skew);
+    knob.setRange (description.minimum, description.maximum, description.interval);
+    if (description.skew != 1.0)
+        knob.setSkewFactor (description.skew);
 
-    const juce::String suffix (spec.suffix);
+    const juce::String suffix (description.suffix);
     knob.textFromValueFunction = [suffix] (double v) { return formatKnobValue (suffix, v); };
     knob.setValue (binding.read(), juce::dontSendNotification);
     knob.updateText();
     knob.setColour (juce::Slider::textBoxTextColourId, juce::Colours::white);
     knob.setColour (juce::Slider::textBoxOutlineColourId, juce::Colours::transparentBlack);
-    knob.setComponentID (spec.id);
+    knob.setComponentID (description.id);
     knob.addListener (this);
     addAndMakeVisible (knob);
 
-    controls.push_back ({&knob, nullptr, &addCaption (spec.caption), std::move (binding)});
+    controls.push_back ({&knob, nullptr, &addCaption (description.caption), std::move (binding)});
     return knob;
 }
 

@@ -13,12 +13,13 @@
 #include <functional>
 #include <memory>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 /** What the synthesizer editors have in common: the header (preset display, "MIDI LEARN",
     "KBD"), the learn pane, the on-screen keyboard, the look switching, knobs and choice boxes
     bound to engine fields, the timer that mirrors the engine into them, and the drawing and
-    layout pieces of the panel.
+    layout helpers of the panel.
 
     The editor edits its slot's engine directly on the message thread. A derived editor makes its
     controls with addKnob / addChoice (each with a binding that reads and writes its engine
@@ -97,7 +98,7 @@ protected:
         std::function<void (double)> write;
     };
 
-    struct KnobSpec
+    struct KnobDescription
     {
         const char* id;
         const char* caption;
@@ -107,80 +108,86 @@ protected:
         double interval = 0.0;
     };
 
-    InstrumentEditorBase (TavrelDelayAudioProcessor&, InstrumentPlugin*, juce::String presetCategory);
+    /** The face: its title, and the panel's width and left edge as shares of the editor's width. */
+    struct Face
+    {
+        const char* title;
+        float widthShare, leftShare;
+    };
+
+    InstrumentEditorBase (TavrelDelayAudioProcessor&, InstrumentPlugin*, juce::String presetCategory, Face);
 
     /** Whether the slot holds the engine this editor edits. */
     virtual bool hasEngine() const = 0;
 
-    juce::Slider& addKnob (const KnobSpec&, Binding);
+    juce::Slider& addKnob (const KnobDescription&, Binding);
     juce::ComboBox& addChoice (const char* id, const char* caption, const juce::StringArray& items, Binding);
 
     /** The set-up after the controls: preset, learn and keyboard buttons, the keyboard when it
         is to be shown, focus, the timer and the size (taller by the keyboard when shown). */
     void finishSetUp (int width);
 
-    /** A float engine field. */
-    template <typename Editor, typename Engine> static Binding floatBinding (const Editor* editor, float Engine::*field)
+    template <typename Editor>
+    using EngineOf = std::remove_pointer_t<decltype (std::declval<const Editor&>().engine())>;
+
+    /** A float or int engine field behind a knob (an int takes the value truncated toward zero);
+        with an item offset of 1, an int index behind a choice box (item ID = index + 1). */
+    template <typename Editor, typename Engine, typename Value>
+    static Binding fieldBinding (const Editor* editor, Value Engine::*field, int itemOffset = 0)
     {
-        return {[editor, field] { return (double)(editor->engine()->*field); },
-                [editor, field] (double v) { editor->engine()->*field = (float)v; }};
+        return {[editor, field, itemOffset] { return (double)(editor->engine()->*field) + itemOffset; },
+                [editor, field, itemOffset] (double v) { editor->engine()->*field = (Value)(v - itemOffset); }};
     }
 
-    /** An int engine field behind a knob: the knob's value truncated toward zero. */
-    template <typename Editor, typename Engine>
-    static Binding truncatingBinding (const Editor* editor, int Engine::*field)
-    {
-        return {[editor, field] { return (double)(editor->engine()->*field); },
-                [editor, field] (double v) { editor->engine()->*field = (int)v; }};
-    }
-
-    /** An int engine index behind a choice box: item ID = index + 1. */
     template <typename Editor, typename Engine> static Binding itemBinding (const Editor* editor, int Engine::*field)
     {
-        return {[editor, field] { return (double)(editor->engine()->*field + 1); },
-                [editor, field] (double id) { editor->engine()->*field = (int)id - 1; }};
+        return fieldBinding (editor, field, 1);
+    }
+
+    /** Knobs of float engine fields, in order. */
+    template <typename Editor>
+    void addFloatKnobs (const Editor* editor,
+                        std::initializer_list<std::pair<KnobDescription, float EngineOf<Editor>::*>> knobsAndFields)
+    {
+        for (const auto& [description, field] : knobsAndFields)
+            addKnob (description, fieldBinding (editor, field));
     }
 
     /** The filter's CUTOFF, RESONANCE and ENV MOD knobs, alike on both synthesizers. */
     template <typename Editor> void addFilterKnobs (const Editor* editor)
     {
-        using Engine = std::remove_pointer_t<decltype (editor->engine())>;
-        addKnob ({InstrumentEditorIds::cutoff, "CUTOFF", 20.0, 20000.0, 0.3, " Hz"},
-                 floatBinding (editor, &Engine::synthCutoff));
-        addKnob ({InstrumentEditorIds::resonance, "RESONANCE", 0.0, 0.95, 1.0, ""},
-                 floatBinding (editor, &Engine::synthRes));
-        addKnob ({InstrumentEditorIds::envMod, "ENV MOD", 0.0, 10000.0, 1.0, " Hz"},
-                 floatBinding (editor, &Engine::synthEnvMod));
+        namespace Ids = InstrumentEditorIds;
+        using Engine = EngineOf<Editor>;
+        addFloatKnobs (editor, {{{Ids::cutoff, "CUTOFF", 20.0, 20000.0, 0.3, " Hz"}, &Engine::synthCutoff},
+                                {{Ids::resonance, "RESONANCE", 0.0, 0.95, 1.0, ""}, &Engine::synthRes},
+                                {{Ids::envMod, "ENV MOD", 0.0, 10000.0, 1.0, " Hz"}, &Engine::synthEnvMod}});
     }
 
     /** The filter and amplifier envelopes' eight knobs, alike on both synthesizers. */
     template <typename Editor> void addEnvelopeKnobs (const Editor* editor)
     {
-        using Engine = std::remove_pointer_t<decltype (editor->engine())>;
-        addKnob ({InstrumentEditorIds::filterAttack, "ATTACK", 1.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::fEnvA));
-        addKnob ({InstrumentEditorIds::filterDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::fEnvD));
-        addKnob ({InstrumentEditorIds::filterSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""},
-                 floatBinding (editor, &Engine::fEnvS));
-        addKnob ({InstrumentEditorIds::filterRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::fEnvR));
-        addKnob ({InstrumentEditorIds::ampAttack, "ATTACK", 2.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::aEnvA));
-        addKnob ({InstrumentEditorIds::ampDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::aEnvD));
-        addKnob ({InstrumentEditorIds::ampSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""},
-                 floatBinding (editor, &Engine::aEnvS));
-        addKnob ({InstrumentEditorIds::ampRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"},
-                 floatBinding (editor, &Engine::aEnvR));
+        namespace Ids = InstrumentEditorIds;
+        using Engine = EngineOf<Editor>;
+        addFloatKnobs (editor, {{{Ids::filterAttack, "ATTACK", 1.0, 5000.0, 0.3, " ms"}, &Engine::fEnvA},
+                                {{Ids::filterDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, &Engine::fEnvD},
+                                {{Ids::filterSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, &Engine::fEnvS},
+                                {{Ids::filterRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, &Engine::fEnvR},
+                                {{Ids::ampAttack, "ATTACK", 2.0, 5000.0, 0.3, " ms"}, &Engine::aEnvA},
+                                {{Ids::ampDecay, "DECAY", 10.0, 5000.0, 0.3, " ms"}, &Engine::aEnvD},
+                                {{Ids::ampSustain, "SUSTAIN", 0.0, 1.0, 1.0, ""}, &Engine::aEnvS},
+                                {{Ids::ampRelease, "RELEASE", 10.0, 5000.0, 0.3, " ms"}, &Engine::aEnvR}});
     }
 
     //==============================================================================
-    // Drawing and layout pieces; c and d are the panel's width and left edge for this width.
+    // Drawing and layout helpers.
+
+    /** The panel's width (c) and left edge (d) at the editor's width. */
+    int panelWidth() const;
+    int panelLeft() const;
 
     /** The background (theme colour, or the picture over the top 555 pixels), the title in
         (d, 42, c, 40) and the rule under it. */
-    void paintFace (juce::Graphics&, const juce::String& title, int c, int d) const;
+    void paintFace (juce::Graphics&) const;
 
     /** A section's rounded panel and its title. */
     void paintSection (juce::Graphics&, juce::Rectangle<int> area, const juce::String& title) const;
@@ -225,6 +232,7 @@ private:
     void kbdButtonClicked();
 
     juce::String presetCategory;
+    Face face;
     juce::OwnedArray<juce::Slider> knobs;
     juce::OwnedArray<juce::ComboBox> choices;
     std::vector<Control> controls;

@@ -60,8 +60,19 @@ void InstrumentEditorBase::lookAndFeelChanged()
 }
 
 //==============================================================================
-void InstrumentEditorBase::paintFace (juce::Graphics& g, const juce::String& title, int c, int d) const
+int InstrumentEditorBase::panelWidth() const
 {
+    return (int)((float)getWidth() * face.widthShare);
+}
+
+int InstrumentEditorBase::panelLeft() const
+{
+    return (int)((float)getWidth() * face.leftShare);
+}
+
+void InstrumentEditorBase::paintFace (juce::Graphics& g) const
+{
+    const int c = panelWidth(), d = panelLeft();
     auto* modern = ModernLookAndFeel::getDefault();
 
     if (modern != nullptr)
@@ -74,7 +85,7 @@ void InstrumentEditorBase::paintFace (juce::Graphics& g, const juce::String& tit
     const auto dark = modern != nullptr ? juce::Colour (modern->cDark) : juce::Colours::black;
     g.setColour (modern != nullptr ? dark : juce::Colour (0xffd0c0b0));
     g.setFont (LookFonts::font ("Sans-Serif", 18.0f, juce::Font::bold));
-    g.drawText (title, d, 42, c, 40, juce::Justification::centred, true);
+    g.drawText (face.title, d, 42, c, 40, juce::Justification::centred, true);
 
     g.setColour (dark.withAlpha ((juce::uint8)51));
     g.fillRect (d + 20, 82, c - 40, 2);
