@@ -87,6 +87,38 @@ TEST_F (MonoEditorTest, TheTimerBringsTheControlsToTheEngineAndLeavesThemAloneOt
     EXPECT_FALSE (processor.hasUnsavedChanges());
 }
 
+TEST_F (MonoEditorTest, AKnobHeldByTheMouseIsNotMovedByTheTimer)
+{
+    RACKUI_REQUIRE_DISPLAY();
+    editor->addToDesktop (0);
+    editor->setVisible (true);
+    auto* peer = editor->getPeer();
+    ASSERT_TRUE (RackUiTest::hasNativeWindow (*editor));
+
+    auto& cutoff = knob (Ids::cutoff);
+    const auto at = editor->getLocalPoint (&cutoff, cutoff.getLocalBounds().getCentre()).toFloat();
+    const auto send = [&] (juce::ModifierKeys mods)
+    {
+        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at, mods,
+                                juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                                juce::Time::currentTimeMillis());
+    };
+
+    send (juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier));
+    ASSERT_TRUE (cutoff.isMouseButtonDown());
+    const auto held = cutoff.getValue();
+
+    // A bound controller moves the field meanwhile: the knob stays with the user's hand.
+    engine().synthCutoff = 5000.0f;
+    editor->timerCallback();
+    EXPECT_DOUBLE_EQ (cutoff.getValue(), held);
+
+    send ({});
+    editor->timerCallback();
+    EXPECT_DOUBLE_EQ (cutoff.getValue(), 5000.0);
+    editor->removeFromDesktop();
+}
+
 TEST_F (MonoEditorTest, LearnedControllersMoveTheirKnobsWithinOneTick)
 {
     processor.midiMap = {{21, "INST_1_CUTOFF"}, {22, "INST_1_WAVE1"}, {23, "INST_1_LFOTARGET"}, {24, "INST_1_GLIDE"}};
