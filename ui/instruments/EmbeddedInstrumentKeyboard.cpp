@@ -19,8 +19,8 @@ juce::String keySizeText (float width)
     return "Key Size: XL";
 }
 
-const juce::String unlockedText = juce::String::fromUTF8 ("\xf0\x9f\x94\x93"); // open padlock
-const juce::String lockedText = juce::String::fromUTF8 ("\xf0\x9f\x94\x92");   // closed padlock
+const juce::String& unlockedText = MusicalTypingPadlock::unlockedText();
+const juce::String& lockedText = MusicalTypingPadlock::lockedText();
 } // namespace
 
 EmbeddedInstrumentKeyboard::EmbeddedInstrumentKeyboard (TavrelDelayAudioProcessor& owner,
@@ -88,6 +88,9 @@ EmbeddedInstrumentKeyboard::~EmbeddedInstrumentKeyboard()
         window->exitModalState (0);
     stopTimer();
     removeMouseListener (this);
+    // A strip hidden or closed while a note key is down would leave that note sounding: its
+    // focusLost no longer runs once destruction has begun.
+    MusicalTypingKeys::releaseAll (heldNotes, processor.keyboardState);
 
     for (auto* button : {&keySizeButton, &lockButton, &octaveDownButton, &octaveUpButton, &velocityDownButton,
                          &velocityUpButton})
