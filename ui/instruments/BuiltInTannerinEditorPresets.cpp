@@ -141,6 +141,11 @@ void BuiltInTannerinEditor::learnControl (const juce::MouseEvent& event)
     auto* found = getComponentAt (event.getEventRelativeTo (this).getPosition());
     glassPane.setVisible (true);
 
+    // A choice box's text fills most of it: a click there means the box.
+    if (found != nullptr && found->getComponentID().isEmpty())
+        if (auto* box = dynamic_cast<juce::ComboBox*> (found->getParentComponent()))
+            found = box;
+
     if (found == nullptr || found == this || found->getComponentID().isEmpty() || slot == nullptr
         || found == &learnButton)
         return;
