@@ -445,20 +445,20 @@ TEST (TannerinScreens, EditorAndPerformanceWindowDraw)
 
     Editor editor (processor, slot.get());
     editor.timerCallback();
-    RackUiTest::saveScreenshot (editor, "instrument_tannerin.png");
+    RackUiTest::saveScreenshot (editor, "slide-editor.png");
 
     TannerinBreakoutComponent strip (processor, slot.get(), &editor.touchButton);
     strip.setSize (1400, 300);
     strip.timerCallback();
-    RackUiTest::saveScreenshot (strip, "tannerin_performance.png");
+    RackUiTest::saveScreenshot (strip, "slide-performance.png");
 
     ModernLookAndFeel modern;
     modern.setDarkMode (true);
     juce::LookAndFeel::setDefaultLookAndFeel (&modern);
     editor.sendLookAndFeelChange();
     strip.sendLookAndFeelChange();
-    RackUiTest::saveScreenshot (editor, "instrument_tannerin_modern.png");
-    RackUiTest::saveScreenshot (strip, "tannerin_performance_modern.png");
+    RackUiTest::saveScreenshot (editor, "slide-editor-minimal.png");
+    RackUiTest::saveScreenshot (strip, "slide-performance-minimal.png");
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     editor.sendLookAndFeelChange();
     strip.sendLookAndFeelChange();
