@@ -1,4 +1,7 @@
+#include "storage/FactoryPresets.h"
 #include "tests/instrumentui/TannerinTestSupport.h"
+#include "tests/support/TempDir.h"
+#include "ui/instruments/InstrumentPresetMenu.h"
 #include "ui/instruments/BuiltInTannerinEditor.h"
 #include "ui/instruments/TannerinBreakoutComponent.h"
 #include "ui/instruments/TannerinBreakoutWindow.h"
@@ -336,6 +339,47 @@ TEST_F (SlideEditor, PresetsRoundTripTheSoundButNotThePlayingState)
     EXPECT_FALSE (second.touchButton.getToggleState());
 }
 
+TEST_F (SlideEditor, FactoryAndSavedPresetsLoadThroughThePresetMenu)
+{
+    TempDir user{"slidepresets"};
+    ASSERT_GT (FactoryPresets::installTannerinPresets (user.getFile()), 0);
+
+    auto menu = std::make_shared<InstrumentPresetMenu> (
+        &editor->presetButton, slot->presetName, TannerinIds::presetCategory, [this] { return editor->createPresetXml(); },
+        [this] (const juce::XmlElement& xml) { editor->applyPresetXml (xml); }, user.getFile());
+    const auto choose = [&] (const juce::String& name)
+    {
+        menu->buildMenu();
+        const int index = menu->getPresets().listNames().indexOf (name);
+        ASSERT_GE (index, 0) << name;
+        menu->handlePresetMenuChoice (InstrumentPresetMenu::firstPreset + index);
+    };
+
+    engine.slidePitch = 50.0f;
+    choose ("Bowed Cello");
+    EXPECT_EQ (slot->presetName, "Bowed Cello");
+    EXPECT_EQ (editor->presetButton.getButtonText(), "Bowed Cello");
+    EXPECT_EQ (engine.globalOctave, -1);
+    EXPECT_EQ (engine.waveShape, 1);
+    EXPECT_FLOAT_EQ (engine.osc2Fine, 7.0f);
+    EXPECT_FLOAT_EQ (engine.fEnvA, 150.0f);
+    EXPECT_FLOAT_EQ (engine.lfoAttack, 600.0f);
+    EXPECT_DOUBLE_EQ (knob (Editor::vibAttack).getValue(), 600.0);
+    EXPECT_FLOAT_EQ (engine.slidePitch, 50.0f); // the file's pitch is not part of the sound
+    EXPECT_FALSE (engine.gateLatch);
+
+    // A sound saved with TOUCH on comes back whole after other edits.
+    knob (Editor::cutoff).setValue (777.0, juce::sendNotificationSync);
+    click (editor->touchButton);
+    ASSERT_TRUE (menu->getPresets().save ("Mine", *editor->createPresetXml()).wasOk());
+    knob (Editor::cutoff).setValue (5000.0, juce::sendNotificationSync);
+    click (editor->touchButton);
+    choose ("Mine");
+    EXPECT_FLOAT_EQ (engine.synthCutoff, 777.0f);
+    EXPECT_EQ (engine.globalOctave, -1);
+    EXPECT_TRUE (editor->touchButton.getToggleState());
+}
+
 TEST_F (SlideEditor, MidiLearnArmsTheControlUnderTheClick)
 {
     const auto learnAt = [this] (juce::Component& c)
@@ -360,6 +404,11 @@ TEST_F (SlideEditor, MidiLearnArmsTheControlUnderTheClick)
     EXPECT_TRUE (processor.midiLearnArmed);
     EXPECT_EQ (processor.midiLearnTarget, "INST_4_CUTOFF");
     EXPECT_EQ (editor->learnTarget.getComponent(), cutoffKnob);
+
+    // The armed control wears a white frame.
+    const auto edge = editor->getLocalPoint (&knob (Editor::cutoff), juce::Point<int> (20, 2));
+    const auto framed = editor->createComponentSnapshot (editor->getLocalBounds()).getPixelAt (edge.x, edge.y);
+    EXPECT_GT (framed.getBrightness(), 0.75f);
 
     // A choice box armed by a click on its text.
     learnAt (editor->filterTypeBox);
