@@ -466,6 +466,7 @@ TEST_F (SlideEditor, LooksFollowTheDefaultLook)
     EXPECT_EQ (&editor->getLookAndFeel(), &editor->customLook);
     EXPECT_EQ (editor->captionLabels[5]->findColour (juce::Label::textColourId), juce::Colour (0xffe0e0e0));
     EXPECT_EQ (editor->learnButton.findColour (juce::TextButton::textColourOffId), juce::Colours::black);
+    EXPECT_EQ (editor->keyboardButton.findColour (juce::TextButton::textColourOffId), juce::Colours::white); // readable on its dark key
 
     ModernLookAndFeel modern;
     modern.setDarkMode (false);

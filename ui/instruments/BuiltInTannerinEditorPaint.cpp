@@ -183,8 +183,10 @@ void BuiltInTannerinEditor::lookAndFeelChanged()
                                                       : (dark ? juce::Colours::white : juce::Colour (modern->cDark));
     for (auto* button : {&learnButton, &keyboardButton})
     {
-        button->setColour (juce::TextButton::textColourOffId, buttonText);
-        button->setColour (juce::TextButton::textColourOnId, buttonText);
+        // KBD sits on a dark key like TOUCH and LIGHTS: black lettering would vanish there.
+        const auto colour = modern == nullptr && button == &keyboardButton ? juce::Colours::white : buttonText;
+        button->setColour (juce::TextButton::textColourOffId, colour);
+        button->setColour (juce::TextButton::textColourOnId, colour);
     }
 
     for (auto* box : {&wave1Box, &wave2Box, &filterTypeBox})
