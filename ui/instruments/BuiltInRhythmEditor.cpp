@@ -243,7 +243,7 @@ void BuiltInRhythmEditor::setUpKnob (juce::Slider& knob, double min, double max,
 
     const bool wholeNumbers = max > 1.0 && min >= 1.0; // tempo and steps
     knob.textFromValueFunction = [wholeNumbers] (double v)
-    { return wholeNumbers ? juce::String (juce::roundToInt (v)) : juce::String (v, 2); };
+    { return wholeNumbers ? juce::String (juce::roundToInt (v)) : juce::String::formatted ("%.2f", v); };
 
     if (hasTextBox)
     {
@@ -257,6 +257,7 @@ void BuiltInRhythmEditor::setUpKnob (juce::Slider& knob, double min, double max,
     }
 
     knob.setValue (value, juce::dontSendNotification);
+    knob.updateText(); // the text box was filled before the text function was set
     knob.addListener (this);
     addAndMakeVisible (knob);
 

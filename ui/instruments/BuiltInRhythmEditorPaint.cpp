@@ -4,6 +4,7 @@
 
 #include "ui/instruments/BuiltInRhythmEditorIds.h"
 #include "ui/looks/LookFonts.h"
+#include "ui/looks/LookImages.h"
 #include "ui/looks/ModernLookAndFeel.h"
 
 namespace
@@ -16,7 +17,7 @@ juce::Font sansBold (float height)
 
 juce::Image BuiltInRhythmEditor::loadBackground()
 {
-    return {};
+    return LookImages::instrumentBackground();
 }
 
 void BuiltInRhythmEditor::resized()

@@ -185,6 +185,8 @@ void RhythmBreakoutComponent::lookAndFeelChanged()
     const auto clearColour = modern != nullptr ? juce::Colour (modern->cChassis1) : juce::Colour (0xff222222);
     clearButton.setColour (juce::TextButton::buttonColourId, clearColour);
     clearButton.setColour (juce::TextButton::buttonOnColourId, clearColour);
-    clearButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    // White text on the light theme's white face would not show: the theme's dark colour then.
+    const bool lightFace = modern != nullptr && ! modern->isDark();
+    clearButton.setColour (juce::TextButton::textColourOffId, lightFace ? juce::Colour (modern->cDark) : juce::Colours::white);
     repaint();
 }
