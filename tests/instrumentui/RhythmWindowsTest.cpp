@@ -100,6 +100,15 @@ TEST_F (RhythmWindowsTest, EscapeClosesAWindowAndTheButtonOpensANewOne)
 
     ASSERT_TRUE (click (editor->padsButton));
     EXPECT_NE (editor->padsWindow, nullptr);
+
+    // The sequencer's grid takes no keys (space must not toggle a step); Escape closes it.
+    ASSERT_TRUE (click (editor->matrixButton));
+    juce::Component::SafePointer<RhythmBreakoutWindow> sequencer (editor->sequencerWindow.getComponent());
+    auto* content = sequencer->getContentComponent();
+    EXPECT_TRUE (content->getWantsKeyboardFocus());
+    EXPECT_FALSE (sequencer->getBreakout()->stepButtons[0]->getWantsKeyboardFocus());
+    sequencer->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+    EXPECT_EQ (sequencer, nullptr);
 }
 
 TEST_F (RhythmWindowsTest, SequencerLaysOutTheGridAndEditsTheEngine)

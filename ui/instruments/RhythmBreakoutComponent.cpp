@@ -40,6 +40,11 @@ RhythmBreakoutComponent::RhythmBreakoutComponent (TavrelDelayAudioProcessor& p, 
     clearButton.onClick = [this] { clearClicked(); };
     addAndMakeVisible (clearButton);
 
+    // Keys go to the window (Escape, Ctrl+Tab), never to a step: space must not toggle one.
+    for (auto* child : getChildren())
+        child->setWantsKeyboardFocus (false);
+    setWantsKeyboardFocus (true);
+
     lookAndFeelChanged();
     startTimer (33);
 }
