@@ -313,6 +313,11 @@ TEST_F (RhythmWindowsTest, LearnModeArmsTheClickedControlAndIgnoresControlsWitho
     const auto tempo = editor->tempoKnob.getBounds();
     const auto before = editor->createComponentSnapshot (editor->getLocalBounds()).getPixelAt (tempo.getCentreX(), tempo.getY() + 2);
 
+    // A knob's value box learns its knob.
+    clickAt (editor->swingKnob, {23, 56});
+    EXPECT_EQ (processor.midiLearnTarget, "INST_2_SWING");
+    EXPECT_EQ (editor->learnTarget.getComponent(), &editor->swingKnob);
+
     clickAt (editor->tempoKnob, {23, 20});
     EXPECT_TRUE (processor.midiLearnArmed.load());
     EXPECT_EQ (processor.midiLearnTarget, "INST_2_BPM");

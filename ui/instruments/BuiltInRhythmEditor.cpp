@@ -436,6 +436,10 @@ void BuiltInRhythmEditor::learnControl (const juce::MouseEvent& e)
     auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
     glassPane.setVisible (true);
 
+    // A knob's value box is part of the knob: learn the control that carries the ID.
+    while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
+        found = found->getParentComponent();
+
     if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton)
         return;
 
