@@ -340,3 +340,26 @@ TEST_F (RhythmWindowsTest, LearnModeArmsTheClickedControlAndIgnoresControlsWitho
     EXPECT_FALSE (editor->glassPane.isVisible());
     window.clearContentComponent();
 }
+
+TEST_F (RhythmWindowsTest, SampleButtonOpensItsMenu)
+{
+    juce::DocumentWindow window ("menu", juce::Colours::black, 0, true);
+    window.setUsingNativeTitleBar (true);
+    window.setContentNonOwned (editor.get(), true);
+    window.setVisible (true);
+    ASSERT_TRUE (hasNativeWindow (window));
+
+    // The click's handler opens the menu (checked before a later message could close it again).
+    bool menuShown = false;
+    auto handler = editor->sampleButtons[4]->onClick;
+    editor->sampleButtons[4]->onClick = [handler, &menuShown]
+    {
+        handler();
+        menuShown = juce::PopupMenu::dismissAllActiveMenus();
+    };
+    ASSERT_TRUE (click (*editor->sampleButtons[4]));
+    EXPECT_TRUE (menuShown);
+    pump (50);
+    EXPECT_EQ (slot->rhythmEngine->getCustomSampleLength (4), 0) << "a dismissed menu changes nothing";
+    window.clearContentComponent();
+}
