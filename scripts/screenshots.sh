@@ -48,16 +48,11 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
 
-# The synthesizer editors in both looks, with and without the keyboard strip.
+# The instrument editors in both looks (the synthesizers with and without their keyboard
+# strip), the keyboard strip, the musical keyboard window, the slide instrument's performance
+# window and the rhythm machine's sequencer and drum pads.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
-    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*SynthScreensDraw*'
-
-# The instruments' keyboard strip and the musical keyboard window.
-DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
-    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*InstrumentKeysScreensDraw*'
-
-# The slide instrument's editor and its performance window, in both interfaces.
-DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
-    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='TannerinScreens.*'
+    "$build_dir/tests/dravin8_tests_instrumentui" \
+    --gtest_filter='*SynthScreensDraw*:*InstrumentKeysScreensDraw*:TannerinScreens.*:RhythmScreensDraw.*'
 
 ls -1 "$out"/*.png
