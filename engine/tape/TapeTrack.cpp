@@ -529,6 +529,7 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     if (writes)
     {
         beginTapeWrite();
+        ErasedStretch erased;
 
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
@@ -537,7 +538,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
             if (gate > 1.0e-4f)
             {
                 if (settings.elasticWrite)
-                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound);
+                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound,
+                                  &erased);
                 else
                     writeDirect (writePoints[i], gate * recorded[i], gate, settings.soundOnSound);
             }
@@ -657,7 +659,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
 }
 
-void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept
+void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
+                              ErasedStretch* erased) noexcept
 {
     const auto length = audio.getNumSamples();
     auto* tape = audio.getWritePointer (0, 0);
@@ -670,9 +673,44 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
         const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
         const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
         const auto keep = 1.0f - gate;
+        const auto eraseRange = [tape, keep] (int begin, int end)
+        {
+            for (int index = begin; index < end; ++index)
+                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        };
 
-        for (int index = from; index < to; ++index)
-            SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
+        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
+        // erase head needs the work (19 of its 20 samples were there one sample earlier).
+        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
+        {
+            const auto skipFrom = juce::jmax (from, erased->from);
+            const auto skipTo = juce::jmin (to, erased->to);
+
+            if (skipFrom < skipTo)
+            {
+                eraseRange (from, skipFrom);
+                eraseRange (skipTo, to);
+            }
+            else
+            {
+                eraseRange (from, to);
+            }
+        }
+        else
+        {
+            eraseRange (from, to);
+        }
+
+        if (erased != nullptr)
+        {
+            if (keep != 0.0f || from >= to)
+                *erased = {};
+            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
+                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
+            else
+                *erased = {from, to};
+        }
     }
 
     // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
@@ -716,9 +754,28 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
 
         for (int tap = 0; tap < writeKernelTaps; ++tap)
             SharedTapeSample::add (at + tap, (float)weights[tap] * amount);
+
+        // The kernel's samples are no longer known to be erased: keep the larger part of
+        // the erased stretch beside them.
+        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
+        {
+            const auto below = first - erased->from;
+            const auto above = erased->to - (first + writeKernelTaps);
+
+            if (above >= below)
+                erased->from = first + writeKernelTaps;
+            else
+                erased->to = first;
+
+            if (erased->from >= erased->to)
+                *erased = {};
+        }
     }
     else
     {
+        if (erased != nullptr)
+            *erased = {};
+
         // Near the ends the kernel wraps around the tape.
         for (int tap = 0; tap < writeKernelTaps; ++tap)
         {

@@ -148,7 +148,15 @@ private:
     float applyConsoleEq (float x) noexcept;
     void runChunk (const float* input, const double* speeds, float* output, int numSamples,
                     const RunSettings& settings) noexcept;
-    void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
+    /** Tape samples [from, to) that an erase with the gate fully open left at +-0 and that no
+        write has touched since, within one run of writes (nothing else writes the tape then). */
+    struct ErasedStretch
+    {
+        int from = 0, to = 0;
+    };
+
+    void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
+                       ErasedStretch* erased = nullptr) noexcept;
     void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;
     void wrapLoop() noexcept;
 

@@ -369,28 +369,37 @@ void writeElasticByTheFormula (std::vector<float>& tape, double writePoint, floa
 TEST (TapeTrackRecording, TheElasticWriteMatchesTheWindowedSincTapByTapAcrossTheWrap)
 {
     // Varispeed and wow sweep the fractional write position through every phase, forwards
-    // across the tape's end and backwards across its start.
+    // across the tape's end and backwards across its start, the record gate opening on the
+    // way (2400 samples) and fully open when the write crosses the end of the tape.
     for (const double direction : {1.0, -1.0})
     {
         for (const bool blockwise : {false, true})
         {
             SCOPED_TRACE (juce::String (direction > 0.0 ? "forwards" : "backwards") +
                           (blockwise ? ", in runs" : ", sample by sample"));
-            auto track = makeTrack (0.05);
+            auto track = makeTrack (0.1);
             track.setArmed (true);
             const auto length = track.getAudio().getNumSamples();
-            const auto input = makeNoise (1, 3000, 0.3f, 9);
+            const auto n = 3600;
+            const auto input = makeNoise (1, n, 0.3f, 9);
 
-            // Settle the drive ramp with the tape standing, then record from near the wrap.
+            // Settle the drive ramp with the tape standing, then record from well before the wrap.
             run (track, input, {0.0, 0.0f, false, 1});
-            track.position = direction > 0.0 ? length - 350.5 : 350.25;
+            track.position = direction > 0.0 ? length - 3000.5 : 3000.25;
             auto head = track.getHead();
             juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> gate;
             gate.reset ((int)std::floor (rate * 0.05));
+            // An earlier take on the tape, for the erase ahead of the write to clear.
             std::vector<float> expected ((size_t)length, 0.0f);
-            auto position = track.position;
+            juce::Random earlierTake (5);
 
-            const auto n = 900;
+            for (int i = 0; i < length; ++i)
+            {
+                expected[(size_t)i] = 0.2f * (2.0f * earlierTake.nextFloat() - 1.0f);
+                track.getAudio().setSample (0, i, expected[(size_t)i]);
+            }
+
+            auto position = track.position;
             std::vector<double> speeds ((size_t)n);
             std::vector<float> out ((size_t)n);
 
