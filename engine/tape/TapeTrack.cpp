@@ -409,28 +409,120 @@ void TapeTrack::processBlock (const float* input, const double* speeds, float* o
         return;
     }
 
+    RunScratch scratch;
+
     for (int start = 0; start < numSamples; start += maxChunk)
-        runChunk (input + start, speeds + start, output + start, juce::jmin (maxChunk, numSamples - start), settings);
+        runChunk (input + start, speeds + start, output + start, juce::jmin (maxChunk, numSamples - start), settings,
+                  scratch);
+}
+
+void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const* inputs, const double* speeds,
+                                   float* const* outputs, const RunSettings* settings, int numTracks, int numSamples,
+                                   RunScratch* scratch) noexcept
+{
+    numTracks = juce::jmin (numTracks, maxGroup);
+    std::array<TapeTrack*, maxGroup> members{};
+    std::array<int, maxGroup> memberIndex{};
+    int numMembers = 0;
+
+    // A track without a tape takes the sample-by-sample path of processBlock.
+    for (int t = 0; t < numTracks; ++t)
+    {
+        auto& track = *tracks[t];
+
+        if (track.audio.getNumSamples() <= 0 || track.audio.getNumChannels() < 1)
+        {
+            track.processBlock (inputs[t], speeds, outputs[t], numSamples, settings[t]);
+            continue;
+        }
+
+        members[(size_t)numMembers] = &track;
+        memberIndex[(size_t)numMembers++] = t;
+    }
+
+    for (int start = 0; start < numSamples; start += maxChunk)
+    {
+        const auto length = juce::jmin (maxChunk, numSamples - start);
+        std::array<TapeHeadModel*, maxGroup> heads{};
+        std::array<float*, maxGroup> chains{};
+        std::array<const float*, maxGroup> hissTerms{};
+        std::array<bool, maxGroup> together{};
+        int numTogether = 0;
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            const auto t = memberIndex[(size_t)m];
+            auto& work = scratch[m];
+            members[(size_t)m]->runHeadSteps (inputs[t] + start, speeds + start, length, settings[t], work);
+
+            if (members[(size_t)m]->canRunHeadChainTogether (work))
+            {
+                together[(size_t)m] = true;
+                heads[(size_t)numTogether] = &members[(size_t)m]->head;
+                chains[(size_t)numTogether] = work.bandSums.data();
+                hissTerms[(size_t)numTogether++] = work.hissTerms.data();
+            }
+        }
+
+        // The usual case: the heads' filter chains run side by side, one track per lane.
+        if (numTogether > 1)
+            TapeHeadModel::finishRunTogether (heads.data(), chains.data(), hissTerms.data(), numTogether, length);
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
+            auto& work = scratch[m];
+
+            if (numTogether > 1 && together[(size_t)m])
+                std::copy (work.bandSums.begin(), work.bandSums.begin() + length, work.playing.begin());
+            else
+                track.runHeadChain (work);
+
+            const auto t = memberIndex[(size_t)m];
+            track.runOutputSteps (outputs[t] + start, settings[t], work);
+        }
+    }
 }
 
 void TapeTrack::runChunk (const float* input, const double* speeds, float* output, int numSamples,
-                          const RunSettings& settings) noexcept
+                          const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    if (numSamples <= 0)
+        return;
+
+    runHeadSteps (input, speeds, numSamples, settings, scratch);
+    runHeadChain (scratch);
+    runOutputSteps (output, settings, scratch);
+}
+
+void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numSamples, const RunSettings& settings,
+                              RunScratch& scratch) noexcept
 {
     // The steps of process(), each over the whole run before the next, so that every filter
     // runs in a tight loop. Only the write onto the tape and the read from it stay together
     // sample by sample: the play head may pass over what was written a moment before. The
-    // noise is drawn in the first pass, in process()'s order.
-    float gains[maxChunk], drives[maxChunk], inputs[maxChunk], wanderNoise[maxChunk] = {};
-    float hissTerms[maxChunk] = {}, recordGates[maxChunk], recorded[maxChunk];
-    float inputNoise[maxChunk], outputNoise[maxChunk];
-    float playing[maxChunk];
-    double playPoints[maxChunk], readPoints[maxChunk] = {}, readSeconds[maxChunk] = {}, readSpeeds[maxChunk] = {};
-    double writePoints[maxChunk], writeSpeeds[maxChunk];
-    bool inRange[maxChunk], wrapped[maxChunk] = {};
+    // noise is drawn in the first pass, in process()'s order. Every array entry read later
+    // was written earlier in the same run.
+    auto& gains = scratch.gains;
+    auto& drives = scratch.drives;
+    auto& inputs = scratch.inputs;
+    auto& wanderNoise = scratch.wanderNoise;
+    auto& hissTerms = scratch.hissTerms;
+    auto& recordGates = scratch.recordGates;
+    auto& recorded = scratch.recorded;
+    auto& inputNoise = scratch.inputNoise;
+    auto& outputNoise = scratch.outputNoise;
+    auto& playPoints = scratch.playPoints;
+    auto& readPoints = scratch.readPoints;
+    auto& readSeconds = scratch.readSeconds;
+    auto& readSpeeds = scratch.readSpeeds;
+    auto& writePoints = scratch.writePoints;
+    auto& writeSpeeds = scratch.writeSpeeds;
+    auto& inRange = scratch.inRange;
+    auto& wrapped = scratch.wrapped;
+    auto& bandSums = scratch.bandSums;
     int numInRange = 0;
-
-    if (numSamples <= 0)
-        return;
+    scratch.numSamples = numSamples;
 
     const auto length = audio.getNumSamples();
     static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
@@ -520,11 +612,10 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         dirty.store (true);
 
     // 2. The record chain, which runs on the input whether or not the track records.
-    head.recordRun (inputs, drives, printsNoise ? inputNoise : nullptr, printsNoise ? outputNoise : nullptr, recorded,
-                    numSamples);
+    head.recordRun (inputs.data(), drives.data(), printsNoise ? inputNoise.data() : nullptr,
+                    printsNoise ? outputNoise.data() : nullptr, recorded.data(), numSamples);
 
     // 3. The head: the write, then defects, tape and band bank per sample.
-    float bandSums[maxChunk];
 
     if (writes)
     {
@@ -558,14 +649,29 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
     else
     {
-        head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise,
-                      recordedLength.load (std::memory_order_relaxed), bandSums, numInRange);
+        head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                      recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange);
     }
 
-    // 4. The head's filter chain over the run.
-    const auto fadeSamples = 0.05 * sampleRate;
+    scratch.numInRange = numInRange;
+}
 
-    if (numInRange == numSamples)
+bool TapeTrack::canRunHeadChainTogether (const RunScratch& scratch) const noexcept
+{
+    return scratch.numInRange == scratch.numSamples &&
+           head.canFinishRunTogether (scratch.wrapped.data(), scratch.numSamples);
+}
+
+void TapeTrack::runHeadChain (RunScratch& scratch) noexcept
+{
+    // 4. The head's filter chain over the run.
+    const auto numSamples = scratch.numSamples;
+    auto* bandSums = scratch.bandSums.data();
+    const auto* hissTerms = scratch.hissTerms.data();
+    const auto* wrapped = scratch.wrapped.data();
+    auto* playing = scratch.playing.data();
+
+    if (scratch.numInRange == numSamples)
     {
         head.finishRun (bandSums, hissTerms, wrapped, numSamples);
 
@@ -574,16 +680,30 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
     else
     {
-        head.filterChain (bandSums, numInRange);
+        head.filterChain (bandSums, scratch.numInRange);
 
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
             if (wrapped[i])
                 head.spliceThump = 1.0f;
 
-            playing[i] = inRange[i] ? head.finishAfterChain (bandSums[k++], hissTerms[i]) : 0.0f;
+            playing[i] = scratch.inRange[(size_t)i] ? head.finishAfterChain (bandSums[k++], hissTerms[i]) : 0.0f;
         }
     }
+}
+
+void TapeTrack::runOutputSteps (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    const auto numSamples = scratch.numSamples;
+    const auto length = audio.getNumSamples();
+    const auto& playPoints = scratch.playPoints;
+    const auto& inRange = scratch.inRange;
+    const auto& wrapped = scratch.wrapped;
+    const auto& drives = scratch.drives;
+    const auto& inputs = scratch.inputs;
+    const auto& gains = scratch.gains;
+    auto& playing = scratch.playing;
+    const auto fadeSamples = 0.05 * sampleRate;
 
     // Fade at both ends of the tape.
     for (int i = 0; i < numSamples; ++i)
