@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#if JUCE_USE_SSE_INTRINSICS
- #include <xmmintrin.h>
-#endif
+#include "engine/tape/TapeBiquadLanes.h"
 
 namespace
 {
@@ -624,124 +622,67 @@ void TapeHeadModel::finishRunTogether (TapeHeadModel* const* heads, float* const
                                        const float* const* hissTerms, int numHeads, int numSamples) noexcept
 {
 #if JUCE_USE_SSE_INTRINSICS
-    // The same arithmetic as finishRun's usual case, in the same order, on four lanes: each
-    // lane's results are bit for bit those of its own head. Unused lanes run on zeros.
-    struct Lanes
+    // finishRun's usual case on four lanes, one head per lane.
+    using Lanes = TapeBiquadLanes;
+    numHeads = juce::jmin (numHeads, Lanes::numLanes);
+    std::array<std::array<TapeBiquad*, Lanes::numLanes>, 5> filters{};
+
+    for (int h = 0; h < numHeads; ++h)
     {
-        __m128 c0, c1, c2, d1, d2, s1, s2;
-    };
+        auto& m = *heads[h];
+        filters[0][(size_t)h] = &m.deEmphasisFilter;
+        filters[1][(size_t)h] = &m.headBumpFilter;
+        filters[2][(size_t)h] = &m.formatLowShelf;
+        filters[3][(size_t)h] = &m.formatPeak;
+        filters[4][(size_t)h] = &m.formatHighShelf;
+    }
 
-    const auto gather = [&] (auto member)
+    Lanes sections[] = {{filters[0].data(), numHeads}, {filters[1].data(), numHeads}, {filters[2].data(), numHeads},
+                        {filters[3].data(), numHeads}, {filters[4].data(), numHeads}};
+
+    alignas (16) float values[2][Lanes::numLanes] = {};
+
+    for (int h = 0; h < numHeads; ++h)
     {
-        alignas (16) float values[4] = {};
+        auto& m = *heads[h];
+        values[0][h] = m.getBandwidthCoefficient (m.bandwidth.getNextValue());
+        values[1][h] = m.bandwidthState;
+    }
 
-        for (int h = 0; h < numHeads; ++h)
-            values[h] = member (*heads[h]);
-
-        return _mm_load_ps (values);
-    };
-
-    const auto sectionOf = [&] (TapeBiquad TapeHeadModel::*filter)
-    {
-        return Lanes{gather ([filter] (const TapeHeadModel& m) { return (m.*filter).b0; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).b1; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).b2; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).a1; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).a2; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).v1; }),
-                     gather ([filter] (const TapeHeadModel& m) { return (m.*filter).v2; })};
-    };
-
-    const auto storeSection = [&] (const Lanes& lanes, TapeBiquad TapeHeadModel::*filter)
-    {
-        alignas (16) float v1[4], v2[4];
-        _mm_store_ps (v1, lanes.s1);
-        _mm_store_ps (v2, lanes.s2);
-
-        for (int h = 0; h < numHeads; ++h)
-        {
-            (heads[h]->*filter).v1 = v1[h];
-            (heads[h]->*filter).v2 = v2[h];
-        }
-    };
-
-    Lanes sections[] = {sectionOf (&TapeHeadModel::deEmphasisFilter), sectionOf (&TapeHeadModel::headBumpFilter),
-                        sectionOf (&TapeHeadModel::formatLowShelf), sectionOf (&TapeHeadModel::formatPeak),
-                        sectionOf (&TapeHeadModel::formatHighShelf)};
-
-    const auto coefficient =
-        gather ([] (TapeHeadModel& m) { return m.getBandwidthCoefficient (m.bandwidth.getNextValue()); });
-    auto state = gather ([] (const TapeHeadModel& m) { return m.bandwidthState; });
-    const auto snapHigh = _mm_set1_ps (1.0e-8f), snapLow = _mm_set1_ps (-1.0e-8f);
+    const auto coefficient = _mm_load_ps (values[0]);
+    auto state = _mm_load_ps (values[1]);
     const auto restHigh = _mm_set1_ps (1.0e-30f), restLow = _mm_set1_ps (-1.0e-30f);
-    const auto zero = _mm_setzero_ps();
-
-    const auto runSection = [&] (Lanes& f, __m128 in)
-    {
-        auto out = _mm_add_ps (_mm_mul_ps (f.c0, in), f.s1);
-        out = _mm_and_ps (out, _mm_or_ps (_mm_cmplt_ps (out, snapLow), _mm_cmpgt_ps (out, snapHigh)));
-        f.s1 = _mm_add_ps (_mm_sub_ps (_mm_mul_ps (f.c1, in), _mm_mul_ps (f.d1, out)), f.s2);
-        f.s2 = _mm_sub_ps (_mm_mul_ps (f.c2, in), _mm_mul_ps (f.d2, out));
-        return out;
-    };
 
     const auto step = [&] (__m128 x, __m128 hiss)
     {
-        auto y = x;
-
         for (auto& section : sections)
-            y = runSection (section, y);
+            x = section.process (x);
 
-        state = _mm_add_ps (state, _mm_mul_ps (coefficient, _mm_sub_ps (y, state)));
-        // |state| < 1e-30 snaps to 0, as a NaN stays what it is.
+        state = _mm_add_ps (state, _mm_mul_ps (coefficient, _mm_sub_ps (x, state)));
+        // |state| < 1e-30 snaps to +0; a NaN stays what it is.
         state = _mm_andnot_ps (_mm_and_ps (_mm_cmplt_ps (state, restHigh), _mm_cmpgt_ps (state, restLow)), state);
         return _mm_add_ps (state, hiss);
-    };
-
-    // Four samples of four heads at a time, transposed into one register per sample.
-    const auto lane = [&] (const float* const* arrays, int h, int i)
-    {
-        return h < numHeads ? _mm_loadu_ps (arrays[h] + i) : zero;
     };
 
     int i = 0;
 
     for (; i + 4 <= numSamples; i += 4)
     {
-        auto x0 = lane (samples, 0, i), x1 = lane (samples, 1, i), x2 = lane (samples, 2, i), x3 = lane (samples, 3, i);
-        auto n0 = lane (hissTerms, 0, i), n1 = lane (hissTerms, 1, i), n2 = lane (hissTerms, 2, i),
-             n3 = lane (hissTerms, 3, i);
-        _MM_TRANSPOSE4_PS (x0, x1, x2, x3);
-        _MM_TRANSPOSE4_PS (n0, n1, n2, n3);
-        x0 = step (x0, n0);
-        x1 = step (x1, n1);
-        x2 = step (x2, n2);
-        x3 = step (x3, n3);
-        _MM_TRANSPOSE4_PS (x0, x1, x2, x3);
-        const __m128 results[] = {x0, x1, x2, x3};
+        __m128 x[4], n[4];
+        Lanes::loadTransposed (samples, numHeads, i, x);
+        Lanes::loadTransposed (hissTerms, numHeads, i, n);
 
-        for (int h = 0; h < numHeads; ++h)
-            _mm_storeu_ps (samples[h] + i, results[h]);
+        for (int k = 0; k < 4; ++k)
+            x[k] = step (x[k], n[k]);
+
+        Lanes::storeTransposed (samples, numHeads, i, x);
     }
 
     for (; i < numSamples; ++i)
-    {
-        alignas (16) float x[4] = {}, n[4] = {}, y[4];
+        Lanes::storeSample (samples, numHeads, i,
+                            step (Lanes::loadSample (samples, numHeads, i), Lanes::loadSample (hissTerms, numHeads, i)));
 
-        for (int h = 0; h < numHeads; ++h)
-        {
-            x[h] = samples[h][i];
-            n[h] = hissTerms[h][i];
-        }
-
-        _mm_store_ps (y, step (_mm_load_ps (x), _mm_load_ps (n)));
-
-        for (int h = 0; h < numHeads; ++h)
-            samples[h][i] = y[h];
-    }
-
-    alignas (16) float states[4];
-    _mm_store_ps (states, state);
+    _mm_store_ps (values[1], state);
 
     for (int h = 0; h < numHeads; ++h)
     {
@@ -751,14 +692,11 @@ void TapeHeadModel::finishRunTogether (TapeHeadModel* const* heads, float* const
         for (int k = 1; k < numSamples; ++k)
             m.bandwidth.getNextValue();
 
-        m.bandwidthState = states[h];
+        m.bandwidthState = values[1][h];
     }
 
-    storeSection (sections[0], &TapeHeadModel::deEmphasisFilter);
-    storeSection (sections[1], &TapeHeadModel::headBumpFilter);
-    storeSection (sections[2], &TapeHeadModel::formatLowShelf);
-    storeSection (sections[3], &TapeHeadModel::formatPeak);
-    storeSection (sections[4], &TapeHeadModel::formatHighShelf);
+    for (size_t f = 0; f < filters.size(); ++f)
+        sections[f].storeTo (filters[f].data(), numHeads);
 #else
     // Never called: canFinishRunTogether says no without the intrinsics.
     juce::ignoreUnused (heads, samples, hissTerms, numHeads, numSamples);

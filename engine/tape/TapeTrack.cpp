@@ -1,6 +1,7 @@
 #include "engine/tape/TapeTrack.h"
 
 #include "engine/tape/SharedTapeSample.h"
+#include "engine/tape/TapeBiquadLanes.h"
 
 #include "engine/tape/TapeReelSize.h"
 
@@ -468,18 +469,45 @@ void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const*
         if (numTogether > 1)
             TapeHeadModel::finishRunTogether (heads.data(), chains.data(), hissTerms.data(), numTogether, length);
 
+        std::array<TapeTrack*, maxGroup> eqTracks{};
+        std::array<RunScratch*, maxGroup> eqScratch{};
+        std::array<bool, maxGroup> eqTogether{};
+        int numEqTogether = 0;
+
         for (int m = 0; m < numMembers; ++m)
         {
             auto& track = *members[(size_t)m];
             auto& work = scratch[m];
+            const auto& trackSettings = settings[memberIndex[(size_t)m]];
 
             if (numTogether > 1 && together[(size_t)m])
                 std::copy (work.bandSums.begin(), work.bandSums.begin() + length, work.playing.begin());
             else
                 track.runHeadChain (work);
 
+            track.runMonitorMix (trackSettings, work);
+
+            if (track.canRunConsoleEqTogether (trackSettings))
+            {
+                eqTogether[(size_t)m] = true;
+                eqTracks[(size_t)numEqTogether] = &track;
+                eqScratch[(size_t)numEqTogether++] = &work;
+            }
+        }
+
+        // The console EQs of the tracks side by side as well.
+        if (numEqTogether > 1)
+            runConsoleEqTogether (eqTracks.data(), eqScratch.data(), numEqTogether, length);
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
             const auto t = memberIndex[(size_t)m];
-            track.runOutputSteps (outputs[t] + start, settings[t], work);
+
+            if (! (numEqTogether > 1 && eqTogether[(size_t)m]))
+                track.runConsoleEq (settings[t], scratch[m]);
+
+            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m]);
         }
     }
 }
@@ -694,63 +722,154 @@ void TapeTrack::runHeadChain (RunScratch& scratch) noexcept
 
 void TapeTrack::runOutputSteps (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
 {
+    runMonitorMix (settings, scratch);
+    runConsoleEq (settings, scratch);
+    runOutputFinish (output, settings, scratch);
+}
+
+void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch) noexcept
+{
     const auto numSamples = scratch.numSamples;
     const auto length = audio.getNumSamples();
     const auto& playPoints = scratch.playPoints;
     const auto& inRange = scratch.inRange;
-    const auto& wrapped = scratch.wrapped;
     const auto& drives = scratch.drives;
     const auto& inputs = scratch.inputs;
-    const auto& gains = scratch.gains;
     auto& playing = scratch.playing;
     const auto fadeSamples = 0.05 * sampleRate;
 
     // Fade at both ends of the tape.
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto playPoint = playPoints[i];
+        const auto playPoint = playPoints[(size_t)i];
 
-        if (! inRange[i])
+        if (! inRange[(size_t)i])
             continue;
 
         if (playPoint < fadeSamples)
-            playing[i] *= (float)(playPoint / fadeSamples);
+            playing[(size_t)i] *= (float)(playPoint / fadeSamples);
 
         if ((double)length - playPoint < fadeSamples)
-            playing[i] *= (float)(((double)length - playPoint) / fadeSamples);
+            playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
     }
 
-    // 5. Monitoring, the console EQ after the tape, meter, gain and the splice crossfade, in
-    // one loop so that the EQ's and the meter's recurrences overlap.
-    const bool flatEq = eqHigh.identity && eqMid.identity && eqLow.identity;
-    const bool fullEq = ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
-    TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+    // 5. Monitoring: the input or the tape, as monitored, into the console (in place).
     monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
 
     for (int i = 0; i < numSamples; ++i)
     {
         const auto tapeShare = monitorTape.getNextValue();
-        auto out = drives[i] * inputs[i] * (1.0f - tapeShare) + tapeShare * playing[i];
+        scratch.tapeShares[(size_t)i] = tapeShare;
+        playing[(size_t)i] =
+            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShare) + tapeShare * playing[(size_t)i];
+    }
+}
 
-        // With the EQ before the tape it ran on the input in the first pass.
-        if (! settings.eqBeforeTape)
-        {
-            if (flatEq)
-                out = (out < -1.0e-8f || out > 1.0e-8f) ? out : 0.0f;
-            else if (fullEq)
-                out = low.process (mid.process (high.process (out)));
-            else
-                out = applyConsoleEq (out);
-        }
+bool TapeTrack::canRunConsoleEqTogether (const RunSettings& settings) const noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS
+    return ! settings.eqBeforeTape && ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
+#else
+    juce::ignoreUnused (settings);
+    return false;
+#endif
+}
 
+void TapeTrack::runConsoleEq (const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    // With the EQ before the tape it ran on the input in the first pass.
+    if (settings.eqBeforeTape)
+        return;
+
+    auto* out = scratch.playing.data();
+    const auto numSamples = scratch.numSamples;
+
+    if (eqHigh.identity && eqMid.identity && eqLow.identity)
+    {
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = (out[i] < -1.0e-8f || out[i] > 1.0e-8f) ? out[i] : 0.0f;
+    }
+    else if (! eqHigh.identity && ! eqMid.identity && ! eqLow.identity)
+    {
+        TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = low.process (mid.process (high.process (out[i])));
+
+        high.storeTo (eqHigh);
+        mid.storeTo (eqMid);
+        low.storeTo (eqLow);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = applyConsoleEq (out[i]);
+    }
+}
+
+void TapeTrack::runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* const* scratch, int numTracks,
+                                      int numSamples) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS
+    using Lanes = TapeBiquadLanes;
+    numTracks = juce::jmin (numTracks, Lanes::numLanes);
+    std::array<TapeBiquad*, Lanes::numLanes> highs{}, mids{}, lows{};
+    std::array<float*, Lanes::numLanes> runs{};
+
+    for (int t = 0; t < numTracks; ++t)
+    {
+        highs[(size_t)t] = &tracks[t]->eqHigh;
+        mids[(size_t)t] = &tracks[t]->eqMid;
+        lows[(size_t)t] = &tracks[t]->eqLow;
+        runs[(size_t)t] = scratch[t]->playing.data();
+    }
+
+    Lanes high (highs.data(), numTracks), mid (mids.data(), numTracks), low (lows.data(), numTracks);
+    int i = 0;
+
+    for (; i + 4 <= numSamples; i += 4)
+    {
+        __m128 x[4];
+        Lanes::loadTransposed (runs.data(), numTracks, i, x);
+
+        for (auto& v : x)
+            v = low.process (mid.process (high.process (v)));
+
+        Lanes::storeTransposed (runs.data(), numTracks, i, x);
+    }
+
+    for (; i < numSamples; ++i)
+        Lanes::storeSample (runs.data(), numTracks, i,
+                            low.process (mid.process (high.process (Lanes::loadSample (runs.data(), numTracks, i)))));
+
+    high.storeTo (highs.data(), numTracks);
+    mid.storeTo (mids.data(), numTracks);
+    low.storeTo (lows.data(), numTracks);
+#else
+    // Never called: canRunConsoleEqTogether says no without the intrinsics.
+    juce::ignoreUnused (tracks, scratch, numTracks, numSamples);
+    jassertfalse;
+#endif
+}
+
+void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    // Meter, gain and the splice crossfade.
+    const auto numSamples = scratch.numSamples;
+    const auto& wrapped = scratch.wrapped;
+    const auto& gains = scratch.gains;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        auto out = scratch.playing[(size_t)i];
         meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
 
         if (settings.muteInputMonitor)
-            out *= tapeShare;
+            out *= scratch.tapeShares[(size_t)i];
 
-        out *= gains[i];
+        out *= gains[(size_t)i];
 
-        if (wrapped[i])
+        if (wrapped[(size_t)i])
         {
             spliceFadeFrom = lastOutput;
             spliceFadeActive = true;
@@ -769,13 +888,6 @@ void TapeTrack::runOutputSteps (float* output, const RunSettings& settings, RunS
 
         lastOutput = out;
         output[i] = out;
-    }
-
-    if (fullEq && ! settings.eqBeforeTape)
-    {
-        high.storeTo (eqHigh);
-        mid.storeTo (eqMid);
-        low.storeTo (eqLow);
     }
 }
 

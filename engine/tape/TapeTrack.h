@@ -83,7 +83,7 @@ public:
     struct RunScratch
     {
         std::array<float, maxChunk> gains, drives, inputs, wanderNoise, hissTerms, recordGates, recorded, inputNoise,
-            outputNoise, playing, bandSums;
+            outputNoise, playing, bandSums, tapeShares;
         std::array<double, maxChunk> playPoints, readPoints, readSeconds, readSpeeds, writePoints, writeSpeeds;
         std::array<bool, maxChunk> inRange, wrapped;
         int numSamples = 0, numInRange = 0;
@@ -176,6 +176,12 @@ private:
     bool canRunHeadChainTogether (const RunScratch& scratch) const noexcept;
     void runHeadChain (RunScratch& scratch) noexcept;
     void runOutputSteps (float* output, const RunSettings& settings, RunScratch& scratch) noexcept;
+    void runMonitorMix (const RunSettings& settings, RunScratch& scratch) noexcept;
+    bool canRunConsoleEqTogether (const RunSettings& settings) const noexcept;
+    void runConsoleEq (const RunSettings& settings, RunScratch& scratch) noexcept;
+    static void runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* const* scratch, int numTracks,
+                                      int numSamples) noexcept;
+    void runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept;
     /** Tape samples [from, to) that an erase with the gate fully open left at +-0 and that no
         write has touched since, within one run of writes (nothing else writes the tape then). */
     struct ErasedStretch
