@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/tape/TapeTrack.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <array>
@@ -74,6 +76,10 @@ struct BlockState
     std::array<double, chunkLength> chunkSpeeds{};
     std::array<float, chunkLength> chunkMonitorGains{};
     std::array<float, chunkLength> silence{};
+    static_assert (chunkLength <= TapeTrack::maxChunk, "a stretch is one run of the tracks' steps");
+
+    // What the tape steps of a group of tracks hand on from step to step.
+    std::array<TapeTrack::RunScratch, TapeTrack::maxGroup> tapeScratch;
 
     juce::MidiBuffer filteredMidi; // the device MIDI without controller messages
     juce::MidiBuffer keyboardMidi; // notes of the on-screen and computer keyboards

@@ -523,30 +523,49 @@ void TavrelDelayAudioProcessor::runTapeLoop (juce::AudioBuffer<float>& buffer) n
                 const auto* runSpeeds = speeds.data() + (runStart - chunkStart);
                 const auto* runGains = monitorGains.data() + (runStart - chunkStart);
 
-                for (int i = 1; i < activeTracks; ++i)
+                // Four tracks at a time, so that their heads' filter chains share the work.
+                for (int first = 1; first < activeTracks; first += TapeTrack::maxGroup)
                 {
-                    const auto t = (size_t)i;
-                    auto& track = tracks[t];
-                    const auto& source = sources[t];
-                    const auto* input = source.samples != nullptr ? source.samples + runStart : b.silence.data();
-                    auto* output = outputs[t] + runStart;
+                    const auto count = juce::jmin (TapeTrack::maxGroup, activeTracks - first);
+                    std::array<TapeTrack*, TapeTrack::maxGroup> group{};
+                    std::array<const float*, TapeTrack::maxGroup> inputs{};
+                    std::array<float*, TapeTrack::maxGroup> groupOutputs{};
+                    std::array<TapeTrack::RunSettings, TapeTrack::maxGroup> settings{};
 
-                    TapeTrack::RunSettings settings;
-                    settings.headGapMs = headGapFor (track, runPunchIn);
-                    settings.recording = recording;
-                    settings.monitorMode = b.monitor[t];
-                    settings.recordOffsetSamples = source.recordOffset;
-                    settings.muteInputMonitor = source.muteInputMonitor;
-                    settings.elasticWrite = b.elasticWrite;
-                    settings.eqBeforeTape = b.eqBeforeTape[t];
-                    settings.soundOnSound = b.soundOnSound;
-                    track.processBlock (input, runSpeeds, output, length, settings);
+                    for (int g = 0; g < count; ++g)
+                    {
+                        const auto t = (size_t)(first + g);
+                        auto& track = tracks[t];
+                        const auto& source = sources[t];
+                        group[(size_t)g] = &track;
+                        inputs[(size_t)g] = source.samples != nullptr ? source.samples + runStart : b.silence.data();
+                        groupOutputs[(size_t)g] = outputs[t] + runStart;
 
-                    if (b.phase[t])
-                        juce::FloatVectorOperations::negate (output, output, length);
+                        auto& s = settings[(size_t)g];
+                        s.headGapMs = headGapFor (track, runPunchIn);
+                        s.recording = recording;
+                        s.monitorMode = b.monitor[t];
+                        s.recordOffsetSamples = source.recordOffset;
+                        s.muteInputMonitor = source.muteInputMonitor;
+                        s.elasticWrite = b.elasticWrite;
+                        s.eqBeforeTape = b.eqBeforeTape[t];
+                        s.soundOnSound = b.soundOnSound;
+                    }
 
-                    if (b.monitor[t] == 1)
-                        juce::FloatVectorOperations::multiply (output, runGains, length);
+                    TapeTrack::processBlockGroup (group.data(), inputs.data(), runSpeeds, groupOutputs.data(),
+                                                  settings.data(), count, length, b.tapeScratch.data());
+
+                    for (int g = 0; g < count; ++g)
+                    {
+                        const auto t = (size_t)(first + g);
+                        auto* output = groupOutputs[(size_t)g];
+
+                        if (b.phase[t])
+                            juce::FloatVectorOperations::negate (output, output, length);
+
+                        if (b.monitor[t] == 1)
+                            juce::FloatVectorOperations::multiply (output, runGains, length);
+                    }
                 }
 
                 runStart = runEnd;

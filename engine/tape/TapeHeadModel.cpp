@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/tape/TapeBiquadLanes.h"
+
 namespace
 {
 struct FormatEq
@@ -605,6 +607,107 @@ void TapeHeadModel::finishRun (float* samples, const float* hissTerms, const boo
     s3.storeTo (f3);
     s4.storeTo (f4);
     s5.storeTo (f5);
+}
+
+bool TapeHeadModel::canFinishRunTogether (const bool* thumpAt, int numSamples) const noexcept
+{
+#if ! JUCE_USE_SSE_INTRINSICS
+    return false;
+#endif
+
+    const auto designed = ! (deEmphasisFilter.identity || headBumpFilter.identity || formatLowShelf.identity ||
+                             formatPeak.identity || formatHighShelf.identity);
+
+    if (! designed || bandwidth.isSmoothing() || spliceThump > 0.001f)
+        return false;
+
+    return std::none_of (thumpAt, thumpAt + numSamples, [] (bool thump) { return thump; });
+}
+
+void TapeHeadModel::finishRunTogether (TapeHeadModel* const* heads, float* const* samples,
+                                       const float* const* hissTerms, int numHeads, int numSamples) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS
+    // finishRun's usual case on four lanes, one head per lane.
+    using Lanes = TapeBiquadLanes;
+    numHeads = juce::jmin (numHeads, Lanes::numLanes);
+    std::array<std::array<TapeBiquad*, Lanes::numLanes>, 5> filters{};
+
+    for (int h = 0; h < numHeads; ++h)
+    {
+        auto& m = *heads[h];
+        filters[0][(size_t)h] = &m.deEmphasisFilter;
+        filters[1][(size_t)h] = &m.headBumpFilter;
+        filters[2][(size_t)h] = &m.formatLowShelf;
+        filters[3][(size_t)h] = &m.formatPeak;
+        filters[4][(size_t)h] = &m.formatHighShelf;
+    }
+
+    Lanes sections[] = {{filters[0].data(), numHeads}, {filters[1].data(), numHeads}, {filters[2].data(), numHeads},
+                        {filters[3].data(), numHeads}, {filters[4].data(), numHeads}};
+
+    alignas (16) float values[2][Lanes::numLanes] = {};
+
+    for (int h = 0; h < numHeads; ++h)
+    {
+        auto& m = *heads[h];
+        values[0][h] = m.getBandwidthCoefficient (m.bandwidth.getNextValue());
+        values[1][h] = m.bandwidthState;
+    }
+
+    const auto coefficient = _mm_load_ps (values[0]);
+    auto state = _mm_load_ps (values[1]);
+    const auto restHigh = _mm_set1_ps (1.0e-30f), restLow = _mm_set1_ps (-1.0e-30f);
+
+    const auto step = [&] (__m128 x, __m128 hiss)
+    {
+        for (auto& section : sections)
+            x = section.process (x);
+
+        state = _mm_add_ps (state, _mm_mul_ps (coefficient, _mm_sub_ps (x, state)));
+        // |state| < 1e-30 snaps to +0; a NaN stays what it is.
+        state = _mm_andnot_ps (_mm_and_ps (_mm_cmplt_ps (state, restHigh), _mm_cmpgt_ps (state, restLow)), state);
+        return _mm_add_ps (state, hiss);
+    };
+
+    int i = 0;
+
+    for (; i + 4 <= numSamples; i += 4)
+    {
+        __m128 x[4], n[4];
+        Lanes::loadTransposed (samples, numHeads, i, x);
+        Lanes::loadTransposed (hissTerms, numHeads, i, n);
+
+        for (int k = 0; k < 4; ++k)
+            x[k] = step (x[k], n[k]);
+
+        Lanes::storeTransposed (samples, numHeads, i, x);
+    }
+
+    for (; i < numSamples; ++i)
+        Lanes::storeSample (samples, numHeads, i,
+                            step (Lanes::loadSample (samples, numHeads, i), Lanes::loadSample (hissTerms, numHeads, i)));
+
+    _mm_store_ps (values[1], state);
+
+    for (int h = 0; h < numHeads; ++h)
+    {
+        auto& m = *heads[h];
+
+        // The ramp stood still: one step or many leave it where it is.
+        for (int k = 1; k < numSamples; ++k)
+            m.bandwidth.getNextValue();
+
+        m.bandwidthState = values[1][h];
+    }
+
+    for (size_t f = 0; f < filters.size(); ++f)
+        sections[f].storeTo (filters[f].data(), numHeads);
+#else
+    // Never called: canFinishRunTogether says no without the intrinsics.
+    juce::ignoreUnused (heads, samples, hissTerms, numHeads, numSamples);
+    jassertfalse;
+#endif
 }
 
 float TapeHeadModel::finishAfterChain (float y, float hissTerm) noexcept

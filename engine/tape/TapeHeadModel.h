@@ -133,6 +133,14 @@ public:
     /** filterChain and finishAfterChain over a run of band sums, in place; the splice
         thump starts again at the samples marked in thumpAt. */
     void finishRun (float* samples, const float* hissTerms, const bool* thumpAt, int numSamples) noexcept;
+    /** True when finishRun over these samples takes its usual case: every section of the
+        chain designed, the bandwidth at rest, no splice thump sounding or starting. */
+    bool canFinishRunTogether (const bool* thumpAt, int numSamples) const noexcept;
+    /** finishRun in its usual case for up to four heads over runs of the same length, one head
+        per SIMD lane: gives each head exactly what its own finishRun gives. Every head must
+        pass canFinishRunTogether. */
+    static void finishRunTogether (TapeHeadModel* const* heads, float* const* samples, const float* const* hissTerms,
+                                   int numHeads, int numSamples) noexcept;
     /** Bandwidth low-pass, hiss and splice thump of one sample after the chain. */
     float finishAfterChain (float y, float hissTerm) noexcept;
 

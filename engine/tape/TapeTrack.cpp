@@ -1,6 +1,7 @@
 #include "engine/tape/TapeTrack.h"
 
 #include "engine/tape/SharedTapeSample.h"
+#include "engine/tape/TapeBiquadLanes.h"
 
 #include "engine/tape/TapeReelSize.h"
 
@@ -409,28 +410,147 @@ void TapeTrack::processBlock (const float* input, const double* speeds, float* o
         return;
     }
 
+    RunScratch scratch;
+
     for (int start = 0; start < numSamples; start += maxChunk)
-        runChunk (input + start, speeds + start, output + start, juce::jmin (maxChunk, numSamples - start), settings);
+        runChunk (input + start, speeds + start, output + start, juce::jmin (maxChunk, numSamples - start), settings,
+                  scratch);
+}
+
+void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const* inputs, const double* speeds,
+                                   float* const* outputs, const RunSettings* settings, int numTracks, int numSamples,
+                                   RunScratch* scratch) noexcept
+{
+    numTracks = juce::jmin (numTracks, maxGroup);
+    std::array<TapeTrack*, maxGroup> members{};
+    std::array<int, maxGroup> memberIndex{};
+    int numMembers = 0;
+
+    // A track without a tape takes the sample-by-sample path of processBlock.
+    for (int t = 0; t < numTracks; ++t)
+    {
+        auto& track = *tracks[t];
+
+        if (track.audio.getNumSamples() <= 0 || track.audio.getNumChannels() < 1)
+        {
+            track.processBlock (inputs[t], speeds, outputs[t], numSamples, settings[t]);
+            continue;
+        }
+
+        members[(size_t)numMembers] = &track;
+        memberIndex[(size_t)numMembers++] = t;
+    }
+
+    for (int start = 0; start < numSamples; start += maxChunk)
+    {
+        const auto length = juce::jmin (maxChunk, numSamples - start);
+        std::array<TapeHeadModel*, maxGroup> heads{};
+        std::array<float*, maxGroup> chains{};
+        std::array<const float*, maxGroup> hissTerms{};
+        std::array<bool, maxGroup> together{};
+        int numTogether = 0;
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            const auto t = memberIndex[(size_t)m];
+            auto& work = scratch[m];
+            members[(size_t)m]->runHeadSteps (inputs[t] + start, speeds + start, length, settings[t], work);
+
+            if (members[(size_t)m]->canRunHeadChainTogether (work))
+            {
+                together[(size_t)m] = true;
+                heads[(size_t)numTogether] = &members[(size_t)m]->head;
+                chains[(size_t)numTogether] = work.bandSums.data();
+                hissTerms[(size_t)numTogether++] = work.hissTerms.data();
+            }
+        }
+
+        // The usual case: the heads' filter chains run side by side, one track per lane.
+        if (numTogether > 1)
+            TapeHeadModel::finishRunTogether (heads.data(), chains.data(), hissTerms.data(), numTogether, length);
+
+        std::array<TapeTrack*, maxGroup> eqTracks{};
+        std::array<RunScratch*, maxGroup> eqScratch{};
+        std::array<bool, maxGroup> eqTogether{};
+        int numEqTogether = 0;
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
+            auto& work = scratch[m];
+            const auto& trackSettings = settings[memberIndex[(size_t)m]];
+
+            if (numTogether > 1 && together[(size_t)m])
+                std::copy (work.bandSums.begin(), work.bandSums.begin() + length, work.playing.begin());
+            else
+                track.runHeadChain (work);
+
+            track.runMonitorMix (trackSettings, work);
+
+            if (track.canRunConsoleEqTogether (trackSettings))
+            {
+                eqTogether[(size_t)m] = true;
+                eqTracks[(size_t)numEqTogether] = &track;
+                eqScratch[(size_t)numEqTogether++] = &work;
+            }
+        }
+
+        // The console EQs of the tracks side by side as well.
+        if (numEqTogether > 1)
+            runConsoleEqTogether (eqTracks.data(), eqScratch.data(), numEqTogether, length);
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
+            const auto t = memberIndex[(size_t)m];
+
+            if (! (numEqTogether > 1 && eqTogether[(size_t)m]))
+                track.runConsoleEq (settings[t], scratch[m]);
+
+            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m]);
+        }
+    }
 }
 
 void TapeTrack::runChunk (const float* input, const double* speeds, float* output, int numSamples,
-                          const RunSettings& settings) noexcept
+                          const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    if (numSamples <= 0)
+        return;
+
+    runHeadSteps (input, speeds, numSamples, settings, scratch);
+    runHeadChain (scratch);
+    runOutputSteps (output, settings, scratch);
+}
+
+void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numSamples, const RunSettings& settings,
+                              RunScratch& scratch) noexcept
 {
     // The steps of process(), each over the whole run before the next, so that every filter
     // runs in a tight loop. Only the write onto the tape and the read from it stay together
     // sample by sample: the play head may pass over what was written a moment before. The
-    // noise is drawn in the first pass, in process()'s order.
-    float gains[maxChunk], drives[maxChunk], inputs[maxChunk], wanderNoise[maxChunk] = {};
-    float hissTerms[maxChunk] = {}, recordGates[maxChunk], recorded[maxChunk];
-    float inputNoise[maxChunk], outputNoise[maxChunk];
-    float playing[maxChunk];
-    double playPoints[maxChunk], readPoints[maxChunk] = {}, readSeconds[maxChunk] = {}, readSpeeds[maxChunk] = {};
-    double writePoints[maxChunk], writeSpeeds[maxChunk];
-    bool inRange[maxChunk], wrapped[maxChunk] = {};
+    // noise is drawn in the first pass, in process()'s order. Every array entry read later
+    // was written earlier in the same run.
+    auto& gains = scratch.gains;
+    auto& drives = scratch.drives;
+    auto& inputs = scratch.inputs;
+    auto& wanderNoise = scratch.wanderNoise;
+    auto& hissTerms = scratch.hissTerms;
+    auto& recordGates = scratch.recordGates;
+    auto& recorded = scratch.recorded;
+    auto& inputNoise = scratch.inputNoise;
+    auto& outputNoise = scratch.outputNoise;
+    auto& playPoints = scratch.playPoints;
+    auto& readPoints = scratch.readPoints;
+    auto& readSeconds = scratch.readSeconds;
+    auto& readSpeeds = scratch.readSpeeds;
+    auto& writePoints = scratch.writePoints;
+    auto& writeSpeeds = scratch.writeSpeeds;
+    auto& inRange = scratch.inRange;
+    auto& wrapped = scratch.wrapped;
+    auto& bandSums = scratch.bandSums;
     int numInRange = 0;
-
-    if (numSamples <= 0)
-        return;
+    scratch.numSamples = numSamples;
 
     const auto length = audio.getNumSamples();
     static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
@@ -520,15 +640,15 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         dirty.store (true);
 
     // 2. The record chain, which runs on the input whether or not the track records.
-    head.recordRun (inputs, drives, printsNoise ? inputNoise : nullptr, printsNoise ? outputNoise : nullptr, recorded,
-                    numSamples);
+    head.recordRun (inputs.data(), drives.data(), printsNoise ? inputNoise.data() : nullptr,
+                    printsNoise ? outputNoise.data() : nullptr, recorded.data(), numSamples);
 
     // 3. The head: the write, then defects, tape and band bank per sample.
-    float bandSums[maxChunk];
 
     if (writes)
     {
         beginTapeWrite();
+        ErasedStretch erased;
 
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
@@ -537,7 +657,8 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
             if (gate > 1.0e-4f)
             {
                 if (settings.elasticWrite)
-                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound);
+                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound,
+                                  &erased);
                 else
                     writeDirect (writePoints[i], gate * recorded[i], gate, settings.soundOnSound);
             }
@@ -556,14 +677,29 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
     else
     {
-        head.readRun (audio, readPoints, readSeconds, readSpeeds, wanderNoise,
-                      recordedLength.load (std::memory_order_relaxed), bandSums, numInRange);
+        head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                      recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange);
     }
 
-    // 4. The head's filter chain over the run.
-    const auto fadeSamples = 0.05 * sampleRate;
+    scratch.numInRange = numInRange;
+}
 
-    if (numInRange == numSamples)
+bool TapeTrack::canRunHeadChainTogether (const RunScratch& scratch) const noexcept
+{
+    return scratch.numInRange == scratch.numSamples &&
+           head.canFinishRunTogether (scratch.wrapped.data(), scratch.numSamples);
+}
+
+void TapeTrack::runHeadChain (RunScratch& scratch) noexcept
+{
+    // 4. The head's filter chain over the run.
+    const auto numSamples = scratch.numSamples;
+    auto* bandSums = scratch.bandSums.data();
+    const auto* hissTerms = scratch.hissTerms.data();
+    const auto* wrapped = scratch.wrapped.data();
+    auto* playing = scratch.playing.data();
+
+    if (scratch.numInRange == numSamples)
     {
         head.finishRun (bandSums, hissTerms, wrapped, numSamples);
 
@@ -572,63 +708,168 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
     }
     else
     {
-        head.filterChain (bandSums, numInRange);
+        head.filterChain (bandSums, scratch.numInRange);
 
         for (int i = 0, k = 0; i < numSamples; ++i)
         {
             if (wrapped[i])
                 head.spliceThump = 1.0f;
 
-            playing[i] = inRange[i] ? head.finishAfterChain (bandSums[k++], hissTerms[i]) : 0.0f;
+            playing[i] = scratch.inRange[(size_t)i] ? head.finishAfterChain (bandSums[k++], hissTerms[i]) : 0.0f;
         }
     }
+}
+
+void TapeTrack::runOutputSteps (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    runMonitorMix (settings, scratch);
+    runConsoleEq (settings, scratch);
+    runOutputFinish (output, settings, scratch);
+}
+
+void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    const auto numSamples = scratch.numSamples;
+    const auto length = audio.getNumSamples();
+    const auto& playPoints = scratch.playPoints;
+    const auto& inRange = scratch.inRange;
+    const auto& drives = scratch.drives;
+    const auto& inputs = scratch.inputs;
+    auto& playing = scratch.playing;
+    const auto fadeSamples = 0.05 * sampleRate;
 
     // Fade at both ends of the tape.
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto playPoint = playPoints[i];
+        const auto playPoint = playPoints[(size_t)i];
 
-        if (! inRange[i])
+        if (! inRange[(size_t)i])
             continue;
 
         if (playPoint < fadeSamples)
-            playing[i] *= (float)(playPoint / fadeSamples);
+            playing[(size_t)i] *= (float)(playPoint / fadeSamples);
 
         if ((double)length - playPoint < fadeSamples)
-            playing[i] *= (float)(((double)length - playPoint) / fadeSamples);
+            playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
     }
 
-    // 5. Monitoring, the console EQ after the tape, meter, gain and the splice crossfade, in
-    // one loop so that the EQ's and the meter's recurrences overlap.
-    const bool flatEq = eqHigh.identity && eqMid.identity && eqLow.identity;
-    const bool fullEq = ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
-    TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+    // 5. Monitoring: the input or the tape, as monitored, into the console (in place).
     monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
 
     for (int i = 0; i < numSamples; ++i)
     {
         const auto tapeShare = monitorTape.getNextValue();
-        auto out = drives[i] * inputs[i] * (1.0f - tapeShare) + tapeShare * playing[i];
+        scratch.tapeShares[(size_t)i] = tapeShare;
+        playing[(size_t)i] =
+            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShare) + tapeShare * playing[(size_t)i];
+    }
+}
 
-        // With the EQ before the tape it ran on the input in the first pass.
-        if (! settings.eqBeforeTape)
-        {
-            if (flatEq)
-                out = (out < -1.0e-8f || out > 1.0e-8f) ? out : 0.0f;
-            else if (fullEq)
-                out = low.process (mid.process (high.process (out)));
-            else
-                out = applyConsoleEq (out);
-        }
+bool TapeTrack::canRunConsoleEqTogether (const RunSettings& settings) const noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS
+    return ! settings.eqBeforeTape && ! eqHigh.identity && ! eqMid.identity && ! eqLow.identity;
+#else
+    juce::ignoreUnused (settings);
+    return false;
+#endif
+}
 
+void TapeTrack::runConsoleEq (const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    // With the EQ before the tape it ran on the input in the first pass.
+    if (settings.eqBeforeTape)
+        return;
+
+    auto* out = scratch.playing.data();
+    const auto numSamples = scratch.numSamples;
+
+    if (eqHigh.identity && eqMid.identity && eqLow.identity)
+    {
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = (out[i] < -1.0e-8f || out[i] > 1.0e-8f) ? out[i] : 0.0f;
+    }
+    else if (! eqHigh.identity && ! eqMid.identity && ! eqLow.identity)
+    {
+        TapeBiquad::Section high (eqHigh), mid (eqMid), low (eqLow);
+
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = low.process (mid.process (high.process (out[i])));
+
+        high.storeTo (eqHigh);
+        mid.storeTo (eqMid);
+        low.storeTo (eqLow);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            out[i] = applyConsoleEq (out[i]);
+    }
+}
+
+void TapeTrack::runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* const* scratch, int numTracks,
+                                      int numSamples) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS
+    using Lanes = TapeBiquadLanes;
+    numTracks = juce::jmin (numTracks, Lanes::numLanes);
+    std::array<TapeBiquad*, Lanes::numLanes> highs{}, mids{}, lows{};
+    std::array<float*, Lanes::numLanes> runs{};
+
+    for (int t = 0; t < numTracks; ++t)
+    {
+        highs[(size_t)t] = &tracks[t]->eqHigh;
+        mids[(size_t)t] = &tracks[t]->eqMid;
+        lows[(size_t)t] = &tracks[t]->eqLow;
+        runs[(size_t)t] = scratch[t]->playing.data();
+    }
+
+    Lanes high (highs.data(), numTracks), mid (mids.data(), numTracks), low (lows.data(), numTracks);
+    int i = 0;
+
+    for (; i + 4 <= numSamples; i += 4)
+    {
+        __m128 x[4];
+        Lanes::loadTransposed (runs.data(), numTracks, i, x);
+
+        for (auto& v : x)
+            v = low.process (mid.process (high.process (v)));
+
+        Lanes::storeTransposed (runs.data(), numTracks, i, x);
+    }
+
+    for (; i < numSamples; ++i)
+        Lanes::storeSample (runs.data(), numTracks, i,
+                            low.process (mid.process (high.process (Lanes::loadSample (runs.data(), numTracks, i)))));
+
+    high.storeTo (highs.data(), numTracks);
+    mid.storeTo (mids.data(), numTracks);
+    low.storeTo (lows.data(), numTracks);
+#else
+    // Never called: canRunConsoleEqTogether says no without the intrinsics.
+    juce::ignoreUnused (tracks, scratch, numTracks, numSamples);
+    jassertfalse;
+#endif
+}
+
+void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+{
+    // Meter, gain and the splice crossfade.
+    const auto numSamples = scratch.numSamples;
+    const auto& wrapped = scratch.wrapped;
+    const auto& gains = scratch.gains;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        auto out = scratch.playing[(size_t)i];
         meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
 
         if (settings.muteInputMonitor)
-            out *= tapeShare;
+            out *= scratch.tapeShares[(size_t)i];
 
-        out *= gains[i];
+        out *= gains[(size_t)i];
 
-        if (wrapped[i])
+        if (wrapped[(size_t)i])
         {
             spliceFadeFrom = lastOutput;
             spliceFadeActive = true;
@@ -648,16 +889,10 @@ void TapeTrack::runChunk (const float* input, const double* speeds, float* outpu
         lastOutput = out;
         output[i] = out;
     }
-
-    if (fullEq && ! settings.eqBeforeTape)
-    {
-        high.storeTo (eqHigh);
-        mid.storeTo (eqMid);
-        low.storeTo (eqLow);
-    }
 }
 
-void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept
+void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
+                              ErasedStretch* erased) noexcept
 {
     const auto length = audio.getNumSamples();
     auto* tape = audio.getWritePointer (0, 0);
@@ -670,9 +905,44 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
         const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
         const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
         const auto keep = 1.0f - gate;
+        const auto eraseRange = [tape, keep] (int begin, int end)
+        {
+            for (int index = begin; index < end; ++index)
+                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        };
 
-        for (int index = from; index < to; ++index)
-            SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
+        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
+        // erase head needs the work (19 of its 20 samples were there one sample earlier).
+        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
+        {
+            const auto skipFrom = juce::jmax (from, erased->from);
+            const auto skipTo = juce::jmin (to, erased->to);
+
+            if (skipFrom < skipTo)
+            {
+                eraseRange (from, skipFrom);
+                eraseRange (skipTo, to);
+            }
+            else
+            {
+                eraseRange (from, to);
+            }
+        }
+        else
+        {
+            eraseRange (from, to);
+        }
+
+        if (erased != nullptr)
+        {
+            if (keep != 0.0f || from >= to)
+                *erased = {};
+            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
+                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
+            else
+                *erased = {from, to};
+        }
     }
 
     // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
@@ -716,9 +986,28 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
 
         for (int tap = 0; tap < writeKernelTaps; ++tap)
             SharedTapeSample::add (at + tap, (float)weights[tap] * amount);
+
+        // The kernel's samples are no longer known to be erased: keep the larger part of
+        // the erased stretch beside them.
+        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
+        {
+            const auto below = first - erased->from;
+            const auto above = erased->to - (first + writeKernelTaps);
+
+            if (above >= below)
+                erased->from = first + writeKernelTaps;
+            else
+                erased->to = first;
+
+            if (erased->from >= erased->to)
+                *erased = {};
+        }
     }
     else
     {
+        if (erased != nullptr)
+            *erased = {};
+
         // Near the ends the kernel wraps around the tape.
         for (int tap = 0; tap < writeKernelTaps; ++tap)
         {

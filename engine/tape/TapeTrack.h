@@ -73,6 +73,29 @@ public:
     void processBlock (const float* input, const double* speeds, float* output, int numSamples,
                        const RunSettings& settings) noexcept;
 
+    /** The longest run the steps of processBlock take at once, and the most tracks
+        processBlockGroup runs side by side. */
+    static constexpr int maxChunk = 256;
+    static constexpr int maxGroup = 4;
+
+    /** What the steps of a run hand on to the next: one per track of a group. Large: keep it
+        out of small stacks. */
+    struct RunScratch
+    {
+        std::array<float, maxChunk> gains, drives, inputs, wanderNoise, hissTerms, recordGates, recorded, inputNoise,
+            outputNoise, playing, bandSums, tapeShares;
+        std::array<double, maxChunk> playPoints, readPoints, readSeconds, readSpeeds, writePoints, writeSpeeds;
+        std::array<bool, maxChunk> inRange, wrapped;
+        int numSamples = 0, numInRange = 0;
+    };
+
+    /** processBlock for up to maxGroup tracks over the same speeds, each with its own input,
+        output and settings: gives every track exactly what its own processBlock gives, but
+        runs the usual case of the heads' filter chains for all of them at once. */
+    static void processBlockGroup (TapeTrack* const* tracks, const float* const* inputs, const double* speeds,
+                                   float* const* outputs, const RunSettings* settings, int numTracks, int numSamples,
+                                   RunScratch* scratch) noexcept;
+
     double getPositionSeconds() const noexcept { return position / sampleRate; }
     void setPositionSeconds (double seconds) noexcept { position = seconds * sampleRate; }
 
@@ -147,8 +170,27 @@ private:
     void copyStateFrom (const TapeTrack& other);
     float applyConsoleEq (float x) noexcept;
     void runChunk (const float* input, const double* speeds, float* output, int numSamples,
-                    const RunSettings& settings) noexcept;
-    void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound) noexcept;
+                   const RunSettings& settings, RunScratch& scratch) noexcept;
+    void runHeadSteps (const float* input, const double* speeds, int numSamples, const RunSettings& settings,
+                       RunScratch& scratch) noexcept;
+    bool canRunHeadChainTogether (const RunScratch& scratch) const noexcept;
+    void runHeadChain (RunScratch& scratch) noexcept;
+    void runOutputSteps (float* output, const RunSettings& settings, RunScratch& scratch) noexcept;
+    void runMonitorMix (const RunSettings& settings, RunScratch& scratch) noexcept;
+    bool canRunConsoleEqTogether (const RunSettings& settings) const noexcept;
+    void runConsoleEq (const RunSettings& settings, RunScratch& scratch) noexcept;
+    static void runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* const* scratch, int numTracks,
+                                      int numSamples) noexcept;
+    void runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept;
+    /** Tape samples [from, to) that an erase with the gate fully open left at +-0 and that no
+        write has touched since, within one run of writes (nothing else writes the tape then). */
+    struct ErasedStretch
+    {
+        int from = 0, to = 0;
+    };
+
+    void writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
+                       ErasedStretch* erased = nullptr) noexcept;
     void writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept;
     void wrapLoop() noexcept;
 
@@ -158,6 +200,4 @@ private:
             recordedLength.store (reach, std::memory_order_relaxed);
     }
     bool wrapLoopPosition() noexcept;
-
-    static constexpr int maxChunk = 256;
 };
