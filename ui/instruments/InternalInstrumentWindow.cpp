@@ -1,0 +1,189 @@
+#include "ui/instruments/InternalInstrumentWindow.h"
+
+#include "rack/FocusNextTopLevelWindow.h"
+#include "ui/instruments/InstrumentScalingWrapper.h"
+#include "ui/instruments/InstrumentUiState.h"
+
+#include <array>
+
+namespace
+{
+constexpr int rememberThreshold = 200;
+constexpr int displayMargin = 100;
+
+std::array<int, 5> rememberedWidths{};
+} // namespace
+
+std::function<juce::Rectangle<int>()> InternalInstrumentWindow::mainDisplayUserArea;
+
+juce::Rectangle<int> InternalInstrumentWindow::userArea()
+{
+    if (mainDisplayUserArea)
+        return mainDisplayUserArea();
+    if (auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay())
+        return display->userArea;
+    return {};
+}
+
+int InternalInstrumentWindow::getRememberedWidth (int builtInType)
+{
+    return rememberedWidths[(size_t)InstrumentEditorFactory::describe (builtInType).rememberIndex];
+}
+
+void InternalInstrumentWindow::forgetRememberedWidths()
+{
+    rememberedWidths.fill (0);
+}
+
+InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& processor, InstrumentPlugin& slotToShow)
+    : juce::DocumentWindow (InstrumentEditorFactory::describe (slotToShow.builtInType).windowTitle,
+                            juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
+                            juce::DocumentWindow::closeButton),
+      slot (&slotToShow),
+      kind (InstrumentEditorFactory::describe (slotToShow.builtInType))
+{
+    juce::Component::SafePointer<InternalInstrumentWindow> self (this);
+    auto editor = InstrumentEditorFactory::createEditor (processor, slotToShow,
+                                                         [self, dw = kind.designWidth, bh = kind.baseHeight]
+                                                         {
+                                                             if (self != nullptr)
+                                                                 self->resizeKeepingAspect (dw, bh);
+                                                         });
+
+    const int designWidth = kind.designWidth;
+    const int designHeight = InstrumentEditorFactory::designHeight (kind);
+
+    // The native title bar first, so the window fits the editor's design size exactly.
+    setUsingNativeTitleBar (true);
+    setContentOwned (new InstrumentScalingWrapper (std::move (editor), designWidth, designHeight), true);
+
+    // Always on top rather than attached to the main window: on Linux attaching to another
+    // native window embeds this one inside it.
+
+    const double ratio = (double)designWidth / (double)designHeight;
+    constrainer.setFixedAspectRatio (ratio);
+
+    const int remembered = rememberedWidths[(size_t)kind.rememberIndex];
+    int width = remembered > rememberThreshold ? remembered
+              : kind.hasKeyboardStrip        ? (int)(0.75 * designWidth)
+                                             : designWidth;
+    int height = (int)(width / ratio);
+
+    const auto area = userArea();
+    if (! area.isEmpty())
+    {
+        if (width > area.getWidth() - displayMargin)
+        {
+            width = area.getWidth() - displayMargin;
+            height = (int)(width / ratio);
+        }
+        if (height > area.getHeight() - displayMargin)
+        {
+            height = area.getHeight() - displayMargin;
+            width = (int)(height * ratio);
+        }
+    }
+
+    setLimits (designWidth, ratio);
+    setConstrainer (&constrainer);
+    setResizable (true, true);
+
+    if (! area.isEmpty())
+        setBounds (area.withSizeKeepingCentre (width, height));
+    else
+        centreWithSize (width, height);
+
+    constrainer.targetWindow = this;
+    constrainer.preferredWidth = getWidth();
+    constrainer.preferredHeight = getHeight();
+    setAlwaysOnTop (true);
+    setVisible (true);
+
+    if (auto* shown = getEditor())
+        shown->grabKeyboardFocus();
+}
+
+InternalInstrumentWindow::~InternalInstrumentWindow()
+{
+    clearContentComponent();
+}
+
+void InternalInstrumentWindow::setLimits (int designWidth, double ratio)
+{
+    const int minWidth = designWidth / 2;
+    const int minHeight = (int)(minWidth / ratio);
+    int maxWidth = 2 * designWidth;
+    int maxHeight = (int)(maxWidth / ratio);
+
+    const auto area = userArea();
+    if (! area.isEmpty())
+    {
+        maxWidth = juce::jmin (maxWidth, area.getWidth());
+        maxHeight = juce::jmin (maxHeight, area.getHeight());
+    }
+
+    constrainer.setSizeLimits (minWidth, minHeight, juce::jmax (minWidth, maxWidth), juce::jmax (minHeight, maxHeight));
+}
+
+InstrumentScalingWrapper* InternalInstrumentWindow::getWrapper() const
+{
+    return dynamic_cast<InstrumentScalingWrapper*> (getContentComponent());
+}
+
+juce::Component* InternalInstrumentWindow::getEditor() const
+{
+    auto* wrapper = getWrapper();
+    return wrapper != nullptr ? wrapper->getContent() : nullptr;
+}
+
+void InternalInstrumentWindow::resized()
+{
+    juce::DocumentWindow::resized();
+
+    if (getWidth() > rememberThreshold && isVisible() && ! isMinimised())
+        rememberedWidths[(size_t)kind.rememberIndex] = getWidth();
+}
+
+void InternalInstrumentWindow::resizeKeepingAspect (int designWidth, int baseHeight)
+{
+    const int remembered = rememberedWidths[(size_t)kind.rememberIndex];
+    int width = remembered > rememberThreshold ? remembered : getWidth();
+
+    const int designHeight = baseHeight + (InstrumentUiState::keyboardShown ? InstrumentEditorFactory::keyboardStripHeight : 0);
+    const double ratio = (double)designWidth / (double)designHeight;
+
+    if (auto* wrapper = getWrapper())
+        wrapper->setDesignSize (designWidth, designHeight);
+    constrainer.setFixedAspectRatio (ratio);
+
+    int height = (int)(width / ratio);
+    setLimits (designWidth, ratio);
+
+    const auto area = userArea();
+    if (! area.isEmpty() && height > area.getHeight() - displayMargin)
+    {
+        height = area.getHeight() - displayMargin;
+        width = (int)(height * ratio);
+    }
+
+    auto bounds = getBounds().withSize (width, height);
+    if (! area.isEmpty() && bounds.getBottom() > area.getBottom())
+        bounds.setY (juce::jmax (area.getY(), area.getBottom() - height));
+
+    // A later change of display refits the window at its new proportions.
+    constrainer.preferredWidth = width;
+    constrainer.preferredHeight = height;
+    setBoundsConstrained (bounds);
+
+    rememberedWidths[(size_t)kind.rememberIndex] = width;
+}
+
+bool InternalInstrumentWindow::keyPressed (const juce::KeyPress& key)
+{
+    return handleSecondaryWindowKey (key, *this);
+}
+
+void InternalInstrumentWindow::closeButtonPressed()
+{
+    delete this;
+}
