@@ -12,6 +12,18 @@ constexpr int rememberThreshold = 200;
 constexpr int displayMargin = 100;
 
 std::array<int, 5> rememberedWidths{};
+
+// Sizes at the design proportions, truncated. Multiplying first keeps exact proportions exact
+// (1350 wide at 1350 : 500 is 500 high, not 499.99...).
+int heightAt (int width, int designWidth, int designHeight)
+{
+    return (int)((double)width * designHeight / designWidth);
+}
+
+int widthAt (int height, int designWidth, int designHeight)
+{
+    return (int)((double)height * designWidth / designHeight);
+}
 } // namespace
 
 std::function<juce::Rectangle<int>()> InternalInstrumentWindow::mainDisplayUserArea;
@@ -67,7 +79,7 @@ InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& p
     int width = remembered > rememberThreshold ? remembered
               : kind.hasKeyboardStrip        ? (int)(0.75 * designWidth)
                                              : designWidth;
-    int height = (int)(width / ratio);
+    int height = heightAt (width, designWidth, designHeight);
 
     const auto area = userArea();
     if (! area.isEmpty())
@@ -75,16 +87,16 @@ InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& p
         if (width > area.getWidth() - displayMargin)
         {
             width = area.getWidth() - displayMargin;
-            height = (int)(width / ratio);
+            height = heightAt (width, designWidth, designHeight);
         }
         if (height > area.getHeight() - displayMargin)
         {
             height = area.getHeight() - displayMargin;
-            width = (int)(height * ratio);
+            width = widthAt (height, designWidth, designHeight);
         }
     }
 
-    setLimits (designWidth, ratio);
+    setLimits (designWidth, designHeight);
     setConstrainer (&constrainer);
     setResizable (true, true);
 
@@ -108,12 +120,12 @@ InternalInstrumentWindow::~InternalInstrumentWindow()
     clearContentComponent();
 }
 
-void InternalInstrumentWindow::setLimits (int designWidth, double ratio)
+void InternalInstrumentWindow::setLimits (int designWidth, int designHeight)
 {
     const int minWidth = designWidth / 2;
-    const int minHeight = (int)(minWidth / ratio);
+    const int minHeight = heightAt (minWidth, designWidth, designHeight);
     int maxWidth = 2 * designWidth;
-    int maxHeight = (int)(maxWidth / ratio);
+    int maxHeight = heightAt (maxWidth, designWidth, designHeight);
 
     const auto area = userArea();
     if (! area.isEmpty())
@@ -156,14 +168,14 @@ void InternalInstrumentWindow::resizeKeepingAspect (int designWidth, int baseHei
         wrapper->setDesignSize (designWidth, designHeight);
     constrainer.setFixedAspectRatio (ratio);
 
-    int height = (int)(width / ratio);
-    setLimits (designWidth, ratio);
+    int height = heightAt (width, designWidth, designHeight);
+    setLimits (designWidth, designHeight);
 
     const auto area = userArea();
     if (! area.isEmpty() && height > area.getHeight() - displayMargin)
     {
         height = area.getHeight() - displayMargin;
-        width = (int)(height * ratio);
+        width = widthAt (height, designWidth, designHeight);
     }
 
     auto bounds = getBounds().withSize (width, height);

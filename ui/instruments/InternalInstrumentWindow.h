@@ -49,7 +49,7 @@ public:
 
 private:
     static juce::Rectangle<int> userArea();
-    void setLimits (int designWidth, double ratio);
+    void setLimits (int designWidth, int designHeight);
 
     InstrumentEditorFactory::EditorKind kind;
 
