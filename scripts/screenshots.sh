@@ -16,6 +16,7 @@ bash "$root/scripts/build.sh" --target dravin8_tests_exports
 bash "$root/scripts/build.sh" --target dravin8_tests_settings
 bash "$root/scripts/build.sh" --target dravin8_tests_deck
 bash "$root/scripts/build.sh" --target dravin8_tests_rackwin
+bash "$root/scripts/build.sh" --target dravin8_tests_instrumentui
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -30,6 +31,10 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # The studio rack on its panel and the master insert window.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_rackwin" --gtest_filter='RackScreens.*'
+
+# The built-in instruments' windows.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*InstrumentScreensDraw*'
 
 # The menu bar, the reel dialogs and the flows' windows (about, performance, reorder, theme).
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \

@@ -215,3 +215,23 @@ TEST (InstrumentScalingWrapperTest, ScalesUniformlyAndCentres)
     EXPECT_EQ (editor->getHeight(), 100);
     EXPECT_EQ (wrapper.getLocalArea (editor, editor->getLocalBounds()), juce::Rectangle<int> (25, 0, 50, 50));
 }
+
+TEST_F (InstrumentWindowTest, InstrumentScreensDraw)
+{
+    RACKUI_REQUIRE_DISPLAY();
+    InternalInstrumentWindow::mainDisplayUserArea = &area1920;
+
+    auto* window = open (5);
+    auto* editor = dynamic_cast<BuiltInKeyboardEditor*> (window->getEditor());
+    ASSERT_NE (editor, nullptr);
+    RackUiTest::pump (100);
+
+    // Painted on the faceplate, not on the window's plain grey; the title in its cream.
+    const auto image = editor->createComponentSnapshot (editor->getLocalBounds());
+    EXPECT_NE (image.getPixelAt (20, 300), juce::Colour (0xffa0a0a0));
+    RackUiTest::saveScreenshot (*window, "stage-keyboard-window.png");
+
+    editor->kbdButton.triggerClick();
+    RackUiTest::pump (100);
+    RackUiTest::saveScreenshot (*window, "stage-keyboard-window-keys.png");
+}
