@@ -32,6 +32,7 @@ enum class LookImageId
     deckArtwork,
     maskingTape,
     tapeRoomBackdrop,
+    instrumentBackground,
     count
 };
 
@@ -69,6 +70,7 @@ inline constexpr LookImageSpec lookImageSpecs[] = {
     {LookImageId::deckArtwork, "deck_artwork", 3000, 2000},
     {LookImageId::maskingTape, "masking_tape", 3000, 2000},
     {LookImageId::tapeRoomBackdrop, "tape_room_backdrop", 1536, 1024},
+    {LookImageId::instrumentBackground, "instrument_background", 1920, 971},
 };
 
 static_assert (sizeof (lookImageSpecs) / sizeof (lookImageSpecs[0]) == (int)LookImageId::count,

@@ -223,6 +223,7 @@ juce::Image paint (LookImageId id)
         case LookImageId::deckArtwork: return deckArtwork();
         case LookImageId::maskingTape: return maskingTape();
         case LookImageId::tapeRoomBackdrop: return tapeRoomBackdrop();
+        case LookImageId::instrumentBackground: return instrumentBackground();
         case LookImageId::count: return {};
         default: return transportCap (id);
     }

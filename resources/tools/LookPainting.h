@@ -78,6 +78,9 @@ juce::Image maskingTape();
 juce::Image dustCover();
 juce::Image tapeRoomBackdrop();
 
+/** The built-in instrument editors' shared 1920 x 971 background. */
+juce::Image instrumentBackground();
+
 /** Whichever picture the catalogue names. */
 juce::Image paint (LookImageId id);
 } // namespace LookPainting

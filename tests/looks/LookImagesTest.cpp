@@ -26,6 +26,7 @@ TEST (LookImages, EveryPictureDecodesAtItsSize)
         {LookImageId::zeroCap, 100, 70},             {LookImageId::zeroCapLit, 100, 70},
         {LookImageId::dustCover, 3000, 2000},        {LookImageId::deckArtwork, 3000, 2000},
         {LookImageId::maskingTape, 3000, 2000},      {LookImageId::tapeRoomBackdrop, 1536, 1024},
+        {LookImageId::instrumentBackground, 1920, 971},
     };
 
     ASSERT_EQ ((int)(sizeof (cases) / sizeof (cases[0])), (int)LookImageId::count);

@@ -20,4 +20,5 @@ inline juce::Image maskingTapeArtwork() { return get (LookImageId::maskingTape);
 inline juce::Image tapeRoomBackdrop() { return get (LookImageId::tapeRoomBackdrop); } // 1536 x 1024
 inline juce::Image dustCover() { return get (LookImageId::dustCover); }              // 3000 x 2000, lid under the cover's click area
 inline juce::Image reel() { return get (LookImageId::reel); }                        // 600 x 600, transparent windows
+inline juce::Image instrumentBackground() { return get (LookImageId::instrumentBackground); } // 1920 x 971, shared by the instrument editors
 } // namespace LookImages
