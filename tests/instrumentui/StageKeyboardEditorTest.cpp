@@ -1,6 +1,7 @@
 #include "instruments/StageKeyboardEngine.h"
 #include "tests/rackui/RackUiTestSupport.h"
 #include "ui/instruments/BuiltInKeyboardEditor.h"
+#include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/instruments/InternalInstrumentWindow.h"
 
@@ -271,6 +272,16 @@ TEST_F (StageKeyboardEditorTest, LearningArmsOnlyControlsWithAnId)
     EXPECT_FALSE (processor->midiLearnArmed.load());
     EXPECT_FALSE (editor.glassPane.isVisible());
     EXPECT_EQ (editor.learnTarget.getComponent(), nullptr);
+
+    // The keyboard strip's buttons have IDs of their own, but no setting to learn.
+    editor.kbdButton.triggerClick();
+    editor.learnButton.triggerClick();
+    RackUiTest::pump (20);
+    ASSERT_NE (editor.keyboard, nullptr);
+    auto* octaveUp = editor.keyboard->findChildWithID (EmbeddedInstrumentKeyboard::octaveUpButtonId);
+    ASSERT_NE (octaveUp, nullptr);
+    pressPaneOver (editor, *octaveUp);
+    EXPECT_FALSE (processor->midiLearnArmed.load());
 }
 
 TEST_F (StageKeyboardEditorTest, KbdShowsTheStripAndTheNextEditorOpensWithIt)
@@ -286,6 +297,11 @@ TEST_F (StageKeyboardEditorTest, KbdShowsTheStripAndTheNextEditorOpensWithIt)
     ASSERT_NE (editor.keyboard, nullptr);
     EXPECT_TRUE (editor.keyboard->isVisible());
 
+    // Typed notes reach the strip through the panel; without the strip keys pass on.
+    EXPECT_FALSE (editor.keyboard->getHeldNotes().size() > 0);
+    EXPECT_TRUE (editor.keyPressed (juce::KeyPress ('a')));
+    EXPECT_EQ (editor.keyboard->getHeldNotes().size(), 1);
+
     Editor next (*processor, slot);
     EXPECT_EQ (next.getHeight(), 800);
     ASSERT_NE (next.keyboard, nullptr);
@@ -297,4 +313,5 @@ TEST_F (StageKeyboardEditorTest, KbdShowsTheStripAndTheNextEditorOpensWithIt)
     EXPECT_FALSE (InstrumentUiState::keyboardShown);
     EXPECT_EQ (editor.keyboard, nullptr);
     EXPECT_EQ (toggled, 2);
+    EXPECT_FALSE (editor.keyPressed (juce::KeyPress ('a')));
 }

@@ -5,15 +5,11 @@
 
 #include "instruments/BuiltInInstruments.h"
 #include "instruments/StageKeyboardEngine.h"
+#include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentPresetMenu.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/looks/LookFonts.h"
-#include "rack/EffectFaceplate.h"
-
-#if __has_include("ui/instruments/EmbeddedInstrumentKeyboard.h")
-#include "ui/instruments/EmbeddedInstrumentKeyboard.h"
-#define DRAVIN8_HAS_EMBEDDED_KEYBOARD 1
-#endif
+#include "ui/looks/LookImages.h"
 
 namespace
 {
@@ -32,22 +28,6 @@ constexpr const char* tremRateAttr = "tremRate";
 constexpr const char* tremDepthAttr = "tremDepth";
 
 constexpr double decibelsPerUnit = 12.0;
-
-juce::Image faceplate()
-{
-    return EffectFaceplate::get();
-}
-
-std::unique_ptr<juce::Component> makeKeyboard (TavrelDelayAudioProcessor& processor,
-                                               TavrelDelayAudioProcessor::InstrumentPlugin* slot)
-{
-#if DRAVIN8_HAS_EMBEDDED_KEYBOARD
-    return std::make_unique<EmbeddedInstrumentKeyboard> (processor, slot);
-#else
-    juce::ignoreUnused (processor, slot);
-    return std::make_unique<juce::Component>();
-#endif
-}
 } // namespace
 
 const std::array<const char*, BuiltInKeyboardEditor::numModels> BuiltInKeyboardEditor::modelNames{
@@ -79,7 +59,7 @@ juce::String BuiltInKeyboardEditor::valueText (KnobSpec::Text kind, double value
 BuiltInKeyboardEditor::BuiltInKeyboardEditor (TavrelDelayAudioProcessor& processorToUse, InstrumentPlugin* slotToEdit)
     : processor (&processorToUse), slot (slotToEdit)
 {
-    background = faceplate();
+    background = LookImages::instrumentBackground();
 
     if (! hasEngine())
         return;
@@ -321,9 +301,10 @@ void BuiltInKeyboardEditor::learnControl (const juce::MouseEvent& e)
     auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
     glassPane.setVisible (true);
 
-    // Only this panel's own controls: another window's control under the mouse is no target.
+    // Only this panel's own controls: the keyboard strip's buttons and another window's controls
+    // carry IDs too, but no instrument setting behind them.
     if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton
-        || ! isParentOf (found))
+        || ! isParentOf (found) || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
         return;
 
     if (auto* old = learnTarget.getComponent())
@@ -352,7 +333,7 @@ void BuiltInKeyboardEditor::showKeyboard (bool shouldShow)
     if (! shouldShow)
         return;
 
-    keyboard = makeKeyboard (*processor, slot);
+    keyboard = std::make_unique<EmbeddedInstrumentKeyboard> (*processor, slot);
     addAndMakeVisible (*keyboard);
 }
 
@@ -365,14 +346,14 @@ void BuiltInKeyboardEditor::mouseDown (const juce::MouseEvent&)
 bool BuiltInKeyboardEditor::keyPressed (const juce::KeyPress& key)
 {
     if (keyboard != nullptr)
-        return static_cast<juce::Component&> (*keyboard).keyPressed (key);
+        return keyboard->keyPressed (key);
     return false;
 }
 
 bool BuiltInKeyboardEditor::keyStateChanged (bool isKeyDown)
 {
     if (keyboard != nullptr)
-        return static_cast<juce::Component&> (*keyboard).keyStateChanged (isKeyDown);
+        return keyboard->keyStateChanged (isKeyDown);
     return false;
 }
 

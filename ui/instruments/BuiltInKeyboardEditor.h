@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/looks/CustomLookAndFeel.h"
 #include "ui/looks/MidiGlassPane.h"
 #include "ui/looks/RackButtonLook.h"
@@ -11,8 +12,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-
-class EmbeddedInstrumentKeyboard;
 
 /** The front panel of the stage keyboard (built-in instrument type 5): six model buttons, six
     tone and tremolo knobs, the preset display, MIDI LEARN with its learning pane, and KBD, which
@@ -102,7 +101,7 @@ public:
     juce::Component::SafePointer<juce::Component> learnTarget;
     bool learnWasArmed = false;
     juce::TextButton kbdButton{kbdText};
-    std::unique_ptr<juce::Component> keyboard;
+    std::unique_ptr<EmbeddedInstrumentKeyboard> keyboard;
     std::array<juce::TextButton, numModels> modelButtons;
     std::array<juce::Slider, numKnobs> knobs;
     juce::OwnedArray<juce::Label> labels;
