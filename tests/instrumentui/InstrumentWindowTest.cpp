@@ -175,6 +175,28 @@ TEST_F (InstrumentWindowTest, EscapeClosesTheWindow)
     EXPECT_EQ (window.getComponent(), nullptr);
 }
 
+TEST_F (InstrumentWindowTest, ASlotReplacedUnderTheWindowClosesItAndOutlivesItsEditor)
+{
+    RACKUI_REQUIRE_DISPLAY();
+    juce::Component::SafePointer<InternalInstrumentWindow> window (open (5));
+    std::weak_ptr<TavrelDelayAudioProcessor::InstrumentPlugin> slot = processor->instruments.back();
+
+    // What loading a state does to the slots, without asking the windows first.
+    processor->removeInstrument (0);
+
+    bool editorOutlivedSlot = false;
+    RackUiTest::pumpUntil ([&]
+    {
+        editorOutlivedSlot = editorOutlivedSlot || (window != nullptr && slot.expired());
+        return window == nullptr;
+    }, 3000);
+
+    EXPECT_EQ (window.getComponent(), nullptr);
+    EXPECT_FALSE (editorOutlivedSlot);
+    RackUiTest::pumpUntil ([&] { return slot.expired(); }, 3000);
+    EXPECT_TRUE (slot.expired()) << "the slot goes once the window has";
+}
+
 TEST_F (InstrumentWindowTest, TheConsoleLetsTheRackOpenInstrumentWindows)
 {
     RACKUI_REQUIRE_DISPLAY();

@@ -47,13 +47,18 @@ void InternalInstrumentWindow::forgetRememberedWidths()
     rememberedWidths.fill (0);
 }
 
-InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& processor, InstrumentPlugin& slotToShow)
+InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& processorToUse, InstrumentPlugin& slotToShow)
     : juce::DocumentWindow (InstrumentEditorFactory::describe (slotToShow.builtInType).windowTitle,
                             juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
                             juce::DocumentWindow::closeButton),
       slot (&slotToShow),
-      kind (InstrumentEditorFactory::describe (slotToShow.builtInType))
+      kind (InstrumentEditorFactory::describe (slotToShow.builtInType)),
+      processor (processorToUse)
 {
+    for (const auto& entry : processor.instruments)
+        if (entry.get() == slot)
+            heldSlot = entry;
+
     juce::Component::SafePointer<InternalInstrumentWindow> self (this);
     auto editor = InstrumentEditorFactory::createEditor (processor, slotToShow,
                                                          [self, dw = kind.designWidth, bh = kind.baseHeight]
@@ -113,11 +118,27 @@ InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& p
 
     if (auto* shown = getEditor())
         shown->grabKeyboardFocus();
+
+    if (heldSlot != nullptr)
+        startTimer (slotCheckIntervalMs);
+}
+
+void InternalInstrumentWindow::timerCallback()
+{
+    for (const auto& entry : processor.instruments)
+        if (entry == heldSlot)
+            return;
+
+    stopTimer();
+    closeButtonPressed();
 }
 
 InternalInstrumentWindow::~InternalInstrumentWindow()
 {
+    stopTimer();
+    // The editor goes before the slot it shows.
     clearContentComponent();
+    heldSlot.reset();
 }
 
 void InternalInstrumentWindow::setLimits (int designWidth, int designHeight)

@@ -8,14 +8,17 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
+#include <memory>
 
 class InstrumentScalingWrapper;
 
 /** The resizable window of one built-in instrument slot: the editor of the slot's type, scaled
     into the window at its own proportions. The window's width is remembered per instrument type
     for the rest of the run, and the window grows or shrinks by the keyboard strip when the
-    editor shows or hides it. Always on top; deletes itself when closed. */
-class InternalInstrumentWindow : public juce::DocumentWindow
+    editor shows or hides it. Always on top; deletes itself when closed, and also when its slot
+    leaves the processor (a state or reel loaded while it is open): it holds the slot meanwhile,
+    so the editor never reads a slot that has gone. */
+class InternalInstrumentWindow : public juce::DocumentWindow, private juce::Timer
 {
 public:
     using InstrumentPlugin = TavrelDelayAudioProcessor::InstrumentPlugin;
@@ -47,11 +50,17 @@ public:
     InstrumentPlugin* slot = nullptr;
     SafeWindowConstrainer constrainer;
 
+    static constexpr int slotCheckIntervalMs = 200;
+
 private:
+    void timerCallback() override;
+
     static juce::Rectangle<int> userArea();
     void setLimits (int designWidth, int designHeight);
 
     InstrumentEditorFactory::EditorKind kind;
+    TavrelDelayAudioProcessor& processor;
+    std::shared_ptr<InstrumentPlugin> heldSlot;
 
     // Closing all secondary windows may delete this one.
     ProgramWindows::Registration programWindow{*this};
