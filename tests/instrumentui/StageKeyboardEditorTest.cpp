@@ -4,6 +4,7 @@
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/instruments/InternalInstrumentWindow.h"
+#include "ui/looks/ModernLookAndFeel.h"
 
 #include <gtest/gtest.h>
 
@@ -314,4 +315,31 @@ TEST_F (StageKeyboardEditorTest, KbdShowsTheStripAndTheNextEditorOpensWithIt)
     EXPECT_EQ (editor.keyboard, nullptr);
     EXPECT_EQ (toggled, 2);
     EXPECT_FALSE (editor.keyPressed (juce::KeyPress ('a')));
+}
+
+TEST_F (StageKeyboardEditorTest, FollowsTheMinimalLookAndBack)
+{
+    ModernLookAndFeel modern;
+    modern.cBg = 0xff202428; // a dark theme: the header keys get white text
+    {
+        juce::LookAndFeel::setDefaultLookAndFeel (&modern);
+        Editor editor (*processor, slot);
+        editor.lookAndFeelChanged();
+
+        EXPECT_EQ (&editor.getLookAndFeel(), &modern);
+        EXPECT_EQ (editor.labels[0]->findColour (juce::Label::textColourId), juce::Colour (modern.cDark));
+        EXPECT_EQ (editor.knobs[0].findColour (juce::Slider::textBoxTextColourId), juce::Colour (modern.cDark));
+        EXPECT_EQ (editor.learnButton.findColour (juce::TextButton::textColourOffId), juce::Colours::white);
+        EXPECT_EQ (editor.modelButtons[0].findColour (juce::TextButton::buttonOnColourId), juce::Colour (modern.cAccent));
+        EXPECT_EQ (editor.modelButtons[0].findColour (juce::TextButton::textColourOnId), juce::Colours::white);
+        const auto image = editor.createComponentSnapshot ({0, 0, 40, 40});
+        EXPECT_EQ (image.getPixelAt (5, 5), juce::Colour (modern.cBg));
+
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+        editor.lookAndFeelChanged();
+        EXPECT_EQ (&editor.getLookAndFeel(), &editor.customLook);
+        EXPECT_EQ (editor.labels[0]->findColour (juce::Label::textColourId), juce::Colour (0xffe0e0e0));
+        EXPECT_EQ (editor.learnButton.findColour (juce::TextButton::textColourOffId), juce::Colours::black);
+        EXPECT_EQ (editor.modelButtons[0].findColour (juce::TextButton::buttonOnColourId), juce::Colour (0xffb0a090));
+    }
 }
