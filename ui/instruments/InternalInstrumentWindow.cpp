@@ -53,14 +53,14 @@ InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& p
                             juce::DocumentWindow::closeButton),
       slot (&slotToShow),
       kind (InstrumentEditorFactory::describe (slotToShow.builtInType)),
-      processor (processorToUse)
+      processor (&processorToUse)
 {
-    for (const auto& entry : processor.instruments)
+    for (const auto& entry : processorToUse.instruments)
         if (entry.get() == slot)
             heldSlot = entry;
 
     juce::Component::SafePointer<InternalInstrumentWindow> self (this);
-    auto editor = InstrumentEditorFactory::createEditor (processor, slotToShow,
+    auto editor = InstrumentEditorFactory::createEditor (processorToUse, slotToShow,
                                                          [self, dw = kind.designWidth, bh = kind.baseHeight]
                                                          {
                                                              if (self != nullptr)
@@ -125,9 +125,10 @@ InternalInstrumentWindow::InternalInstrumentWindow (TavrelDelayAudioProcessor& p
 
 void InternalInstrumentWindow::timerCallback()
 {
-    for (const auto& entry : processor.instruments)
-        if (entry == heldSlot)
-            return;
+    if (processor != nullptr)
+        for (const auto& entry : processor->instruments)
+            if (entry == heldSlot)
+                return;
 
     stopTimer();
     closeButtonPressed();

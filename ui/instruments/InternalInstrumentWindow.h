@@ -59,7 +59,7 @@ private:
     void setLimits (int designWidth, int designHeight);
 
     InstrumentEditorFactory::EditorKind kind;
-    TavrelDelayAudioProcessor& processor;
+    juce::WeakReference<TavrelDelayAudioProcessor> processor;
     std::shared_ptr<InstrumentPlugin> heldSlot;
 
     // Closing all secondary windows may delete this one.
