@@ -52,4 +52,8 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
 
+# The synthesizer editors in both looks, with and without the keyboard strip.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*SynthScreensDraw*'
+
 ls -1 "$out"/*.png
