@@ -56,4 +56,8 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*SynthScreensDraw*'
 
+# The slide instrument's editor and its performance window, in both interfaces.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='TannerinScreens.*'
+
 ls -1 "$out"/*.png
