@@ -1,7 +1,11 @@
 #include "rack/StudioRackComponent.h"
 #include "tests/rackui/RackUiTestSupport.h"
 #include "ui/console/StudioConsoleComponent.h"
+#include "ui/instruments/BuiltInInstrumentEditor.h"
 #include "ui/instruments/BuiltInKeyboardEditor.h"
+#include "ui/instruments/BuiltInPolySynthEditor.h"
+#include "ui/instruments/BuiltInRhythmEditor.h"
+#include "ui/instruments/BuiltInTannerinEditor.h"
 #include "ui/instruments/InstrumentScalingWrapper.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/instruments/InternalInstrumentWindow.h"
@@ -163,6 +167,36 @@ TEST_F (InstrumentWindowTest, KbdGrowsTheWindowAndMovesItUpFromTheBottom)
     EXPECT_NEAR (window->getHeight(), width * 480 / 1350.0, 1.0);
     EXPECT_EQ (window->getWrapper()->getDesignHeight(), 480);
     EXPECT_EQ (editor->keyboard, nullptr);
+}
+
+TEST_F (InstrumentWindowTest, EachTypeOpensItsOwnEditorAndTheSynthesizersResizeWithTheirStrip)
+{
+    RACKUI_REQUIRE_DISPLAY();
+    InternalInstrumentWindow::mainDisplayUserArea = &area1920;
+
+    using Check = bool (*) (juce::Component*);
+    const std::pair<int, Check> cases[] = {
+        {1, [] (juce::Component* c) { return dynamic_cast<BuiltInInstrumentEditor*> (c) != nullptr; }},
+        {2, [] (juce::Component* c) { return dynamic_cast<BuiltInRhythmEditor*> (c) != nullptr; }},
+        {3, [] (juce::Component* c) { return dynamic_cast<BuiltInPolySynthEditor*> (c) != nullptr; }},
+        {4, [] (juce::Component* c) { return dynamic_cast<BuiltInTannerinEditor*> (c) != nullptr; }},
+        {5, [] (juce::Component* c) { return dynamic_cast<BuiltInKeyboardEditor*> (c) != nullptr; }}};
+    for (const auto& [type, isItsEditor] : cases)
+    {
+        auto* window = open (type);
+        EXPECT_TRUE (isItsEditor (window->getEditor())) << type;
+        delete window;
+    }
+
+    // The mono synthesizer's KBD: 825 x 416 grows to 825 x 656.
+    auto* window = open (1);
+    auto* mono = dynamic_cast<BuiltInInstrumentEditor*> (window->getEditor());
+    ASSERT_NE (mono, nullptr);
+    mono->kbdButton.triggerClick();
+    RackUiTest::pump (30);
+    EXPECT_EQ (window->getWidth(), 825);
+    EXPECT_EQ (window->getHeight(), 656);
+    EXPECT_EQ (window->getWrapper()->getDesignHeight(), 875);
 }
 
 TEST_F (InstrumentWindowTest, EscapeClosesTheWindow)

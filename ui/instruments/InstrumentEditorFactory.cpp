@@ -1,7 +1,11 @@
 #include "ui/instruments/InstrumentEditorFactory.h"
 
 #include "instruments/BuiltInInstruments.h"
+#include "ui/instruments/BuiltInInstrumentEditor.h"
 #include "ui/instruments/BuiltInKeyboardEditor.h"
+#include "ui/instruments/BuiltInPolySynthEditor.h"
+#include "ui/instruments/BuiltInRhythmEditor.h"
+#include "ui/instruments/BuiltInTannerinEditor.h"
 #include "ui/instruments/InstrumentUiState.h"
 
 namespace InstrumentEditorFactory
@@ -10,12 +14,11 @@ namespace
 {
     using Type = BuiltInInstruments::BuiltInInstrumentType;
 
-    /** Stands in for an editor this build does not have yet: an empty panel of the design size. */
-    std::unique_ptr<juce::Component> placeholder (const EditorKind& kind)
+    template <typename Editor>
+    std::unique_ptr<juce::Component> withKeyboardStrip (std::unique_ptr<Editor> editor, std::function<void()> onToggled)
     {
-        auto panel = std::make_unique<juce::Component>();
-        panel->setSize (kind.designWidth, designHeight (kind));
-        return panel;
+        editor->onKeyboardToggled = std::move (onToggled);
+        return editor;
     }
 } // namespace
 
@@ -24,16 +27,19 @@ EditorKind describe (int builtInType) noexcept
     switch (builtInType)
     {
         case Type::MonoSynth:
-            return {1100, 555, true, "Velmora K-7 Mono Synthesizer", 0};
+            return {BuiltInInstrumentEditor::designWidth, InstrumentEditorBase::panelHeight, true,
+                    "Velmora K-7 Mono Synthesizer", 0};
         case Type::RhythmMachine:
-            return {1350, 480, false, "Velmora Pulsaro Rhythm Machine", 1};
+            return {BuiltInRhythmEditor::designWidth, BuiltInRhythmEditor::designHeight, false,
+                    "Velmora Pulsaro Rhythm Machine", 1};
         case Type::Tannerin:
-            return {1350, 500, false, "Velmora Lirvando", 3};
+            return {BuiltInTannerinEditor::designWidth, BuiltInTannerinEditor::designHeight, false, "Velmora Lirvando", 3};
         case Type::StageKeyboard:
             return {BuiltInKeyboardEditor::designWidth, BuiltInKeyboardEditor::baseHeight, true, "Velmora Stage Keyboard", 4};
         case Type::PolySynth:
         default:
-            return {1350, 555, true, "Velmora K-70 Poly Synthesizer", 2};
+            return {BuiltInPolySynthEditor::designWidth, InstrumentEditorBase::panelHeight, true,
+                    "Velmora K-70 Poly Synthesizer", 2};
     }
 }
 
@@ -46,18 +52,19 @@ std::unique_ptr<juce::Component> createEditor (TavrelDelayAudioProcessor& proces
                                                TavrelDelayAudioProcessor::InstrumentPlugin& slot,
                                                std::function<void()> onKeyboardToggled)
 {
-    const auto kind = describe (slot.builtInType);
-
     switch (slot.builtInType)
     {
+        case Type::MonoSynth:
+            return withKeyboardStrip (std::make_unique<BuiltInInstrumentEditor> (processor, &slot), std::move (onKeyboardToggled));
+        case Type::RhythmMachine:
+            return std::make_unique<BuiltInRhythmEditor> (processor, &slot);
+        case Type::Tannerin:
+            return std::make_unique<BuiltInTannerinEditor> (processor, &slot);
         case Type::StageKeyboard:
-        {
-            auto editor = std::make_unique<BuiltInKeyboardEditor> (processor, &slot);
-            editor->onKeyboardToggled = std::move (onKeyboardToggled);
-            return editor;
-        }
+            return withKeyboardStrip (std::make_unique<BuiltInKeyboardEditor> (processor, &slot), std::move (onKeyboardToggled));
+        case Type::PolySynth:
         default:
-            return placeholder (kind);
+            return withKeyboardStrip (std::make_unique<BuiltInPolySynthEditor> (processor, &slot), std::move (onKeyboardToggled));
     }
 }
 } // namespace InstrumentEditorFactory
