@@ -33,24 +33,24 @@ constexpr double decibelsPerUnit = 12.0;
 const std::array<const char*, BuiltInKeyboardEditor::numModels> BuiltInKeyboardEditor::modelNames{
     "RHODES", "WURLI", "TACK PIANO", "FM PIANO", "TONEWHEEL", "TRANSISTOR"};
 
-const std::array<BuiltInKeyboardEditor::KnobSpec, BuiltInKeyboardEditor::numKnobs> BuiltInKeyboardEditor::knobSpecs{{
-    {"VOLUME", "VOL", 0.0, 2.0, KnobSpec::twoDecimals},
-    {"DRIVE", "DRIVE", 0.0, 1.0, KnobSpec::twoDecimals},
-    {"BASS EQ", "BASS", -1.0, 1.0, KnobSpec::decibels},
-    {"TREB EQ", "TREBLE", -1.0, 1.0, KnobSpec::decibels},
-    {"TREM RATE", "TREMRATE", 0.1, 15.0, KnobSpec::hertz},
-    {"TREM DEPTH", "TREMDEPTH", 0.0, 1.0, KnobSpec::twoDecimals},
+const std::array<BuiltInKeyboardEditor::KnobRow, BuiltInKeyboardEditor::numKnobs> BuiltInKeyboardEditor::knobRows{{
+    {"VOLUME", "VOL", 0.0, 2.0, KnobRow::twoDecimals},
+    {"DRIVE", "DRIVE", 0.0, 1.0, KnobRow::twoDecimals},
+    {"BASS EQ", "BASS", -1.0, 1.0, KnobRow::decibels},
+    {"TREB EQ", "TREBLE", -1.0, 1.0, KnobRow::decibels},
+    {"TREM RATE", "TREMRATE", 0.1, 15.0, KnobRow::hertz},
+    {"TREM DEPTH", "TREMDEPTH", 0.0, 1.0, KnobRow::twoDecimals},
 }};
 
-juce::String BuiltInKeyboardEditor::valueText (KnobSpec::Text kind, double value)
+juce::String BuiltInKeyboardEditor::valueText (KnobRow::Text kind, double value)
 {
     switch (kind)
     {
-        case KnobSpec::decibels:
+        case KnobRow::decibels:
             return (value > 0.0 ? "+" : "") + juce::String (value * decibelsPerUnit, 1) + " dB";
-        case KnobSpec::hertz:
+        case KnobRow::hertz:
             return juce::String (value, 1) + " Hz";
-        case KnobSpec::twoDecimals:
+        case KnobRow::twoDecimals:
         default:
             return juce::String (value, 2);
     }
@@ -93,7 +93,7 @@ BuiltInKeyboardEditor::BuiltInKeyboardEditor (TavrelDelayAudioProcessor& process
     for (int k = 0; k < numKnobs; ++k)
         addKnob (k);
     for (int k = 0; k < numKnobs; ++k)
-        knobs[(size_t)k].setComponentID (knobSpecs[(size_t)k].componentId);
+        knobs[(size_t)k].setComponentID (knobRows[(size_t)k].componentId);
 
     presetName = slot->presetName;
     presetButton.setButtonText (presetName);
@@ -183,18 +183,18 @@ float& BuiltInKeyboardEditor::engineField (int knobIndex) const
 
 void BuiltInKeyboardEditor::addKnob (int index)
 {
-    const auto& spec = knobSpecs[(size_t)index];
+    const auto& row = knobRows[(size_t)index];
     auto& knob = knobs[(size_t)index];
 
     knob.setSliderStyle (juce::Slider::RotaryVerticalDrag);
     knob.setTextBoxStyle (juce::Slider::TextBoxBelow, false, 65, 16);
-    knob.setRange (spec.minimum, spec.maximum, 0.0);
+    knob.setRange (row.minimum, row.maximum, 0.0);
     knob.setNumDecimalPlacesToDisplay (2);
-    const auto kind = spec.text;
+    const auto kind = row.text;
     knob.textFromValueFunction = [kind] (double v) { return valueText (kind, v); };
 
     // A typed number is read in the unit the box shows: "6 dB" on a tone knob is half way up.
-    if (kind == KnobSpec::decibels)
+    if (kind == KnobRow::decibels)
         knob.valueFromTextFunction = [] (const juce::String& text)
         { return text.retainCharacters ("-+.0123456789").getDoubleValue() / decibelsPerUnit; };
 
@@ -205,7 +205,7 @@ void BuiltInKeyboardEditor::addKnob (int index)
     knob.addListener (this);
     addAndMakeVisible (knob);
 
-    auto* label = labels.add (new juce::Label ({}, spec.caption));
+    auto* label = labels.add (new juce::Label ({}, row.caption));
     label->setJustificationType (juce::Justification::centred);
     label->setColour (juce::Label::textColourId, captionColour);
     label->setFont (LookFonts::font ("Sans-Serif", 10.0f, juce::Font::bold));

@@ -44,7 +44,7 @@ public:
     static const std::array<const char*, numModels> modelNames;
 
     /** One knob: caption, component ID (also its MIDI-learn control ID), range and engine field. */
-    struct KnobSpec
+    struct KnobRow
     {
         const char* caption;
         const char* componentId;
@@ -54,10 +54,10 @@ public:
     };
 
     /** VOLUME, DRIVE, BASS EQ, TREB EQ, TREM RATE, TREM DEPTH. */
-    static const std::array<KnobSpec, numKnobs> knobSpecs;
+    static const std::array<KnobRow, numKnobs> knobRows;
 
     /** The knob value texts: "+6.0 dB" (the -1..1 range read as +-12 dB), "4.0 Hz", "1.00". */
-    static juce::String valueText (KnobSpec::Text kind, double value);
+    static juce::String valueText (KnobRow::Text kind, double value);
 
     BuiltInKeyboardEditor (TavrelDelayAudioProcessor& processor, InstrumentPlugin* slot);
     ~BuiltInKeyboardEditor() override;
