@@ -474,6 +474,7 @@ juce::Result ReelFolderWriter::addDefects (const std::vector<TapeTrack>& tracks)
 
         {
             juce::GZIPCompressorOutputStream zlib (checked, -1, 0);
+            std::vector<TapeDefectCell> copy;
 
             for (const auto& track : tracks)
             {
@@ -484,8 +485,15 @@ juce::Result ReelFolderWriter::addDefects (const std::vector<TapeTrack>& tracks)
 
                 if (count > 0)
                 {
+                    // The brushes may paint while a background save runs: copy value by value.
+                    copy.resize ((size_t)count);
+
+                    for (size_t c = 0; c < (size_t)count; ++c)
+                        for (int lane = 0; lane < TapeDefectCell::numLanes; ++lane)
+                            copy[c].lanes[lane] = SharedTapeSample::load (&cells[c].lanes[lane]);
+
                     const auto bytes = (size_t)count * sizeof (TapeDefectCell);
-                    zlib.write (cells.data(), bytes);
+                    zlib.write (copy.data(), bytes);
                     expectedBytes += (juce::int64)bytes;
                 }
             }

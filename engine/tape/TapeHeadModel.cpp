@@ -1,5 +1,7 @@
 #include "engine/tape/TapeHeadModel.h"
 
+#include "engine/tape/SharedTapeSample.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -163,7 +165,9 @@ void TapeHeadModel::paintSpot (double positionSamples, int lane, int kind, float
 
         const auto x = halfWidthCells > 0 ? (float)i / (float)halfWidthCells : 0.0f;
         const auto h = juce::jmax (0.0f, 1.0f - x * x) * strength;
-        auto& value = defects[(size_t)cell].lanes[laneIndex];
+        // The save thread may be copying the map meanwhile: the cell changes in one store.
+        auto* lane = &defects[(size_t)cell].lanes[laneIndex];
+        auto value = SharedTapeSample::load (lane);
 
         switch (kind)
         {
@@ -185,6 +189,8 @@ void TapeHeadModel::paintSpot (double positionSamples, int lane, int kind, float
             default:
                 break;
         }
+
+        SharedTapeSample::store (lane, value);
     }
 }
 

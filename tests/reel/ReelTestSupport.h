@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ParameterIds.h"
+#include "engine/tape/SharedTapeSample.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "platform/Platform.h"
 #include "storage/ReelFolderFormat.h"
@@ -50,7 +51,8 @@ protected:
 
         track.recordedLength = n;
         track.dirty = true;
-        track.getHead().defects[(size_t)(100 + index)].lanes[3] = 0.75f + (float)index;
+        // As a brush paints: the background saver may be copying the map.
+        SharedTapeSample::store (&track.getHead().defects[(size_t)(100 + index)].lanes[3], 0.75f + (float)index);
     }
 
     static float raw (TavrelDelayAudioProcessor& processor, const juce::String& id)
