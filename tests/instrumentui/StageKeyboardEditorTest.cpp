@@ -260,9 +260,13 @@ TEST_F (StageKeyboardEditorTest, LearningArmsOnlyControlsWithAnId)
     EXPECT_TRUE (editor.glassPane.isVisible());
     EXPECT_EQ (editor.learnTarget.getComponent(), nullptr);
 
+    // Pressed on its value box, as one control.
     const double before = editor.knobs[5].getValue();
-    pressPaneOver (editor, editor.knobs[5]);
+    auto* valueBox = dynamic_cast<juce::Label*> (editor.knobs[5].getChildComponent (0));
+    ASSERT_NE (valueBox, nullptr);
+    pressPaneOver (editor, *valueBox);
     EXPECT_EQ (processor->midiLearnTarget, "INST_5_TREMDEPTH");
+    EXPECT_EQ (editor.learnTarget.getComponent(), &editor.knobs[5]);
     EXPECT_DOUBLE_EQ (editor.knobs[5].getValue(), before);
     editor.timerCallback();
     EXPECT_TRUE (editor.learnButton.getToggleState());

@@ -301,6 +301,11 @@ void BuiltInKeyboardEditor::learnControl (const juce::MouseEvent& e)
     auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
     glassPane.setVisible (true);
 
+    // A knob's value box is part of the knob for the user, as in the other instrument panels.
+    for (auto& knob : knobs)
+        if (found != nullptr && knob.isParentOf (found))
+            found = &knob;
+
     // Only this panel's own controls: the keyboard strip's buttons and another window's controls
     // carry IDs too, but no instrument setting behind them.
     if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton
