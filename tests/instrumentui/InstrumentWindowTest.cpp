@@ -9,6 +9,7 @@
 #include "ui/instruments/InstrumentScalingWrapper.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/instruments/InternalInstrumentWindow.h"
+#include "ui/looks/ModernLookAndFeel.h"
 
 #include <gtest/gtest.h>
 
@@ -290,4 +291,17 @@ TEST_F (InstrumentWindowTest, InstrumentScreensDraw)
     editor->kbdButton.triggerClick();
     RackUiTest::pump (100);
     RackUiTest::saveScreenshot (*window, "stage-keyboard-window-keys.png");
+    delete window;
+
+    // The minimal look: the theme's background, panels and keys.
+    ModernLookAndFeel modern;
+    juce::LookAndFeel::setDefaultLookAndFeel (&modern);
+    InstrumentUiState::keyboardShown = false;
+    window = open (5);
+    RackUiTest::pump (100);
+    const auto minimal = window->getEditor()->createComponentSnapshot ({0, 0, 40, 40});
+    EXPECT_EQ (minimal.getPixelAt (5, 5), juce::Colour (modern.cBg));
+    RackUiTest::saveScreenshot (*window, "stage-keyboard-window-minimal.png");
+    delete window;
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
