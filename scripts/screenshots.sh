@@ -60,4 +60,8 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='TannerinScreens.*'
 
+# The instruments' keyboard strip and the musical keyboard window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*InstrumentKeysScreensDraw*'
+
 ls -1 "$out"/*.png

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 namespace
@@ -25,6 +26,15 @@ bool displayAvailable()
 void pump (int ms = 30)
 {
     juce::MessageManager::getInstance()->runDispatchLoopUntil (ms);
+}
+
+/** Other test processes share the display and may hold the focus for a moment. */
+bool pumpUntil (const std::function<bool()>& done, int timeoutMs = 3000)
+{
+    const auto end = juce::Time::getMillisecondCounter() + (juce::uint32)timeoutMs;
+    while (! done() && juce::Time::getMillisecondCounter() < end)
+        pump (10);
+    return done();
 }
 
 /** Counts note-ons as the processor's keyboard state hands them on. */
@@ -158,6 +168,16 @@ TEST_F (StripTest, FocusLeavingReleasesEveryTypedNote)
     for (int note : {60, 67, 72})
         EXPECT_FALSE (processor.keyboardState.isNoteOn (1, note)) << note;
     EXPECT_TRUE (strip->getHeldNotes().isEmpty());
+}
+
+TEST_F (StripTest, AStripDestroyedWhileAKeyIsDownEndsItsNote)
+{
+    auto strip = makeStrip();
+    keysDown = {'a'};
+    strip->keyPressed (key ('a'));
+    ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+    strip.reset();
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
 }
 
 TEST_F (StripTest, OctaveAndVelocityStopAtTheirLimitsAndReachTheProcessor)
@@ -307,7 +327,9 @@ struct StripWindowTest : StripTest
     {
         STRIP_REQUIRE_DISPLAY();
         strip = makeStrip (1);
-        host.setBounds (100, 100, 1000, 320 + 40);
+        // Bottom right, away from the centred windows of the other tests.
+        host.setBounds (1920 - 1000, 1080 - 360, 1000, 320 + 40);
+        host.setAlwaysOnTop (true);
         host.addAndMakeVisible (*strip);
         host.addAndMakeVisible (elsewhere);
         strip->setTopLeftPosition (0, 0);
@@ -328,6 +350,15 @@ struct StripWindowTest : StripTest
     {
         auto* peer = host.getPeer();
         ASSERT_NE (peer, nullptr);
+        // Windows of other test processes on the same display may lie over the point, and a
+        // click there would reach them: raise the host until the point is its own.
+        ASSERT_TRUE (pumpUntil (
+            [&]
+            {
+                host.toFront (false);
+                return peer->contains (position.roundToInt(), true);
+            },
+            5000));
         static juce::int64 now = juce::Time::currentTimeMillis();
         now += 5000;
         const auto source = juce::MouseInputSource::InputSourceType::mouse;
@@ -364,25 +395,51 @@ TEST_F (StripWindowTest, AClickOnAPianoKeyPlaysItForThisSlotOnly)
     EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
     release (onC4);
     EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+
+    // The click leaves the focus with the strip, not the piano: typing then plays at the
+    // strip's octave (the piano's own key map would play "a" two octaves higher).
+    EXPECT_NE (juce::Component::getCurrentlyFocusedComponent(), &keys);
+    if (strip->hasKeyboardFocus (false)) // unless another test process took the focus meanwhile
+    {
+        host.getPeer()->handleKeyPress (key ('a'));
+        EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 72));
+    }
 }
 
 TEST_F (StripWindowTest, AClickOnTheToolbarTakesFocusAndFocusLeavingEndsTypedNotes)
 {
-    elsewhere.grabKeyboardFocus();
-    processor.keyboardTargetSlot = 0;
-    click ({300.0f, 15.0f}); // the toolbar's empty left part
-    release ({300.0f, 15.0f});
-    EXPECT_EQ (processor.keyboardTargetSlot.load(), 1);
-    EXPECT_TRUE (strip->hasKeyboardFocus (false));
+    // Other test processes share the display and may take the focus at any moment: the steps
+    // that need it are tried again when the focus went elsewhere meanwhile.
+    bool tookFocus = false, released = false;
+    for (int attempt = 0; attempt < 5 && ! (tookFocus && released); ++attempt)
+    {
+        elsewhere.grabKeyboardFocus();
+        processor.keyboardTargetSlot = 0;
+        click ({300.0f, 15.0f}); // the toolbar's empty left part
+        release ({300.0f, 15.0f});
+        EXPECT_EQ (processor.keyboardTargetSlot.load(), 1);
+        tookFocus = strip->hasKeyboardFocus (false);
+        if (! tookFocus)
+            continue;
 
-    keysDown = {'a'};
-    strip->keyPressed (key ('a'));
-    elsewhere.grabKeyboardFocus();
-    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+        keysDown = {'a'};
+        strip->keyPressed (key ('a'));
+        if (! strip->hasKeyboardFocus (false))
+        {
+            strip->focusLost (juce::Component::focusChangedDirectly);
+            continue;
+        }
+        elsewhere.grabKeyboardFocus();
+        released = ! processor.keyboardState.isNoteOn (1, 60);
+    }
+    EXPECT_TRUE (tookFocus);
+    EXPECT_TRUE (released);
 }
 
 TEST_F (StripWindowTest, TheLockKeepsTheWindowOnTopModalAndFocusedUntilUnlocked)
 {
+    host.setAlwaysOnTop (false); // unlocking gives the window back its own setting
     auto& lock = child<juce::TextButton> (*strip, EmbeddedInstrumentKeyboard::lockButtonId);
     EXPECT_EQ (lock.getButtonText(), juce::String::fromUTF8 ("\xf0\x9f\x94\x93"));
     EXPECT_EQ (lock.getTooltip(), "Lock Keyboard Focus");
@@ -393,12 +450,12 @@ TEST_F (StripWindowTest, TheLockKeepsTheWindowOnTopModalAndFocusedUntilUnlocked)
     EXPECT_EQ (lock.getButtonText(), juce::String::fromUTF8 ("\xf0\x9f\x94\x92"));
     EXPECT_TRUE (host.isAlwaysOnTop());
     EXPECT_TRUE (host.isCurrentlyModal (false));
-    EXPECT_TRUE (strip->hasKeyboardFocus (false));
+    EXPECT_TRUE (pumpUntil ([&] { return strip->hasKeyboardFocus (false); }));
 
     // Focus wandering off comes back within a tick or two.
     elsewhere.grabKeyboardFocus();
-    pump (350);
-    EXPECT_TRUE (strip->hasKeyboardFocus (false));
+    EXPECT_FALSE (strip->hasKeyboardFocus (false));
+    EXPECT_TRUE (pumpUntil ([&] { return strip->hasKeyboardFocus (false); }));
 
     lock.triggerClick();
     pump();
@@ -406,7 +463,7 @@ TEST_F (StripWindowTest, TheLockKeepsTheWindowOnTopModalAndFocusedUntilUnlocked)
     EXPECT_FALSE (host.isAlwaysOnTop());
     elsewhere.grabKeyboardFocus();
     pump (350);
-    EXPECT_TRUE (elsewhere.hasKeyboardFocus (false));
+    EXPECT_FALSE (strip->hasKeyboardFocus (false)) << "unlocked, the strip no longer pulls the focus back";
 
     // A strip destroyed while locked leaves no modal window behind.
     lock.triggerClick();
@@ -414,4 +471,23 @@ TEST_F (StripWindowTest, TheLockKeepsTheWindowOnTopModalAndFocusedUntilUnlocked)
     ASSERT_TRUE (host.isCurrentlyModal (false));
     strip.reset();
     EXPECT_FALSE (host.isCurrentlyModal (false));
+}
+
+TEST_F (StripTest, AWindowClosedWhileItsStripIsLockedLeavesNothingModal)
+{
+    STRIP_REQUIRE_DISPLAY();
+    auto* window = new juce::DocumentWindow ("Instrument", juce::Colours::black, juce::DocumentWindow::closeButton, true);
+    window->setContentOwned (makeStrip().release(), true);
+    window->setVisible (true);
+    auto* strip = dynamic_cast<EmbeddedInstrumentKeyboard*> (window->getContentComponent());
+    ASSERT_NE (strip, nullptr);
+
+    dynamic_cast<juce::Button*> (strip->findChildWithID (EmbeddedInstrumentKeyboard::lockButtonId))->triggerClick();
+    pump();
+    ASSERT_TRUE (window->isCurrentlyModal (false));
+    EXPECT_TRUE (window->isAlwaysOnTop());
+
+    delete window;
+    pump();
+    EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0);
 }

@@ -19,8 +19,8 @@ juce::String keySizeText (float width)
     return "Key Size: XL";
 }
 
-const juce::String unlockedText = juce::String::fromUTF8 ("\xf0\x9f\x94\x93"); // open padlock
-const juce::String lockedText = juce::String::fromUTF8 ("\xf0\x9f\x94\x92");   // closed padlock
+const juce::String& unlockedText = MusicalTypingPadlock::unlockedText();
+const juce::String& lockedText = MusicalTypingPadlock::lockedText();
 } // namespace
 
 EmbeddedInstrumentKeyboard::EmbeddedInstrumentKeyboard (TavrelDelayAudioProcessor& owner,
@@ -72,6 +72,9 @@ EmbeddedInstrumentKeyboard::EmbeddedInstrumentKeyboard (TavrelDelayAudioProcesso
     keyboardComponent.setKeyWidth ((float)InstrumentUiState::keyWidth);
     keySizeButton.setButtonText (keySizeText (keyboardComponent.getKeyWidth()));
     keyboardComponent.setBlackNoteLengthProportion (0.6f);
+    // A click on a key gives the focus to the strip, so typing goes on at the strip's octave
+    // and to its slot rather than through the piano's own key map.
+    keyboardComponent.setWantsKeyboardFocus (false);
     addAndMakeVisible (keyboardComponent);
 
     // A click on a piano key must also choose this strip's slot as the target.
@@ -88,6 +91,9 @@ EmbeddedInstrumentKeyboard::~EmbeddedInstrumentKeyboard()
         window->exitModalState (0);
     stopTimer();
     removeMouseListener (this);
+    // A strip hidden or closed while a note key is down would leave that note sounding: its
+    // focusLost no longer runs once destruction has begun.
+    MusicalTypingKeys::releaseAll (heldNotes, processor.keyboardState);
 
     for (auto* button : {&keySizeButton, &lockButton, &octaveDownButton, &octaveUpButton, &velocityDownButton,
                          &velocityUpButton})

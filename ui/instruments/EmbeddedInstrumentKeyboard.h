@@ -2,6 +2,7 @@
 
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "ui/instruments/MusicalTypingKeys.h"
+#include "ui/instruments/MusicalTypingPadlock.h"
 #include "ui/looks/RackButtonLook.h"
 
 #include <juce_audio_utils/juce_audio_utils.h>
@@ -75,7 +76,7 @@ private:
     juce::MidiKeyboardComponent keyboardComponent;
     juce::TextButton keySizeButton, lockButton, octaveDownButton, octaveUpButton, velocityDownButton, velocityUpButton;
     juce::Label octaveCaption, octaveValueLabel, velocityCaption, velocityValueLabel;
-    RackButtonLook buttonLook;
+    PadlockButtonLook<RackButtonLook> buttonLook;
     juce::Array<int> heldNotes;
     int octave = 4;
     float velocity = 0.8f;
