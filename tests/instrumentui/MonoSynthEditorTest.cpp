@@ -175,7 +175,7 @@ TEST_F (MonoEditorTest, MidiLearnPicksTheClickedControlAndEndsWhenAControllerIsB
     EXPECT_TRUE (processor.midiLearnTarget.isEmpty());
     EXPECT_TRUE (editor->glassPane.isVisible());
 
-    // A choice box, and a knob through its value box.
+    // A choice box (through the text that covers it), and a knob through its value box.
     clickOnPane (choice (Ids::wave1), centreOf (choice (Ids::wave1)));
     EXPECT_EQ (processor.midiLearnTarget, "INST_1_WAVE1");
 

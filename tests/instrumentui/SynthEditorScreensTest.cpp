@@ -35,8 +35,8 @@ template <typename Editor> void drawScreens (int type, const juce::String& name)
             const auto centre = editor.sectionAreas[0].getCentre();
             EXPECT_GT (image.getPixelAt (centre.x, centre.y).getAlpha(), 0) << name;
 
-            RackUiTest::saveScreenshot (editor, name + (withKeyboard ? "_keyboard" : "") +
-                                                    (minimal ? "_modern" : "_vintage") + ".png");
+            RackUiTest::saveScreenshot (editor, name + (withKeyboard ? "-keyboard" : "") +
+                                                    (minimal ? "-modern" : "-vintage") + ".png");
         }
     }
 
@@ -46,6 +46,6 @@ template <typename Editor> void drawScreens (int type, const juce::String& name)
 
 TEST (SynthEditorScreens, SynthScreensDraw)
 {
-    drawScreens<BuiltInInstrumentEditor> (1, "instrument_mono_synth");
-    drawScreens<BuiltInPolySynthEditor> (3, "instrument_poly_synth");
+    drawScreens<BuiltInInstrumentEditor> (1, "mono-synth");
+    drawScreens<BuiltInPolySynthEditor> (3, "poly-synth");
 }

@@ -278,11 +278,16 @@ void InstrumentEditorBase::learnButtonClicked()
 
 void InstrumentEditorBase::learnControl (const juce::MouseEvent& e)
 {
+    if (! hasEngine())
+        return;
+
     glassPane.setVisible (false);
     auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
     glassPane.setVisible (true);
 
-    // A knob's value box is part of the knob: the click counts for the control it belongs to.
+    // The click lands on a control's own parts (a choice box's text, a knob's value box), which
+    // carry no ID: it counts for the control they belong to. Captions and header buttons sit on
+    // the editor itself and stay unlearnable.
     while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
         found = found->getParentComponent();
 
