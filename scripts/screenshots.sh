@@ -64,4 +64,8 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*InstrumentKeysScreensDraw*'
 
+# The rhythm machine's panel, its sequencer window and its drum pads.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='RhythmScreensDraw.*'
+
 ls -1 "$out"/*.png

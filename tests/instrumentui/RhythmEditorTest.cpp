@@ -158,6 +158,16 @@ TEST_F (RhythmEditorTest, ControlsCarryTheirLearnIdsAndCaptions)
     // Knob texts: tempo and steps whole, the rest two decimals; voice knobs have no text box.
     EXPECT_EQ (editor->tempoKnob.getTextFromValue (121.6), "122");
     EXPECT_EQ (editor->swingKnob.getTextFromValue (0.333), "0.33");
+    EXPECT_EQ (editor->swingKnob.getTextFromValue (0.0), "0.00");
+    for (auto* knob : {&editor->masterVolumeKnob, &editor->tempoKnob, &editor->stepsKnob, &editor->swingKnob})
+    {
+        juce::Label* box = nullptr;
+        for (auto* child : knob->getChildren())
+            if (auto* label = dynamic_cast<juce::Label*> (child))
+                box = label;
+        ASSERT_NE (box, nullptr);
+        EXPECT_EQ (box->getText(), knob->getTextFromValue (knob->getValue())) << knob->getComponentID();
+    }
     EXPECT_EQ (editor->voiceLevelKnobs[0].getTextBoxPosition(), juce::Slider::NoTextBox);
     EXPECT_EQ (editor->masterVolumeKnob.getTextBoxPosition(), juce::Slider::TextBoxBelow);
 }

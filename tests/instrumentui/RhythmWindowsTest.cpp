@@ -100,6 +100,15 @@ TEST_F (RhythmWindowsTest, EscapeClosesAWindowAndTheButtonOpensANewOne)
 
     ASSERT_TRUE (click (editor->padsButton));
     EXPECT_NE (editor->padsWindow, nullptr);
+
+    // The sequencer's grid takes no keys (space must not toggle a step); Escape closes it.
+    ASSERT_TRUE (click (editor->matrixButton));
+    juce::Component::SafePointer<RhythmBreakoutWindow> sequencer (editor->sequencerWindow.getComponent());
+    auto* content = sequencer->getContentComponent();
+    EXPECT_TRUE (content->getWantsKeyboardFocus());
+    EXPECT_FALSE (sequencer->getBreakout()->stepButtons[0]->getWantsKeyboardFocus());
+    sequencer->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+    EXPECT_EQ (sequencer, nullptr);
 }
 
 TEST_F (RhythmWindowsTest, SequencerLaysOutTheGridAndEditsTheEngine)
@@ -304,6 +313,11 @@ TEST_F (RhythmWindowsTest, LearnModeArmsTheClickedControlAndIgnoresControlsWitho
     const auto tempo = editor->tempoKnob.getBounds();
     const auto before = editor->createComponentSnapshot (editor->getLocalBounds()).getPixelAt (tempo.getCentreX(), tempo.getY() + 2);
 
+    // A knob's value box learns its knob.
+    clickAt (editor->swingKnob, {23, 56});
+    EXPECT_EQ (processor.midiLearnTarget, "INST_2_SWING");
+    EXPECT_EQ (editor->learnTarget.getComponent(), &editor->swingKnob);
+
     clickAt (editor->tempoKnob, {23, 20});
     EXPECT_TRUE (processor.midiLearnArmed.load());
     EXPECT_EQ (processor.midiLearnTarget, "INST_2_BPM");
@@ -324,5 +338,28 @@ TEST_F (RhythmWindowsTest, LearnModeArmsTheClickedControlAndIgnoresControlsWitho
     ASSERT_TRUE (click (editor->learnButton));
     ASSERT_TRUE (click (editor->learnButton));
     EXPECT_FALSE (editor->glassPane.isVisible());
+    window.clearContentComponent();
+}
+
+TEST_F (RhythmWindowsTest, SampleButtonOpensItsMenu)
+{
+    juce::DocumentWindow window ("menu", juce::Colours::black, 0, true);
+    window.setUsingNativeTitleBar (true);
+    window.setContentNonOwned (editor.get(), true);
+    window.setVisible (true);
+    ASSERT_TRUE (hasNativeWindow (window));
+
+    // The click's handler opens the menu (checked before a later message could close it again).
+    bool menuShown = false;
+    auto handler = editor->sampleButtons[4]->onClick;
+    editor->sampleButtons[4]->onClick = [handler, &menuShown]
+    {
+        handler();
+        menuShown = juce::PopupMenu::dismissAllActiveMenus();
+    };
+    ASSERT_TRUE (click (*editor->sampleButtons[4]));
+    EXPECT_TRUE (menuShown);
+    pump (50);
+    EXPECT_EQ (slot->rhythmEngine->getCustomSampleLength (4), 0) << "a dismissed menu changes nothing";
     window.clearContentComponent();
 }

@@ -243,7 +243,7 @@ void BuiltInRhythmEditor::setUpKnob (juce::Slider& knob, double min, double max,
 
     const bool wholeNumbers = max > 1.0 && min >= 1.0; // tempo and steps
     knob.textFromValueFunction = [wholeNumbers] (double v)
-    { return wholeNumbers ? juce::String (juce::roundToInt (v)) : juce::String (v, 2); };
+    { return wholeNumbers ? juce::String (juce::roundToInt (v)) : juce::String::formatted ("%.2f", v); };
 
     if (hasTextBox)
     {
@@ -257,6 +257,7 @@ void BuiltInRhythmEditor::setUpKnob (juce::Slider& knob, double min, double max,
     }
 
     knob.setValue (value, juce::dontSendNotification);
+    knob.updateText(); // the text box was filled before the text function was set
     knob.addListener (this);
     addAndMakeVisible (knob);
 
@@ -434,6 +435,10 @@ void BuiltInRhythmEditor::learnControl (const juce::MouseEvent& e)
     glassPane.setVisible (false);
     auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
     glassPane.setVisible (true);
+
+    // A knob's value box is part of the knob: learn the control that carries the ID.
+    while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
+        found = found->getParentComponent();
 
     if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton)
         return;

@@ -4,6 +4,7 @@
 
 #include "ui/instruments/BuiltInRhythmEditorIds.h"
 #include "ui/looks/LookFonts.h"
+#include "ui/looks/LookImages.h"
 #include "ui/looks/ModernLookAndFeel.h"
 
 namespace
@@ -16,7 +17,7 @@ juce::Font sansBold (float height)
 
 juce::Image BuiltInRhythmEditor::loadBackground()
 {
-    return {};
+    return LookImages::instrumentBackground();
 }
 
 void BuiltInRhythmEditor::resized()
@@ -28,7 +29,6 @@ void BuiltInRhythmEditor::resized()
     const int titleY = (int)((float)H * 0.07723996f);
     const int titleW = (int)((float)W * 0.8411458f);
     const int panelsH = (int)((float)H * 0.84963953f);
-    const int titleH = juce::jmin (panelsH, 35);
     const int right = titleX + titleW;
 
     const int headerY = titleY + 10;
@@ -36,7 +36,6 @@ void BuiltInRhythmEditor::resized()
     learnButton.setBounds (right - 250, headerY, 90, 20);
     matrixButton.setBounds (right - 320, headerY, 60, 20);
     padsButton.setBounds (right - 380, headerY, 50, 20);
-    juce::ignoreUnused (titleH);
 
     glassPane.setBounds (getLocalBounds());
 

@@ -68,7 +68,9 @@ void DrumPadsComponent::Pad::paint (juce::Graphics& g)
         g.drawRoundedRectangle (bounds.reduced (1.0f), 8.0f, 2.0f);
     }
 
-    g.setColour (isDown ? juce::Colours::black : juce::Colours::white);
+    // White names on the light theme's white pads would not show: the theme's dark colour then.
+    const bool lightFace = modern != nullptr && ! modern->isDark();
+    g.setColour (isDown ? juce::Colours::black : (lightFace ? juce::Colour (modern->cDark) : juce::Colours::white));
     g.setFont (LookFonts::font ("Sans-Serif", 22.0f, juce::Font::bold));
     g.drawText (padName, getLocalBounds(), juce::Justification::centred, true);
 

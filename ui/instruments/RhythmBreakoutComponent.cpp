@@ -40,6 +40,11 @@ RhythmBreakoutComponent::RhythmBreakoutComponent (TavrelDelayAudioProcessor& p, 
     clearButton.onClick = [this] { clearClicked(); };
     addAndMakeVisible (clearButton);
 
+    // Keys go to the window (Escape, Ctrl+Tab), never to a step: space must not toggle one.
+    for (auto* child : getChildren())
+        child->setWantsKeyboardFocus (false);
+    setWantsKeyboardFocus (true);
+
     lookAndFeelChanged();
     startTimer (33);
 }
@@ -185,6 +190,8 @@ void RhythmBreakoutComponent::lookAndFeelChanged()
     const auto clearColour = modern != nullptr ? juce::Colour (modern->cChassis1) : juce::Colour (0xff222222);
     clearButton.setColour (juce::TextButton::buttonColourId, clearColour);
     clearButton.setColour (juce::TextButton::buttonOnColourId, clearColour);
-    clearButton.setColour (juce::TextButton::textColourOffId, juce::Colours::white);
+    // White text on the light theme's white face would not show: the theme's dark colour then.
+    const bool lightFace = modern != nullptr && ! modern->isDark();
+    clearButton.setColour (juce::TextButton::textColourOffId, lightFace ? juce::Colour (modern->cDark) : juce::Colours::white);
     repaint();
 }
