@@ -456,6 +456,12 @@ TEST_F (SlideEditor, KbdOpensOnePerformanceWindowThatFollowsTouchAndGoesWithTheE
     editor->timerCallback();
     EXPECT_DOUBLE_EQ (editor->slideSlider.getValue(), 71.0);
 
+    // Closed by the player, it opens anew; the editor takes a window still open with it.
+    window->closeButtonPressed();
+    EXPECT_EQ (editor->performanceWindow.getComponent(), nullptr);
+    click (editor->keyboardButton);
+    window = editor->performanceWindow.getComponent();
+    ASSERT_NE (window.getComponent(), nullptr);
     editor.reset();
     EXPECT_EQ (window.getComponent(), nullptr);
 }

@@ -66,6 +66,12 @@ TEST_F (PerformanceStrip, SpaceHoldsTheGateAndRepeatsChangeNothing)
     strip->keyStateChanged (true);
     EXPECT_TRUE (engine.gate);
 
+    // The pointer crossing ON while space holds it: the gate stays open.
+    strip->gateButton.setState (juce::Button::buttonOver);
+    strip->gateButton.setState (juce::Button::buttonNormal);
+    EXPECT_TRUE (engine.gate);
+    EXPECT_TRUE (strip->isGatePressed());
+
     releaseSpace();
     EXPECT_FALSE (engine.gate);
     EXPECT_FALSE (onPressed());

@@ -106,7 +106,7 @@ BuiltInTannerinEditor::BuiltInTannerinEditor (TavrelDelayAudioProcessor& owner, 
     addCaption ("TYPE");
 
     setUpButton (gateButton, Id::gateText, 0xff222222, 0xffff0000);
-    gateButton.onStateChange = [this] { gateStateChanged(); };
+    gateButton.onStateChange = [this] { gateHold.buttonStateChanged (engine()); };
 
     setUpButton (latchButton, Id::latchText, 0xff222222, 0xffffa500);
     latchButton.setClickingTogglesState (true);
@@ -298,24 +298,6 @@ void BuiltInTannerinEditor::comboBoxChanged (juce::ComboBox* box)
 }
 
 //==============================================================================
-void BuiltInTannerinEditor::gateStateChanged()
-{
-    const auto previous = lastGateState;
-    const auto state = gateButton.getState();
-    lastGateState = state;
-
-    auto* e = engine();
-    if (e == nullptr || e->gateLatch)
-        return;
-
-    // Momentary: the gate follows the pressed state. Letting go over the button ends it too (the
-    // state goes from down to hover there), or the note would sound on until the pointer left.
-    if (state == juce::Button::buttonDown && previous != juce::Button::buttonDown)
-        e->gateOn();
-    else if (previous == juce::Button::buttonDown && state != juce::Button::buttonDown)
-        e->gateOff();
-}
-
 void BuiltInTannerinEditor::latchClicked()
 {
     auto* e = engine();
@@ -331,29 +313,12 @@ void BuiltInTannerinEditor::latchClicked()
 
 bool BuiltInTannerinEditor::keyPressed (const juce::KeyPress& key)
 {
-    if (key.getKeyCode() != juce::KeyPress::spaceKey)
-        return false;
-
-    if (auto* e = engine())
-    {
-        if (! e->gateLatch && ! isGatePressed())
-            e->gateOn();
-        gateButton.setState (juce::Button::buttonDown);
-    }
-    return true;
+    return gateHold.keyPressed (key, engine());
 }
 
 bool BuiltInTannerinEditor::keyStateChanged (bool)
 {
-    if (isKeyPhysicallyDown (juce::KeyPress::spaceKey))
-        return false;
-
-    if (auto* e = engine())
-    {
-        if (! e->gateLatch)
-            e->gateOff();
-        gateButton.setState (juce::Button::buttonNormal);
-    }
+    gateHold.keyStateChanged (isKeyPhysicallyDown (juce::KeyPress::spaceKey), engine());
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "ui/instruments/TannerinGateHold.h"
 #include "ui/instruments/TannerinSliderLook.h"
 #include "ui/looks/CustomLookAndFeel.h"
 #include "ui/looks/MidiGlassPane.h"
@@ -95,7 +96,8 @@ public:
     /** The keyboard picture's area in the SLIDE CONTROL panel. */
     juce::Rectangle<float> pictureArea() const;
 
-    bool isGatePressed() const { return gateButton.getState() == juce::Button::buttonDown; }
+    /** GATE pressed with the mouse or held by the space bar. */
+    bool isGatePressed() const { return gateHold.isHeld(); }
 
     /** Asks for the physical key, since key-up events may go to another window. Tests replace it. */
     std::function<bool (int keyCode)> isKeyPhysicallyDown = [] (int keyCode)
@@ -129,7 +131,6 @@ private:
     void addCaption (const juce::String& text);
     void setUpBox (juce::ComboBox&, const juce::StringArray& items, int field, const char* id);
     void setUpButton (juce::TextButton&, const char* text, juce::uint32 buttonColour, juce::uint32 onColour);
-    void gateStateChanged();
     void latchClicked();
     void openPerformanceWindow();
     void showPresets();
@@ -138,7 +139,7 @@ private:
     void drawSection (juce::Graphics&, juce::Rectangle<int> area, const juce::String& title) const;
     void markChanged();
 
-    juce::Button::ButtonState lastGateState = juce::Button::buttonNormal;
+    TannerinGateHold gateHold{gateButton};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BuiltInTannerinEditor)
 };

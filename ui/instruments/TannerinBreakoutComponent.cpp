@@ -44,7 +44,7 @@ TannerinBreakoutComponent::TannerinBreakoutComponent (TavrelDelayAudioProcessor&
     gateButton.setColour (juce::TextButton::buttonColourId, juce::Colour (0xff222222));
     gateButton.setColour (juce::TextButton::buttonOnColourId, juce::Colour (0xffff0000));
     gateButton.setLookAndFeel (&buttonLook);
-    gateButton.onStateChange = [this] { gateStateChanged(); };
+    gateButton.onStateChange = [this] { gateHold.buttonStateChanged (engine()); };
     addAndMakeVisible (gateButton);
 
     ribbon.setWantsKeyboardFocus (false);
@@ -76,24 +76,6 @@ TannerinBreakoutComponent::~TannerinBreakoutComponent()
 TannerinEngine* TannerinBreakoutComponent::engine() const
 {
     return slot != nullptr ? slot->tannerinEngine.get() : nullptr;
-}
-
-void TannerinBreakoutComponent::gateStateChanged()
-{
-    const auto previous = lastGateState;
-    const auto state = gateButton.getState();
-    lastGateState = state;
-
-    auto* e = engine();
-    if (e == nullptr || e->gateLatch)
-        return;
-
-    // Momentary: the gate follows the pressed state. Letting go over the bar ends it too (the
-    // state goes from down to hover there), or the note would sound on until the pointer left.
-    if (state == juce::Button::buttonDown && previous != juce::Button::buttonDown)
-        e->gateOn();
-    else if (previous == juce::Button::buttonDown && state != juce::Button::buttonDown)
-        e->gateOff();
 }
 
 void TannerinBreakoutComponent::mouseDown (const juce::MouseEvent&)
@@ -148,29 +130,12 @@ juce::Rectangle<float> TannerinBreakoutComponent::pictureArea() const
 
 bool TannerinBreakoutComponent::keyPressed (const juce::KeyPress& key)
 {
-    if (key.getKeyCode() != juce::KeyPress::spaceKey)
-        return false;
-
-    if (auto* e = engine())
-    {
-        if (! e->gateLatch && ! isGatePressed())
-            e->gateOn();
-        gateButton.setState (juce::Button::buttonDown);
-    }
-    return true;
+    return gateHold.keyPressed (key, engine());
 }
 
 bool TannerinBreakoutComponent::keyStateChanged (bool)
 {
-    if (isKeyPhysicallyDown (juce::KeyPress::spaceKey))
-        return false;
-
-    if (auto* e = engine())
-    {
-        if (! e->gateLatch)
-            e->gateOff();
-        gateButton.setState (juce::Button::buttonNormal);
-    }
+    gateHold.keyStateChanged (isKeyPhysicallyDown (juce::KeyPress::spaceKey), engine());
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "ui/instruments/TannerinGateHold.h"
 #include "ui/instruments/TannerinSliderLook.h"
 #include "ui/looks/RackButtonLook.h"
 
@@ -39,7 +40,8 @@ public:
     /** The slot's slide engine, or null. */
     TannerinEngine* engine() const;
 
-    bool isGatePressed() const { return gateButton.getState() == juce::Button::buttonDown; }
+    /** ON pressed with the mouse or held by the space bar. */
+    bool isGatePressed() const { return gateHold.isHeld(); }
 
     /** Asks for the physical key, since key-up events may go to another window. Tests replace it. */
     std::function<bool (int keyCode)> isKeyPhysicallyDown = [] (int keyCode)
@@ -56,9 +58,8 @@ public:
 
 private:
     void sliderValueChanged (juce::Slider*) override;
-    void gateStateChanged();
 
-    juce::Button::ButtonState lastGateState = juce::Button::buttonNormal;
+    TannerinGateHold gateHold{gateButton};
     juce::LookAndFeel* ownLook = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TannerinBreakoutComponent)
