@@ -32,6 +32,10 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_rackwin" --gtest_filter='RackScreens.*'
 
+# The built-in instruments' windows.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" --gtest_filter='*InstrumentScreensDraw*'
+
 # The menu bar, the reel dialogs and the flows' windows (about, performance, reorder, theme).
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_flows" --gtest_filter='*FlowScreensDraw*'
@@ -50,9 +54,9 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 
 # The instrument editors in both looks (the synthesizers with and without their keyboard
 # strip), the keyboard strip, the musical keyboard window, the slide instrument's performance
-# window and the rhythm machine's sequencer and drum pads.
+# window, the rhythm machine's sequencer and drum pads, and the stage keyboard in its window.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_instrumentui" \
-    --gtest_filter='*SynthScreensDraw*:*InstrumentKeysScreensDraw*:TannerinScreens.*:RhythmScreensDraw.*'
+    --gtest_filter='*SynthScreensDraw*:*InstrumentKeysScreensDraw*:TannerinScreens.*:RhythmScreensDraw.*:*InstrumentScreensDraw*'
 
 ls -1 "$out"/*.png
