@@ -362,6 +362,14 @@ bool BuiltInKeyboardEditor::keyStateChanged (bool isKeyDown)
     return false;
 }
 
+void BuiltInKeyboardEditor::focusLost (FocusChangeType cause)
+{
+    // The strip gets its keys through the editor, so it never sees the focus go: the key-up of a
+    // typed note would reach another window and the note would hang.
+    if (keyboard != nullptr)
+        keyboard->focusLost (cause);
+}
+
 void BuiltInKeyboardEditor::timerCallback()
 {
     if (processor->midiLearnArmed.load())

@@ -83,6 +83,7 @@ public:
     void paintOverChildren (juce::Graphics&) override;
     bool keyPressed (const juce::KeyPress&) override;
     bool keyStateChanged (bool isKeyDown) override;
+    void focusLost (FocusChangeType) override;
     void resized() override;
 
     /** One timer tick (public so that tests need not wait for it). */

@@ -173,6 +173,11 @@ BuiltInTannerinEditor::~BuiltInTannerinEditor()
     // The window plays this slot through our TOUCH button: it must not outlive us.
     delete performanceWindow.getComponent();
 
+    // GATE held by the mouse or the space bar has no release left to come once the panel is
+    // gone: close the gate rather than leave the instrument droning.
+    if (auto* e = engine(); e != nullptr && isGatePressed() && ! e->gateLatch)
+        e->gateOff();
+
     gateButton.onStateChange = nullptr;
     for (auto* b : {&gateButton, &latchButton, &keyboardButton, &lightsButton, &touchButton, &learnButton, &presetButton})
         b->setLookAndFeel (nullptr);
@@ -320,6 +325,12 @@ bool BuiltInTannerinEditor::keyStateChanged (bool)
 {
     gateHold.keyStateChanged (isKeyPhysicallyDown (juce::KeyPress::spaceKey), engine());
     return false;
+}
+
+void BuiltInTannerinEditor::focusLost (FocusChangeType)
+{
+    // The space bar's key-up now goes elsewhere.
+    gateHold.releaseSpaceHold (engine());
 }
 
 void BuiltInTannerinEditor::openPerformanceWindow()

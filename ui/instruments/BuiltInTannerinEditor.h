@@ -72,6 +72,7 @@ public:
     void paintOverChildren (juce::Graphics&) override;
     bool keyPressed (const juce::KeyPress&) override;
     bool keyStateChanged (bool isKeyDown) override;
+    void focusLost (FocusChangeType) override;
     void resized() override;
     void sliderValueChanged (juce::Slider*) override;
     void comboBoxChanged (juce::ComboBox*) override;

@@ -349,6 +349,14 @@ bool InstrumentEditorBase::keyStateChanged (bool isKeyDown)
     return keyboard != nullptr && keyboard->keyStateChanged (isKeyDown);
 }
 
+void InstrumentEditorBase::focusLost (FocusChangeType cause)
+{
+    // The strip gets its keys through the editor, so it never sees the focus go: the key-up of a
+    // typed note would reach another window and the note would hang.
+    if (keyboard != nullptr)
+        keyboard->focusLost (cause);
+}
+
 void InstrumentEditorBase::mouseDown (const juce::MouseEvent&)
 {
     grabKeyboardFocus();

@@ -139,6 +139,12 @@ bool TannerinBreakoutComponent::keyStateChanged (bool)
     return false;
 }
 
+void TannerinBreakoutComponent::focusLost (FocusChangeType)
+{
+    // The space bar's key-up now goes elsewhere.
+    gateHold.releaseSpaceHold (engine());
+}
+
 void TannerinBreakoutComponent::resized()
 {
     const int w = getWidth(), h = getHeight();

@@ -28,6 +28,7 @@ public:
     void paint (juce::Graphics&) override;
     bool keyPressed (const juce::KeyPress&) override;
     bool keyStateChanged (bool isKeyDown) override;
+    void focusLost (FocusChangeType) override;
     void resized() override;
 
     /** The 33 ms tick: follows the editor's TOUCH, moves the ribbon to a pitch changed

@@ -42,6 +42,13 @@ bool TannerinGateHold::keyPressed (const juce::KeyPress& key, TannerinEngine* en
     return true;
 }
 
+void TannerinGateHold::releaseSpaceHold (TannerinEngine* engine)
+{
+    if (heldBySpace)
+        keyStateChanged (false, engine);
+    heldBySpace = false;
+}
+
 void TannerinGateHold::keyStateChanged (bool spaceIsDown, TannerinEngine* engine)
 {
     if (spaceIsDown || engine == nullptr)

@@ -28,6 +28,10 @@ public:
         shows the button normal. */
     void keyStateChanged (bool spaceIsDown, TannerinEngine* engine);
 
+    /** Ends a hold by the space bar whose key-up will not arrive here (focus gone, panel
+        closing): as if space were released. Nothing when space holds nothing. */
+    void releaseSpaceHold (TannerinEngine* engine);
+
     /** Pressed with the mouse, or held by the space bar. */
     bool isHeld() const;
 

@@ -1,0 +1,117 @@
+#include "tests/instrumentui/TannerinTestSupport.h"
+#include "ui/instruments/BuiltInInstrumentEditor.h"
+#include "ui/instruments/BuiltInKeyboardEditor.h"
+#include "ui/instruments/BuiltInPolySynthEditor.h"
+#include "ui/instruments/BuiltInTannerinEditor.h"
+#include "ui/instruments/EmbeddedInstrumentKeyboard.h"
+#include "ui/instruments/InstrumentUiState.h"
+#include "ui/instruments/TannerinBreakoutComponent.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace
+{
+using namespace TannerinTest;
+
+/** An editor with a keyboard strip, shown, on a fresh slot of its type. */
+template <typename Editor> std::unique_ptr<Editor> openWithStrip (TavrelDelayAudioProcessor& processor, int type)
+{
+    processor.addBuiltInInstrument (type);
+    auto editor = std::make_unique<Editor> (processor, processor.instruments.back().get());
+    return editor;
+}
+
+struct StripEditorCase
+{
+    const char* name;
+    std::function<std::unique_ptr<juce::Component> (TavrelDelayAudioProcessor&)> open;
+};
+} // namespace
+
+// The editor holds the focus and hands its keys to the strip, so when the focus leaves the
+// editor (another window comes forward) the key-up of a typed note goes elsewhere.
+TEST (ReviewFindings, FocusLeavingAnInstrumentEditorEndsTheNotesTypedIntoIt)
+{
+    const StripEditorCase cases[] = {
+        {"mono", [] (auto& p) { return openWithStrip<BuiltInInstrumentEditor> (p, 1); }},
+        {"poly", [] (auto& p) { return openWithStrip<BuiltInPolySynthEditor> (p, 3); }},
+        {"stage keyboard", [] (auto& p) { return openWithStrip<BuiltInKeyboardEditor> (p, 5); }},
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        InstrumentUiState::keyboardShown = true;
+        TavrelDelayAudioProcessor processor;
+        auto editor = c.open (processor);
+
+        ASSERT_TRUE (editor->keyPressed (juce::KeyPress ('a', {}, 'a')));
+        ASSERT_TRUE (editor->keyPressed (juce::KeyPress ('w', {}, 'w')));
+        ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+
+        editor->focusLost (juce::Component::focusChangedDirectly);
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 61));
+
+        // The same key typed again starts its note again.
+        EXPECT_TRUE (editor->keyPressed (juce::KeyPress ('a', {}, 'a')));
+        EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+        editor.reset();
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 60));
+    }
+    InstrumentUiState::keyboardShown = false;
+}
+
+// Space holds the slide instrument's gate; its key-up is lost with the focus, and a panel
+// closed with the gate held leaves nobody to close it.
+TEST (ReviewFindings, TheSlideGateHeldBySpaceClosesWhenTheFocusLeavesOrThePanelCloses)
+{
+    TavrelDelayAudioProcessor processor;
+    auto slot = makeSlideSlot();
+    auto& engine = *slot->tannerinEngine;
+    FakeKeys keys;
+    keys.down.insert (juce::KeyPress::spaceKey);
+
+    const std::function<std::unique_ptr<juce::Component>()> panels[] = {
+        [&]
+        {
+            auto e = std::make_unique<BuiltInTannerinEditor> (processor, slot.get());
+            e->isKeyPhysicallyDown = keys;
+            return std::unique_ptr<juce::Component> (std::move (e));
+        },
+        [&]
+        {
+            auto s = std::make_unique<TannerinBreakoutComponent> (processor, slot.get(), nullptr);
+            s->isKeyPhysicallyDown = keys;
+            return std::unique_ptr<juce::Component> (std::move (s));
+        },
+    };
+
+    for (const auto& open : panels)
+    {
+        auto panel = open();
+        SCOPED_TRACE (panel->getName() + typeid (*panel).name());
+
+        ASSERT_TRUE (panel->keyPressed (space));
+        ASSERT_TRUE (engine.gate);
+        panel->focusLost (juce::Component::focusChangedDirectly);
+        EXPECT_FALSE (engine.gate);
+
+        // Latched, the gate stays open whatever happens to the focus.
+        engine.gateLatch = true;
+        engine.gateOn();
+        panel->keyPressed (space);
+        panel->focusLost (juce::Component::focusChangedDirectly);
+        EXPECT_TRUE (engine.gate);
+        engine.gateLatch = false;
+        engine.gateOff();
+
+        ASSERT_TRUE (panel->keyPressed (space));
+        ASSERT_TRUE (engine.gate);
+        panel.reset();
+        EXPECT_FALSE (engine.gate);
+    }
+}
