@@ -3,6 +3,7 @@
 #include "ui/instruments/BuiltInKeyboardEditor.h"
 #include "ui/instruments/BuiltInPolySynthEditor.h"
 #include "ui/instruments/BuiltInTannerinEditor.h"
+#include "ui/instruments/DrumPadsComponent.h"
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/instruments/TannerinBreakoutComponent.h"
@@ -114,4 +115,27 @@ TEST (ReviewFindings, TheSlideGateHeldBySpaceClosesWhenTheFocusLeavesOrThePanelC
         panel.reset();
         EXPECT_FALSE (engine.gate);
     }
+}
+
+// The pads window can go (Escape, the rhythm panel closing) while the mouse still holds a pad:
+// its mouse-up never comes.
+TEST (ReviewFindings, APadHeldByTheMouseEndsItsNoteWhenThePadsGo)
+{
+    TavrelDelayAudioProcessor processor;
+    ASSERT_TRUE (processor.addBuiltInInstrument (2));
+    auto pads = std::make_unique<DrumPadsComponent> (processor, processor.instruments.back().get());
+    pads->setSize (800, 350);
+
+    auto& kick = *pads->pads[5];
+    kick.mouseDown (RackUiTest::mouseEventAt (kick, kick.getLocalBounds().getCentre().toFloat(),
+                                              juce::ModifierKeys::leftButtonModifier));
+    ASSERT_TRUE (processor.keyboardState.isNoteOn (1, kick.padNote));
+
+    // A key held on another pad at the same time ends once, too.
+    ASSERT_TRUE (pads->keyPressed (juce::KeyPress ('s', {}, 's')));
+    ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 38));
+
+    pads.reset();
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 36));
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 38));
 }

@@ -119,9 +119,12 @@ DrumPadsComponent::DrumPadsComponent (TavrelDelayAudioProcessor& p, InstrumentPl
 
 DrumPadsComponent::~DrumPadsComponent()
 {
-    // A note still held would hang on in the instrument.
+    // A note still held, by a key or by the mouse, would hang on in the instrument.
     for (int note : heldNotes)
         triggerPad (note, false);
+    for (auto* pad : pads)
+        if (pad->isDown && ! heldNotes.contains (pad->padNote))
+            triggerPad (pad->padNote, false);
     minusButton.setLookAndFeel (nullptr);
     plusButton.setLookAndFeel (nullptr);
 }
