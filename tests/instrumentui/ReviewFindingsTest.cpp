@@ -6,6 +6,7 @@
 #include "ui/instruments/DrumPadsComponent.h"
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentUiState.h"
+#include "ui/instruments/MusicalTypingWindow.h"
 #include "ui/instruments/TannerinBreakoutComponent.h"
 
 #include <gtest/gtest.h>
@@ -138,4 +139,41 @@ TEST (ReviewFindings, APadHeldByTheMouseEndsItsNoteWhenThePadsGo)
     pads.reset();
     EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 36));
     EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 38));
+}
+
+// Escape closes these windows while the mouse may still hold a key of their on-screen piano,
+// whose mouse-up then never comes.
+TEST (ReviewFindings, APianoKeyHeldByTheMouseEndsItsNoteWhenItsKeyboardGoes)
+{
+    // E above middle C: the lowest visible key sits under the piano's scroll button.
+    const auto pressE = [] (juce::Component& root, const char* keysId)
+    {
+        auto* keys = dynamic_cast<juce::MidiKeyboardComponent*> (root.findChildWithID (keysId));
+        EXPECT_NE (keys, nullptr);
+        if (keys == nullptr)
+            return;
+        const juce::Point<float> position (keys->getKeyStartPosition (64) + keys->getKeyWidth() / 2.0f,
+                                           (float)keys->getHeight() - 5.0f);
+        keys->mouseDown (RackUiTest::mouseEventAt (*keys, position, juce::ModifierKeys::leftButtonModifier));
+    };
+
+    {
+        TavrelDelayAudioProcessor processor;
+        auto strip = std::make_unique<EmbeddedInstrumentKeyboard> (processor, nullptr);
+        strip->setSize (1000, EmbeddedInstrumentKeyboard::preferredHeight);
+        strip->setVisible (true); // the piano takes clicks only on screen
+        strip->addToDesktop (0);
+        pressE (*strip, EmbeddedInstrumentKeyboard::keysId);
+        ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 64));
+        strip.reset();
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 64));
+    }
+    {
+        TavrelDelayAudioProcessor processor;
+        auto* window = new MusicalTypingWindow (processor);
+        pressE (*window->getContentComponent(), MusicalTypingWindow::keysId);
+        ASSERT_TRUE (processor.keyboardState.isNoteOn (1, 64));
+        window->closeButtonPressed();
+        EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 64));
+    }
 }

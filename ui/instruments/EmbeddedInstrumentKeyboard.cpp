@@ -94,6 +94,9 @@ EmbeddedInstrumentKeyboard::~EmbeddedInstrumentKeyboard()
     // A strip hidden or closed while a note key is down would leave that note sounding: its
     // focusLost no longer runs once destruction has begun.
     MusicalTypingKeys::releaseAll (heldNotes, processor.keyboardState);
+    // The same for a piano key the mouse still holds: the piano never takes the focus, so only
+    // this ends its note (the framework's piano does not when it is destroyed).
+    keyboardComponent.focusLost (juce::Component::focusChangedDirectly);
 
     for (auto* button : {&keySizeButton, &lockButton, &octaveDownButton, &octaveUpButton, &velocityDownButton,
                          &velocityUpButton})
