@@ -177,3 +177,30 @@ TEST (ReviewFindings, APianoKeyHeldByTheMouseEndsItsNoteWhenItsKeyboardGoes)
         EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 64));
     }
 }
+
+// The window's piano holds the keyboard focus once the window opens; typed note keys must still
+// play at the window's octave and velocity, not at the framework piano's own key map.
+TEST (ReviewFindings, TypingIntoTheMusicalKeyboardWindowPlaysAtItsOctaveWhileThePianoHasTheFocus)
+{
+    TavrelDelayAudioProcessor processor;
+    processor.keyboardOctave.store (4);
+    juce::Component::SafePointer<MusicalTypingWindow> window (new MusicalTypingWindow (processor));
+    RackUiTest::pump (100);
+
+    auto* keys = window->getContentComponent()->findChildWithID (MusicalTypingWindow::keysId);
+    ASSERT_NE (keys, nullptr);
+    keys->grabKeyboardFocus();
+    ASSERT_NE (window->getPeer(), nullptr);
+    window->getPeer()->handleKeyPress (juce::KeyPress ('a', {}, 'a'));
+
+    EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 60));
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 72));
+    EXPECT_TRUE (window->getHeldNotes().contains (60));
+
+    // Octave keys reach the window too, and the next note follows them.
+    window->getPeer()->handleKeyPress (juce::KeyPress ('x', {}, 'x'));
+    window->getPeer()->handleKeyPress (juce::KeyPress ('s', {}, 's'));
+    EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 74));
+    delete window.getComponent();
+    EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 74));
+}

@@ -70,6 +70,10 @@ MusicalTypingWindow::MusicalTypingWindow (TavrelDelayAudioProcessor& owner)
 
     keyboard.setComponentID (keysId);
     keyboard.setAvailableRange (0, 127);
+    // The piano takes the focus when the window opens or is clicked; its own key map would then
+    // play typed keys at its octave and velocity instead of the window's. Typed keys pass through
+    // it to the window.
+    keyboard.clearKeyMappings();
     processor.musicalTypingActive.store (true);
     processor.keyboardOctave.store (octave);
     processor.keyboardVelocity.store (velocity);
