@@ -6,6 +6,7 @@
 #include "ui/instruments/DrumPadsComponent.h"
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
 #include "ui/instruments/InstrumentUiState.h"
+#include "ui/instruments/InternalInstrumentWindow.h"
 #include "ui/instruments/MusicalTypingWindow.h"
 #include "ui/instruments/TannerinBreakoutComponent.h"
 
@@ -203,4 +204,38 @@ TEST (ReviewFindings, TypingIntoTheMusicalKeyboardWindowPlaysAtItsOctaveWhileThe
     EXPECT_TRUE (processor.keyboardState.isNoteOn (1, 74));
     delete window.getComponent();
     EXPECT_FALSE (processor.keyboardState.isNoteOn (1, 74));
+}
+
+// With MIDI LEARN armed the learning pane covers the keyboard strip too; the strip's controls
+// carry component IDs but no instrument setting, so a click on them must arm nothing.
+TEST (ReviewFindings, LearningOnASynthPanelIgnoresItsKeyboardStrip)
+{
+    InstrumentUiState::keyboardShown = true;
+    TavrelDelayAudioProcessor processor;
+    ASSERT_TRUE (processor.addBuiltInInstrument (1));
+    juce::Component::SafePointer<InternalInstrumentWindow> window (
+        new InternalInstrumentWindow (processor, *processor.instruments.back()));
+    auto* editor = dynamic_cast<BuiltInInstrumentEditor*> (window->getEditor());
+    ASSERT_NE (editor, nullptr);
+    RackUiTest::pump (50);
+
+    editor->learnButton.triggerClick();
+    RackUiTest::pump (20);
+    ASSERT_TRUE (editor->glassPane.isVisible());
+    ASSERT_NE (editor->keyboard, nullptr);
+
+    for (const char* id : {EmbeddedInstrumentKeyboard::octaveUpButtonId, EmbeddedInstrumentKeyboard::keysId})
+    {
+        SCOPED_TRACE (id);
+        auto* control = editor->keyboard->findChildWithID (id);
+        ASSERT_NE (control, nullptr);
+        const auto screen = control->localPointToGlobal (control->getLocalBounds().getCentre().toFloat());
+        editor->learnControl (
+            RackUiTest::mouseEventAt (editor->glassPane, editor->glassPane.getLocalPoint (nullptr, screen)));
+        EXPECT_EQ (editor->learnTarget.getComponent(), nullptr);
+        EXPECT_TRUE (processor.midiLearnTarget.isEmpty()) << processor.midiLearnTarget;
+    }
+
+    delete window.getComponent();
+    InstrumentUiState::keyboardShown = false;
 }

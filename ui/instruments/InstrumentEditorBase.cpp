@@ -291,7 +291,10 @@ void InstrumentEditorBase::learnControl (const juce::MouseEvent& e)
     while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
         found = found->getParentComponent();
 
-    if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton)
+    // Only this panel's own controls: the keyboard strip's buttons and piano carry IDs too, but
+    // no instrument setting behind them.
+    if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton
+        || ! isParentOf (found) || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
         return;
 
     if (auto* old = learnTarget.getComponent())
