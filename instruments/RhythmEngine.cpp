@@ -217,8 +217,6 @@ void RhythmEngine::publishSample (int voice, std::unique_ptr<CustomSample> sampl
         retired.renderCountAtRetire = renderCount.load();
         retiredSamples.push_back (std::move (retired));
     }
-
-    freeFinishedSamples();
 }
 
 void RhythmEngine::freeFinishedSamples()
@@ -261,11 +259,20 @@ bool RhythmEngine::loadCustomSample (int voice, const juce::File& file, juce::Au
     if (sample == nullptr)
         return false;
 
+    installCustomSample (voice, std::move (sample), file);
+    releaseRetiredSamples();
+    return true;
+}
+
+void RhythmEngine::installCustomSample (int voice, std::unique_ptr<CustomSample> sample, const juce::File& file)
+{
+    if (! juce::isPositiveAndBelow (voice, numVoices) || sample == nullptr)
+        return;
+
     const std::lock_guard<std::mutex> lock (loaderMutex);
     sampleName[voice] = file.getFileNameWithoutExtension().toUpperCase();
     samplePath[voice] = file.getFullPathName();
     publishSample (voice, std::move (sample));
-    return true;
 }
 
 bool RhythmEngine::loadCustomSample (int voice, const juce::String& path, juce::AudioFormatManager& formats)

@@ -71,6 +71,24 @@ public:
     /** Copies factory pattern 0..15 into the grid (15 clears it); other values do nothing. */
     void loadPattern (int index) noexcept;
 
+    /** A custom sample as read from its file, not yet given to a voice. */
+    struct CustomSample
+    {
+        juce::AudioBuffer<float> audio; // one channel
+        double sourceRate = 44100.0;
+    };
+
+    /** Reads and decodes a file (first channel, at most maxSampleSeconds; NaN and infinity
+        become 0). Null when the file cannot be read as audio. Any thread; touches no engine. */
+    static std::unique_ptr<CustomSample> readCustomSample (const juce::File& file, juce::AudioFormatManager& formats);
+
+    /** Gives a sample read by readCustomSample to the voice: a pointer exchange, cheap enough to
+        make while holding the processor's audio lock, so a caller can decode first and take the
+        lock only for the swap. The replaced sample is kept until releaseRetiredSamples (or the
+        next load or clear) frees it on the calling thread, never on the audio thread. Null or a
+        voice outside 0..9 does nothing. Message thread. */
+    void installCustomSample (int voice, std::unique_ptr<CustomSample> sample, const juce::File& file);
+
     /** Reads a file as the voice's sample (first channel, at most maxSampleSeconds).
         Message thread, no lock needed: the sound changes at the next block.
         A folder or an empty file name clears the voice. A missing file leaves the voice
@@ -81,7 +99,8 @@ public:
     /** As above for a stored path; an empty path clears, a relative path counts as missing. */
     bool loadCustomSample (int voice, const juce::String& path, juce::AudioFormatManager& formats);
 
-    /** The voice plays its built-in sound again. Message thread. */
+    /** The voice plays its built-in sound again. Its sample is freed by the next
+        releaseRetiredSamples or load, on the message thread. Message thread. */
     void clearCustomSample (int voice);
 
     /** Frees samples the audio thread has finished with. Message thread; also done by every load. */
@@ -127,12 +146,6 @@ public:
     bool wasRunning = false;
 
 private:
-    struct CustomSample
-    {
-        juce::AudioBuffer<float> audio; // one channel
-        double sourceRate = 44100.0;
-    };
-
     struct RetiredSample
     {
         std::unique_ptr<CustomSample> sample;
@@ -140,7 +153,6 @@ private:
         bool waitForRender = false;
     };
 
-    static std::unique_ptr<CustomSample> readCustomSample (const juce::File& file, juce::AudioFormatManager& formats);
     void publishSample (int voice, std::unique_ptr<CustomSample> sample);
     void freeFinishedSamples();
     void handleMidiEvent (const VoiceHelpers::MidiEvent& event) noexcept;

@@ -2,27 +2,7 @@
 
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "rack/FocusNextTopLevelWindow.h"
-
-namespace
-{
-// The musical-typing keys in offset order; the shifted characters play the same notes.
-constexpr const char* noteKeys = "awsedftgyhujkolp;'";
-constexpr const char* shiftedNoteKeys = "AWSEDFTGYHUJKOLP:\"";
-
-int offsetOfKey (juce::juce_wchar key)
-{
-    for (int i = 0; noteKeys[i] != 0; ++i)
-        if (key == (juce::juce_wchar)noteKeys[i] || key == (juce::juce_wchar)shiftedNoteKeys[i])
-            return i;
-    return -1;
-}
-
-juce::juce_wchar characterOf (const juce::KeyPress& key)
-{
-    const auto text = key.getTextCharacter();
-    return text != 0 ? text : (juce::juce_wchar)key.getKeyCode();
-}
-} // namespace
+#include "ui/instruments/MusicalTypingKeys.h"
 
 PluginEditorWindow::PluginEditorWindow (const juce::String& name, TavrelDelayAudioProcessor& owner)
     : juce::DocumentWindow (name,
@@ -48,8 +28,7 @@ PluginEditorWindow::~PluginEditorWindow()
 
 int PluginEditorWindow::keyToNote (juce::juce_wchar key) const
 {
-    const int offset = offsetOfKey (key);
-    return offset < 0 ? -1 : processor->keyboardOctave.load() * 12 + 12 + offset;
+    return MusicalTypingKeys::noteFor ((int)key, processor->keyboardOctave.load());
 }
 
 void PluginEditorWindow::keepTitleBarOnScreen()
@@ -83,7 +62,7 @@ bool PluginEditorWindow::keyPressed (const juce::KeyPress& key)
     const auto mods = key.getModifiers();
     if (! mods.isCtrlDown() && ! mods.isAltDown() && processor->musicalTypingActive.load())
     {
-        const auto c = juce::CharacterFunctions::toLowerCase (characterOf (key));
+        const auto c = juce::CharacterFunctions::toLowerCase ((juce::juce_wchar)MusicalTypingKeys::characterOf (key));
         auto& octave = processor->keyboardOctave;
         auto& velocity = processor->keyboardVelocity;
         if (c == 'z')
@@ -108,7 +87,7 @@ bool PluginEditorWindow::keyPressed (const juce::KeyPress& key)
             return true;
         }
 
-        const int note = keyToNote (characterOf (key));
+        const int note = keyToNote ((juce::juce_wchar)MusicalTypingKeys::characterOf (key));
         if (note >= 0)
         {
             // A held key's auto-repeat does not retrigger its note.
@@ -128,20 +107,8 @@ bool PluginEditorWindow::keyStateChanged (bool)
 {
     // Asks for the physical key state, so a note ends with its key even when the key-up event
     // went elsewhere.
-    for (int i = heldNotes.size(); --i >= 0;)
-    {
-        const int note = heldNotes[i];
-        bool held = false;
-        for (const char* keys : {noteKeys, shiftedNoteKeys})
-            for (int k = 0; keys[k] != 0 && ! held; ++k)
-                held = keyToNote ((juce::juce_wchar)keys[k]) == note && juce::KeyPress::isKeyCurrentlyDown (keys[k]);
-
-        if (! held)
-        {
-            processor->keyboardState.noteOff (1, note, 0.0f);
-            heldNotes.remove (i);
-        }
-    }
+    MusicalTypingKeys::releaseLiftedNotes (heldNotes, processor->keyboardOctave.load(), processor->keyboardState,
+                                           &MusicalTypingKeys::isCharacterKeyDown);
     return false;
 }
 

@@ -16,6 +16,7 @@ bash "$root/scripts/build.sh" --target dravin8_tests_exports
 bash "$root/scripts/build.sh" --target dravin8_tests_settings
 bash "$root/scripts/build.sh" --target dravin8_tests_deck
 bash "$root/scripts/build.sh" --target dravin8_tests_rackwin
+bash "$root/scripts/build.sh" --target dravin8_tests_instrumentui
 
 mkdir -p "$out"
 # The tests run with a fresh per-user and music folder of their own, so the pictures never show
@@ -46,5 +47,12 @@ DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
 # The deck at work (tape running, strip painted) in both interfaces, and the machine close up.
 DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
     "$build_dir/tests/dravin8_tests_deck" --gtest_filter='*DeckScreensDraw*'
+
+# The instrument editors in both looks (the synthesizers with and without their keyboard
+# strip), the keyboard strip, the musical keyboard window, the slide instrument's performance
+# window, the rhythm machine's sequencer and drum pads, and the stage keyboard in its window.
+DRAVIN8_SCREENSHOT_DIR="$out" xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
+    "$build_dir/tests/dravin8_tests_instrumentui" \
+    --gtest_filter='*SynthScreensDraw*:*InstrumentKeysScreensDraw*:TannerinScreens.*:RhythmScreensDraw.*:*InstrumentScreensDraw*'
 
 ls -1 "$out"/*.png

@@ -162,6 +162,24 @@ namespace
             StateXmlValues::writeReal (xml, forVoice (voiceLengthPrefix, voice), engine.voiceLength[voice]);
     }
 
+    template <typename Engine, size_t N>
+    void writeIfPresent (juce::XmlElement& xml, const Engine* engine, const StateXmlValues::Field<Engine> (&fields)[N])
+    {
+        if (engine != nullptr)
+            StateXmlValues::writeFields (xml, *engine, fields);
+    }
+
+    // Every value read is then held to the engine's ranges.
+    template <typename Engine, size_t N>
+    void readIfPresent (const juce::XmlElement& xml, Engine* engine, const StateXmlValues::Field<Engine> (&fields)[N])
+    {
+        if (engine == nullptr)
+            return;
+
+        StateXmlValues::readFields (xml, *engine, fields);
+        engine->clampSettings();
+    }
+
     void readRhythm (const juce::XmlElement& xml, RhythmEngine& engine, juce::AudioFormatManager& formats)
     {
         // The pattern number is only remembered: the stored rows are the pattern, edits included.
@@ -199,22 +217,28 @@ std::unique_ptr<juce::XmlElement> createBuiltIn (const InstrumentPlugin& slot)
     element->setAttribute (type, slot.builtInType);
     element->setAttribute (presetName, slot.presetName);
 
-    if (slot.monoEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.monoEngine, monoFields);
+    writeSoundSettings (*element, slot);
 
     if (slot.rhythmEngine != nullptr)
         writeRhythm (*element, *slot.rhythmEngine);
 
-    if (slot.tannerinEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.tannerinEngine, slideFields);
-
-    if (slot.keyboardEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.keyboardEngine, stageFields);
-
-    if (slot.polyEngine != nullptr)
-        StateXmlValues::writeFields (*element, *slot.polyEngine, polyFields);
-
     return element;
+}
+
+void writeSoundSettings (juce::XmlElement& element, const InstrumentPlugin& slot)
+{
+    writeIfPresent (element, slot.monoEngine.get(), monoFields);
+    writeIfPresent (element, slot.tannerinEngine.get(), slideFields);
+    writeIfPresent (element, slot.keyboardEngine.get(), stageFields);
+    writeIfPresent (element, slot.polyEngine.get(), polyFields);
+}
+
+void readSoundSettings (const juce::XmlElement& element, InstrumentPlugin& slot)
+{
+    readIfPresent (element, slot.monoEngine.get(), monoFields);
+    readIfPresent (element, slot.polyEngine.get(), polyFields);
+    readIfPresent (element, slot.tannerinEngine.get(), slideFields);
+    readIfPresent (element, slot.keyboardEngine.get(), stageFields);
 }
 
 void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, double sampleRate,
@@ -231,30 +255,14 @@ void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, do
     // settings then replace the engine's defaults.
     slot.createEngine (sampleRate);
 
-    if (auto* engine = slot.monoEngine.get())
-    {
-        StateXmlValues::readFields (element, *engine, monoFields);
-        engine->clampSettings();
-    }
-    else if (auto* rhythm = slot.rhythmEngine.get())
+    if (auto* rhythm = slot.rhythmEngine.get())
     {
         readRhythm (element, *rhythm, formats);
         rhythm->clampSettings();
     }
-    else if (auto* poly = slot.polyEngine.get())
+    else
     {
-        StateXmlValues::readFields (element, *poly, polyFields);
-        poly->clampSettings();
-    }
-    else if (auto* slide = slot.tannerinEngine.get())
-    {
-        StateXmlValues::readFields (element, *slide, slideFields);
-        slide->clampSettings();
-    }
-    else if (auto* keyboard = slot.keyboardEngine.get())
-    {
-        StateXmlValues::readFields (element, *keyboard, stageFields);
-        keyboard->clampSettings();
+        readSoundSettings (element, slot);
     }
 }
 

@@ -24,6 +24,16 @@ std::unique_ptr<juce::XmlElement> createBuiltIn (const InstrumentPlugin& slot);
 void restoreBuiltIn (InstrumentPlugin& slot, const juce::XmlElement& element, double sampleRate,
                      juce::AudioFormatManager& formats);
 
+/** The sound settings of the slot's synthesizer, slide or stage keyboard engine as attributes in
+    their stored order: also the attribute set of that instrument's presets. The rhythm machine's
+    are not written (it has no presets). */
+void writeSoundSettings (juce::XmlElement& element, const InstrumentPlugin& slot);
+
+/** Gives the slot's synthesizer, slide or stage keyboard engine the settings of the element: a
+    missing attribute takes the default sound's value, and every value is limited to its range,
+    so a damaged preset cannot put the engine out of range. */
+void readSoundSettings (const juce::XmlElement& element, InstrumentPlugin& slot);
+
 /** The slot of the older single-instrument form ("builtInInstrument" on the rack element): the
     engine of the type with its own defaults. Nullptr for a value that names no instrument. */
 std::shared_ptr<InstrumentPlugin> makeOlderFormSlot (int type, double sampleRate);

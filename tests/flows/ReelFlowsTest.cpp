@@ -474,6 +474,10 @@ TEST_F (Fixture, ARecoveredReelIsSavedOverItsOriginalOrAsACopyBesideIt)
     ASSERT_TRUE (answer ("Save Recovered Reel", "Overwrite Original"));
     EXPECT_TRUE (runMessagesUntil (
         [&] { return processor->getReelName() == "Song" && ! processor->hasUnsavedChanges(); }, 10000));
+
+    // The save's thread ends after the reel counts as saved: the processor must outlive it.
+    EXPECT_TRUE (runMessagesUntil ([] { return juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0; },
+                                   10000));
     EXPECT_EQ (FlowDialog::findOpenDialog ("Save Failed"), nullptr);
 }
 

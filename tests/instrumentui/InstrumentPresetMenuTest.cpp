@@ -226,3 +226,47 @@ TEST_F (PresetMenuTest, AFailedSaveIsReportedAndKeepsTheCurrentName)
     EXPECT_EQ (presetName, "Acid");
 }
 } // namespace
+
+TEST_F (PresetMenuTest, TheMenuOpensAtTheButtonAndAChoiceReachesTheEditor)
+{
+    if (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty())
+        GTEST_SKIP() << "no display";
+
+    writePreset ("Acid", 90);
+    const Platform::ScopedFolderOverride folders (user.getFile(), user.getFile());
+    button.setBounds (300, 200, 130, 20);
+    button.addToDesktop (0);
+    button.setVisible (true);
+
+    const auto desktopCount = juce::Desktop::getInstance().getNumComponents();
+    showInstrumentPresetMenu (&button, presetName, "MonoBass",
+                              [] { return std::make_unique<juce::XmlElement> ("PRESET"); },
+                              [this] (const juce::XmlElement& xml)
+                              {
+                                  cutoff = xml.getDoubleAttribute ("cutoff", 1000.0);
+                                  ++applied;
+                              });
+    EXPECT_EQ (applied, 0) << "returns before anything is chosen";
+
+    // Looked at at once: other test processes share the display, and a menu of a process
+    // without the focus closes at its next tick.
+    juce::Component* menuWindow = nullptr;
+    for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+        if (auto* c = juce::Desktop::getInstance().getComponent (i); c != &button && c->isVisible())
+            menuWindow = c;
+    ASSERT_GT (juce::Desktop::getInstance().getNumComponents(), desktopCount);
+    ASSERT_NE (menuWindow, nullptr);
+    EXPECT_GE (menuWindow->getY(), button.getBottom() - 1) << "shown under the button";
+
+    // Down to "Acid" (past "Save Preset..." and "Default") and Return.
+    for (int i = 0; i < 3; ++i)
+        menuWindow->keyPressed (juce::KeyPress (juce::KeyPress::downKey));
+    menuWindow->keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+
+    EXPECT_EQ (applied, 1);
+    EXPECT_EQ (cutoff, 90.0);
+    EXPECT_EQ (presetName, "Acid");
+    EXPECT_EQ (button.getButtonText(), "Acid");
+    button.removeFromDesktop();
+}

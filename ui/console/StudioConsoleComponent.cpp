@@ -5,6 +5,7 @@
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
 #include "rack/TrackInsertWindow.h"
+#include "ui/instruments/InternalInstrumentWindow.h"
 #include "ui/looks/ModernLookAndFeel.h"
 
 namespace
@@ -36,6 +37,8 @@ StudioConsoleComponent::StudioConsoleComponent (TavrelDelayAudioProcessor& proce
 
     ChannelStripComponent::makeInsertWindow = [] (TavrelDelayAudioProcessor& p, int track) -> juce::DocumentWindow*
     { return new TrackInsertWindow (p, track); };
+    StudioRackComponent::makeInstrumentWindow = [] (TavrelDelayAudioProcessor& p, TavrelDelayAudioProcessor::InstrumentPlugin& slot)
+        -> juce::DocumentWindow* { return new InternalInstrumentWindow (p, slot); };
 
     rack = std::make_unique<StudioRackComponent> (processor);
     rack->onRoutingChanged = [this]

@@ -11,6 +11,7 @@
 #include "ui/deck/EditorIds.h"
 #include "ui/deck/FlowDialog.h"
 #include "ui/deck/MenuCommandIds.h"
+#include "ui/instruments/MusicalTypingWindow.h"
 #include "ui/looks/ThemeFile.h"
 #include "ui/panels/AboutPanel.h"
 #include "ui/panels/PerformanceWindow.h"
@@ -580,8 +581,10 @@ void TavrelDelayAudioProcessorEditor::handleMenuCommand (int commandId, int trac
             openAboutPanel (*this);
             break;
         case C::musicalKeyboard:
-            // The musical keyboard window comes with the built-in instruments' windows; until
-            // then there is nothing to open.
+            // Keys the window does not use still reach the editor's shortcuts.
+            MusicalTypingWindow::openOrShow (audioProcessor, musicalTypingWindow,
+                                             [safe = juce::Component::SafePointer<Editor> (this)] (const juce::KeyPress& key)
+                                             { return safe != nullptr && safe->keyPressed (key); });
             break;
         case C::libraryFolder:
             chooseLibraryFolder (*this);

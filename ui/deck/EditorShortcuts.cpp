@@ -9,25 +9,11 @@
 #include "storage/GuardedXmlReader.h"
 #include "ui/deck/MenuCommandIds.h"
 #include "ui/deck/ShortcutActions.h"
-
-#include <cstring>
+#include "ui/instruments/MusicalTypingKeys.h"
 
 namespace
 {
 using Editor = TavrelDelayAudioProcessorEditor;
-
-/** The note keys of the home row and the row above, in semitones above the octave's C. */
-constexpr const char* noteKeys = "awsedftgyhujkolp;'";
-
-/** The unshifted character of a typed one: letters lower-cased, ':' and '"' back to their keys. */
-juce::juce_wchar unshifted (juce::juce_wchar c)
-{
-    if (c == ':')
-        return ';';
-    if (c == '"')
-        return '\'';
-    return juce::CharacterFunctions::toLowerCase (c);
-}
 
 /** What a key press types: its text character, or its key code for a press that carries none. */
 juce::juce_wchar typedCharacter (const juce::KeyPress& key)
@@ -134,15 +120,7 @@ void releaseWindIfKeyUp (Editor& editor, const char* action, int state, bool& he
 
 int TavrelDelayAudioProcessorEditor::noteForTypedCharacter (juce::juce_wchar character) const
 {
-    const auto c = unshifted (character);
-    if (c == 0 || c > 127)
-        return -1;
-
-    const auto* found = std::strchr (noteKeys, (int)c);
-    if (found == nullptr)
-        return -1;
-
-    return audioProcessor.keyboardOctave.load() * 12 + 12 + (int)(found - noteKeys);
+    return MusicalTypingKeys::noteFor ((int)character, audioProcessor.keyboardOctave.load());
 }
 
 bool TavrelDelayAudioProcessorEditor::keyPressed (const juce::KeyPress& key)
@@ -214,20 +192,8 @@ bool TavrelDelayAudioProcessorEditor::keyStateChanged (bool)
 {
     // Asks for the physical keys rather than trusting key-up events, which may go to another
     // window. A note whose key no longer gives it (the octave moved) ends here too.
-    for (int i = heldTypingNotes.size(); --i >= 0;)
-    {
-        const int note = heldTypingNotes[i];
-        bool held = false;
-
-        for (const auto* k = noteKeys; *k != 0 && ! held; ++k)
-            held = noteForTypedCharacter ((juce::juce_wchar)*k) == note && isKeyPhysicallyDown ((int)*k);
-
-        if (! held)
-        {
-            audioProcessor.keyboardState.noteOff (1, note, 0.0f);
-            heldTypingNotes.remove (i);
-        }
-    }
+    MusicalTypingKeys::releaseLiftedNotes (heldTypingNotes, audioProcessor.keyboardOctave.load(),
+                                           audioProcessor.keyboardState, isKeyPhysicallyDown);
 
     if (parameterOn (audioProcessor, ParameterIds::MOMENTARY_TRANSPORT))
     {
