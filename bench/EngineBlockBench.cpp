@@ -1,6 +1,7 @@
 #include "bench/RealTimeFactor.h"
 #include "engine/ParameterIds.h"
 #include "engine/TavrelDelayAudioProcessor.h"
+#include "engine/tape/TapeHeadModel.h"
 #include "platform/Platform.h"
 
 #include <benchmark/benchmark.h>
@@ -137,4 +138,18 @@ BENCHMARK (BM_ConsoleBlock)
     ->Args ({24, 0, 50})
     ->Args ({8, 0, 0})
     ->Args ({24, 1, 0})
+    ->Unit (benchmark::kMicrosecond);
+
+// The same block with the tape read's band bank kept to narrow registers, so that the wide
+// path can be compared with it in one run.
+static void BM_ConsoleBlockNarrowBank (benchmark::State& state)
+{
+    TapeHeadModel::setWideRegistersAllowed (false);
+    BM_ConsoleBlock (state);
+    TapeHeadModel::setWideRegistersAllowed (true);
+}
+BENCHMARK (BM_ConsoleBlockNarrowBank)
+    ->ArgNames ({"tracks", "recording", "age"})
+    ->Args ({24, 0, 0})
+    ->Args ({24, 0, 50})
     ->Unit (benchmark::kMicrosecond);

@@ -87,6 +87,77 @@ public:
         return total.sum();
     }
 
+    /** A copy of the bank held in local variables while a loop runs it on each sample of a
+        run, so that its state stays in registers; storeTo() puts the running state back. The
+        arithmetic is process()'s and processAllOpen()'s. */
+    struct Run
+    {
+        explicit Run (const TapeBandFilterBank& bank) noexcept
+        {
+            for (size_t v = 0; v < numVecs; ++v)
+            {
+                c0[v] = bank.b0[v];
+                c1[v] = bank.b1[v];
+                c2[v] = bank.b2[v];
+                d1[v] = bank.a1[v];
+                d2[v] = bank.a2[v];
+                s1[v] = bank.v1[v];
+                s2[v] = bank.v2[v];
+            }
+        }
+
+        float process (float x, const Vec* gains) noexcept
+        {
+            const auto input = Vec::expand (x);
+            const auto snapHigh = Vec::expand (1.0e-8f), snapLow = Vec::expand (-1.0e-8f);
+            const auto threshold = Vec::expand (0.001f);
+            auto total = Vec::expand (0.0f);
+
+            for (size_t v = 0; v < numVecs; ++v)
+            {
+                auto out = c0[v] * input + s1[v];
+                out = out & (Vec::greaterThan (out, snapHigh) | Vec::lessThan (out, snapLow));
+                const auto newV1 = c1[v] * input - d1[v] * out + s2[v];
+                const auto newV2 = c2[v] * input - d2[v] * out;
+                const auto run = Vec::greaterThanOrEqual (gains[v], threshold);
+                s1[v] = (newV1 & run) + (s1[v] & ~run);
+                s2[v] = (newV2 & run) + (s2[v] & ~run);
+                total += (out * gains[v]) & run;
+            }
+
+            return total.sum();
+        }
+
+        float processAllOpen (float x) noexcept
+        {
+            const auto input = Vec::expand (x);
+            const auto snapHigh = Vec::expand (1.0e-8f), snapLow = Vec::expand (-1.0e-8f);
+            auto total = Vec::expand (0.0f);
+
+            for (size_t v = 0; v < numVecs; ++v)
+            {
+                auto out = c0[v] * input + s1[v];
+                out = out & (Vec::greaterThan (out, snapHigh) | Vec::lessThan (out, snapLow));
+                s1[v] = c1[v] * input - d1[v] * out + s2[v];
+                s2[v] = c2[v] * input - d2[v] * out;
+                total += out;
+            }
+
+            return total.sum();
+        }
+
+        void storeTo (TapeBandFilterBank& bank) const noexcept
+        {
+            for (size_t v = 0; v < numVecs; ++v)
+            {
+                bank.v1[v] = s1[v];
+                bank.v2[v] = s2[v];
+            }
+        }
+
+        Vec c0[numVecs], c1[numVecs], c2[numVecs], d1[numVecs], d2[numVecs], s1[numVecs], s2[numVecs];
+    };
+
 private:
     Vec b0[numVecs], b1[numVecs], b2[numVecs], a1[numVecs], a2[numVecs];
     Vec v1[numVecs], v2[numVecs];

@@ -7,6 +7,12 @@
 
 #include "engine/tape/TapeBiquadLanes.h"
 
+#include <atomic>
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+ #include <immintrin.h>
+#endif
+
 namespace
 {
 struct FormatEq
@@ -500,12 +506,376 @@ void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double*
                              const double* positionSeconds, const double* speeds, const float* wanderNoise,
                              int recordedLength, float* bandSums, int numSamples) noexcept
 {
+    using Vec = TapeBandFilterBank::Vec;
+    static constexpr size_t numVecs = TapeBandFilterBank::numVecs;
+    static constexpr size_t lanesPerVec = TapeBandFilterBank::lanesPerVec;
+
+    if (numSamples <= 0)
+        return;
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+    if (hasWideRegisters())
+    {
+        readRunWide (tape, readPositions, positionSeconds, speeds, wanderNoise, recordedLength, bandSums, numSamples);
+        return;
+    }
+#endif
+
+    // advanceDefects, readTape and filterBands in one loop, their running state held in local
+    // variables: the same arithmetic in the same order, without the calls and without going
+    // through memory on every sample.
+    const auto length = tape.getNumSamples();
+    const auto* samples = tape.getReadPointer (0);
+    const auto step = inverseSampleRate;
+    auto phase = wobblePhase;
+    auto splice = spliceOffset;
+    auto lag = dropoutLag;
+    auto wanderNow = wander;
+    auto atRest = envelopesAtRest;
+    TapeBandFilterBank::Run bank (bandFilters);
+    Vec envelope[numVecs], amounts[numVecs];
+
+    float flutter = 0.0f, crinkle = 0.0f, drag = 0.0f, spliced = 0.0f, dropout = 0.0f;
+    bool clear = true;
+
+    const auto loadDecoded = [&]
+    {
+        flutter = flutterSum;
+        crinkle = crinkleSum;
+        drag = dragSum;
+        spliced = spliceSum;
+        dropout = dropoutSum;
+        clear = decodedCellClear;
+
+        for (size_t v = 0; v < numVecs; ++v)
+            amounts[v] = Vec::fromRawArray (laneAmounts.data() + v * lanesPerVec);
+    };
+
+    loadDecoded();
+
+    for (size_t v = 0; v < numVecs; ++v)
+        envelope[v] = Vec::fromRawArray (laneEnvelope.data() + v * lanesPerVec);
+
+    alignas (16) static const float tilts[TapeBandFilterBank::numBands] = {0.2f, -0.2f, 0.2f, -0.2f,
+                                                                           0.2f, -0.2f, 0.2f, -0.2f};
+    const auto zero = Vec::expand (0.0f), one = Vec::expand (1.0f), tiny = Vec::expand (1.0e-30f);
+    const auto absolute = [zero] (Vec value) { return value - ((value & Vec::lessThan (value, zero)) * 2.0f); };
+    static const TapeDefectCell emptyCell{};
+
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto offset = advanceDefects (positionSeconds[i], speeds[i]);
-        bandSums[i] = filterBands (readTape (tape, readPositions[i], offset), wanderNoise[i], recordedLength);
+        // advanceDefects
+        const auto cellIndex = cellIndexFor (positionSeconds[i]);
+        phase += step;
+
+        if (phase > 1000.0)
+            phase -= 1000.0;
+
+        const auto& cell = cellIndex < (int)defects.size() ? defects[(size_t)cellIndex] : emptyCell;
+        bool sameCell = decodedCellValid;
+
+        for (size_t v = 0; v < numVecs && sameCell; ++v)
+            sameCell = Vec::fromRawArray (cell.lanes + v * lanesPerVec) ==
+                       Vec::fromRawArray (decodedCell.lanes + v * lanesPerVec);
+
+        if (! sameCell)
+        {
+            decodeCell (cell);
+
+            loadDecoded();
+        }
+
+        const auto a = juce::jmax (std::abs (speeds[i]), 0.1);
+        double offset = 0.0;
+
+        if (flutter > 0.001f)
+            offset = std::sin (phase * 6.28318 * 28.0) * flutter * 10.0 * a;
+        else if (crinkle > 0.001f)
+            offset = -(a * crinkle * 2.5);
+
+        double spliceTarget = 0.0;
+
+        if (drag > 0.001f)
+            offset = -(a * drag * 1.5);
+        else if (spliced < -0.5f)
+            spliceTarget = 4.0;
+
+        splice += (spliceTarget - splice) * 0.05;
+        splice = std::abs (splice - spliceTarget) < 1.0e-12 ? spliceTarget : splice;
+        lag += ((dropout > 0.0f ? 2.0 * dropout : 0.0) - lag) * 0.0005;
+        lag = std::abs (lag) < 1.0e-12 ? 0.0 : lag;
+
+        // readTape
+        const auto q = readPositions[i] + offset + splice - 20.0 * lag;
+        auto index = (int)q;
+        const auto frac = (float)(q - (double)index);
+
+        if (index >= length || index < 0)
+        {
+            index %= length;
+
+            if (index < 0)
+                index += length;
+        }
+
+        const auto current = samples[index];
+        const auto next = index + 1 == length ? samples[0] : samples[index + 1];
+        const auto x = current + (next - current) * frac;
+
+        // filterBands
+        wanderNow = stepWander (wanderNow, wanderNoise[i]);
+
+        if (recordedLength < 1)
+        {
+            bandSums[i] = 0.0f;
+            continue;
+        }
+
+        if (atRest && clear)
+        {
+            bandSums[i] = bank.processAllOpen (x) * 0.5f;
+            continue;
+        }
+
+        const auto wanderVec = Vec::expand (wanderNow);
+        Vec gains[numVecs];
+        auto active = Vec::expand (0.0f);
+
+        for (size_t v = 0; v < numVecs; ++v)
+        {
+            auto e = amounts[v] * 0.02f + envelope[v] * 0.98f;
+            e = e & Vec::greaterThan (absolute (e), tiny);
+            envelope[v] = e;
+            active += absolute (e);
+
+            const auto tilted = wanderVec + Vec::fromRawArray (tilts + v * lanesPerVec);
+            gains[v] = Vec::max (zero, (one - e) - absolute (tilted) * e * 2.0f);
+        }
+
+        atRest = active.sum() == 0.0f;
+        bandSums[i] = bank.process (x, gains) * 0.5f;
     }
+
+    dragAmount = dragSum;
+    wobblePhase = phase;
+    spliceOffset = splice;
+    dropoutLag = lag;
+    wander = wanderNow;
+    envelopesAtRest = atRest;
+    bank.storeTo (bandFilters);
+
+    for (size_t v = 0; v < numVecs; ++v)
+        envelope[v].copyToRawArray (laneEnvelope.data() + v * lanesPerVec);
 }
+
+namespace
+{
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+const bool processorHasWideRegisters = []
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx") != 0;
+}();
+#else
+const bool processorHasWideRegisters = false;
+#endif
+
+std::atomic<bool> wideRegistersAllowed{true};
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+using NarrowBands = TapeBandFilterBank::Vec;
+
+__attribute__ ((target ("avx"))) inline __m256 wideJoin (const NarrowBands* halves) noexcept
+{
+    return _mm256_set_m128 (halves[1].value, halves[0].value);
+}
+
+__attribute__ ((target ("avx"))) inline void wideSplit (__m256 x, NarrowBands* halves) noexcept
+{
+    halves[0].value = _mm256_castps256_ps128 (x);
+    halves[1].value = _mm256_extractf128_ps (x, 1);
+}
+
+/** The narrow path's absolute value: x - (x where negative) * 2. */
+__attribute__ ((target ("avx"))) inline __m256 wideAbsolute (__m256 value) noexcept
+{
+    const auto negative = _mm256_and_ps (value, _mm256_cmp_ps (value, _mm256_set1_ps (0.0f), _CMP_LT_OS));
+    return _mm256_sub_ps (value, _mm256_mul_ps (negative, _mm256_set1_ps (2.0f)));
+}
+
+/** The narrow path's band sum: (0 + low half) + high half, then (lane 0 + lane 2) + (lane 1 + lane 3). */
+__attribute__ ((target ("avx"))) inline float wideBandSum (__m256 total) noexcept
+{
+    auto sum = _mm_add_ps (_mm_add_ps (_mm_setzero_ps(), _mm256_castps256_ps128 (total)),
+                           _mm256_extractf128_ps (total, 1));
+    sum = _mm_add_ps (_mm_shuffle_ps (sum, sum, 0x4e), sum);
+    sum = _mm_add_ps (sum, _mm_shuffle_ps (sum, sum, 0xb1));
+    return _mm_cvtss_f32 (sum);
+}
+#endif
+} // namespace
+
+void TapeHeadModel::setWideRegistersAllowed (bool allowed) noexcept
+{
+    wideRegistersAllowed.store (allowed, std::memory_order_relaxed);
+}
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+bool TapeHeadModel::hasWideRegisters() noexcept
+{
+    return processorHasWideRegisters && wideRegistersAllowed.load (std::memory_order_relaxed);
+}
+
+__attribute__ ((target ("avx"))) void TapeHeadModel::readRunWide (const juce::AudioBuffer<float>& tape,
+                                                                  const double* readPositions,
+                                                                  const double* positionSeconds,
+                                                                  const double* speeds, const float* wanderNoise,
+                                                                  int recordedLength, float* bandSums,
+                                                                  int numSamples) noexcept
+{
+    // readRun's loop with the two four-band registers of the bank and of the envelopes joined
+    // into one eight-lane register: every lane sees the same operations in the same order, and
+    // the band sum adds the two halves and then the lanes as the narrow path does.
+    static_assert (TapeBandFilterBank::numBands == 8 && TapeBandFilterBank::numVecs == 2, "two halves of four");
+
+    const auto length = tape.getNumSamples();
+    const auto* samples = tape.getReadPointer (0);
+    const auto step = inverseSampleRate;
+    auto phase = wobblePhase;
+    auto splice = spliceOffset;
+    auto lag = dropoutLag;
+    auto wanderNow = wander;
+    auto atRest = envelopesAtRest;
+
+    TapeBandFilterBank::Run bank (bandFilters);
+    const auto c0 = wideJoin (bank.c0), c1 = wideJoin (bank.c1), c2 = wideJoin (bank.c2), d1 = wideJoin (bank.d1),
+               d2 = wideJoin (bank.d2);
+    auto s1 = wideJoin (bank.s1), s2 = wideJoin (bank.s2);
+    auto envelope = _mm256_loadu_ps (laneEnvelope.data());
+    auto amounts = _mm256_loadu_ps (laneAmounts.data());
+    auto flutter = flutterSum, crinkle = crinkleSum, drag = dragSum, spliced = spliceSum, dropout = dropoutSum;
+    auto clear = decodedCellClear;
+
+    const auto zero = _mm256_set1_ps (0.0f), one = _mm256_set1_ps (1.0f), two = _mm256_set1_ps (2.0f),
+               tiny = _mm256_set1_ps (1.0e-30f), snapHigh = _mm256_set1_ps (1.0e-8f),
+               snapLow = _mm256_set1_ps (-1.0e-8f), threshold = _mm256_set1_ps (0.001f),
+               attack = _mm256_set1_ps (0.02f), hold = _mm256_set1_ps (0.98f),
+               tilts = _mm256_setr_ps (0.2f, -0.2f, 0.2f, -0.2f, 0.2f, -0.2f, 0.2f, -0.2f);
+    static const TapeDefectCell emptyCell{};
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto cellIndex = cellIndexFor (positionSeconds[i]);
+        phase += step;
+
+        if (phase > 1000.0)
+            phase -= 1000.0;
+
+        const auto& cell = cellIndex < (int)defects.size() ? defects[(size_t)cellIndex] : emptyCell;
+        const bool sameCell =
+            decodedCellValid
+            && _mm256_movemask_ps (_mm256_cmp_ps (_mm256_loadu_ps (cell.lanes), _mm256_loadu_ps (decodedCell.lanes),
+                                                  _CMP_EQ_OQ))
+                   == 0xff;
+
+        if (! sameCell)
+        {
+            decodeCell (cell);
+            amounts = _mm256_loadu_ps (laneAmounts.data());
+            flutter = flutterSum;
+            crinkle = crinkleSum;
+            drag = dragSum;
+            spliced = spliceSum;
+            dropout = dropoutSum;
+            clear = decodedCellClear;
+        }
+
+        const auto a = juce::jmax (std::abs (speeds[i]), 0.1);
+        double offset = 0.0;
+
+        if (flutter > 0.001f)
+            offset = std::sin (phase * 6.28318 * 28.0) * flutter * 10.0 * a;
+        else if (crinkle > 0.001f)
+            offset = -(a * crinkle * 2.5);
+
+        double spliceTarget = 0.0;
+
+        if (drag > 0.001f)
+            offset = -(a * drag * 1.5);
+        else if (spliced < -0.5f)
+            spliceTarget = 4.0;
+
+        splice += (spliceTarget - splice) * 0.05;
+        splice = std::abs (splice - spliceTarget) < 1.0e-12 ? spliceTarget : splice;
+        lag += ((dropout > 0.0f ? 2.0 * dropout : 0.0) - lag) * 0.0005;
+        lag = std::abs (lag) < 1.0e-12 ? 0.0 : lag;
+
+        const auto q = readPositions[i] + offset + splice - 20.0 * lag;
+        auto index = (int)q;
+        const auto frac = (float)(q - (double)index);
+
+        if (index >= length || index < 0)
+        {
+            index %= length;
+
+            if (index < 0)
+                index += length;
+        }
+
+        const auto current = samples[index];
+        const auto next = index + 1 == length ? samples[0] : samples[index + 1];
+        const auto x = current + (next - current) * frac;
+
+        wanderNow = stepWander (wanderNow, wanderNoise[i]);
+
+        if (recordedLength < 1)
+        {
+            bandSums[i] = 0.0f;
+            continue;
+        }
+
+        const auto input = _mm256_set1_ps (x);
+        auto out = _mm256_add_ps (_mm256_mul_ps (c0, input), s1);
+        out = _mm256_and_ps (out, _mm256_or_ps (_mm256_cmp_ps (out, snapHigh, _CMP_GT_OS),
+                                                _mm256_cmp_ps (out, snapLow, _CMP_LT_OS)));
+        const auto newV1 = _mm256_add_ps (_mm256_sub_ps (_mm256_mul_ps (c1, input), _mm256_mul_ps (d1, out)), s2);
+        const auto newV2 = _mm256_sub_ps (_mm256_mul_ps (c2, input), _mm256_mul_ps (d2, out));
+
+        if (atRest && clear)
+        {
+            s1 = newV1;
+            s2 = newV2;
+            bandSums[i] = wideBandSum (out) * 0.5f;
+            continue;
+        }
+
+        auto e = _mm256_add_ps (_mm256_mul_ps (amounts, attack), _mm256_mul_ps (envelope, hold));
+        e = _mm256_and_ps (e, _mm256_cmp_ps (wideAbsolute (e), tiny, _CMP_GT_OS));
+        envelope = e;
+        // The narrow path sums the envelopes' sizes: zero exactly when every lane is zero.
+        atRest = _mm256_movemask_ps (_mm256_cmp_ps (e, zero, _CMP_NEQ_UQ)) == 0;
+
+        const auto tilted = _mm256_add_ps (_mm256_set1_ps (wanderNow), tilts);
+        const auto gains = _mm256_max_ps (
+            zero, _mm256_sub_ps (_mm256_sub_ps (one, e), _mm256_mul_ps (_mm256_mul_ps (wideAbsolute (tilted), e), two)));
+        const auto run = _mm256_cmp_ps (gains, threshold, _CMP_GE_OS);
+        s1 = _mm256_add_ps (_mm256_and_ps (newV1, run), _mm256_andnot_ps (run, s1));
+        s2 = _mm256_add_ps (_mm256_and_ps (newV2, run), _mm256_andnot_ps (run, s2));
+        bandSums[i] = wideBandSum (_mm256_and_ps (_mm256_mul_ps (out, gains), run)) * 0.5f;
+    }
+
+    dragAmount = dragSum;
+    wobblePhase = phase;
+    spliceOffset = splice;
+    dropoutLag = lag;
+    wander = wanderNow;
+    envelopesAtRest = atRest;
+    wideSplit (s1, bank.s1);
+    wideSplit (s2, bank.s2);
+    bank.storeTo (bandFilters);
+    _mm256_storeu_ps (laneEnvelope.data(), envelope);
+}
+#endif
 
 float TapeHeadModel::finishSample (float bandSum, float hissTerm) noexcept
 {

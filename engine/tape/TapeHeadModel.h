@@ -120,6 +120,10 @@ public:
     void readRun (const juce::AudioBuffer<float>& tape, const double* readPositions, const double* positionSeconds,
                   const double* speeds, const float* wanderNoise, int recordedLength, float* bandSums,
                   int numSamples) noexcept;
+    /** readRun uses AVX registers for the band bank where the processor has them (the same
+        result either way); a test turns that off to run the narrow path too. */
+    static void setWideRegistersAllowed (bool allowed) noexcept;
+
     /** The hiss added to one sample. */
     static float getHissTerm (double speed, float hiss, float hissNoise) noexcept
     {
@@ -191,6 +195,16 @@ private:
     }
 
     void settleIdleRecordChain (float drive) noexcept;
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+    // readRun with the eight bands in one AVX register, on processors that have it: the same
+    // arithmetic lane by lane, without fused operations.
+    static bool hasWideRegisters() noexcept;
+    __attribute__ ((target ("avx"))) void readRunWide (const juce::AudioBuffer<float>& tape,
+                                                       const double* readPositions, const double* positionSeconds,
+                                                       const double* speeds, const float* wanderNoise,
+                                                       int recordedLength, float* bandSums, int numSamples) noexcept;
+#endif
     int cellIndexFor (double positionSeconds) const noexcept;
     void decodeCell (const TapeDefectCell& cell) noexcept;
     float getBandwidthCoefficient (float currentBandwidth) noexcept;

@@ -531,9 +531,13 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         {"direct write backwards, sound on sound", 0.5f, true, false, true, false, true, true, 0, false, true, 0, -1.0},
     };
 
+    // Both paths of the band bank: the eight bands in one wide register where the processor
+    // has one, and in two narrow ones.
+    for (const bool wide : {true, false})
     for (const auto& c : cases)
     {
-        SCOPED_TRACE (c.name);
+        SCOPED_TRACE (juce::String (c.name) + (wide ? ", wide registers" : ", narrow registers"));
+        TapeHeadModel::setWideRegistersAllowed (wide);
         auto reference = makeTrack (2.0);
         applyBlockSettings (reference, 3, 2.5f, 1.0f);
 
@@ -607,6 +611,8 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         for (int i = 0; i < reference.getAudio().getNumSamples(); ++i)
             ASSERT_EQ (expectedTape[i], actualTape[i]) << "tape sample " << i;
     }
+
+    TapeHeadModel::setWideRegistersAllowed (true);
 }
 
 TEST (TapeTrackBlock, AGroupGivesEveryTrackExactlyWhatItsOwnRunGives)
