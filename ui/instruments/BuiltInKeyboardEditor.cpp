@@ -6,6 +6,7 @@
 #include "instruments/BuiltInInstruments.h"
 #include "instruments/StageKeyboardEngine.h"
 #include "ui/instruments/EmbeddedInstrumentKeyboard.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/instruments/InstrumentPresetMenu.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/looks/LookFonts.h"
@@ -280,44 +281,18 @@ void BuiltInKeyboardEditor::applyPresetXml (const juce::XmlElement& xml)
 //==============================================================================
 void BuiltInKeyboardEditor::learnButtonClicked()
 {
-    if (learnButton.getToggleState())
-    {
-        glassPane.setVisible (true);
-        learnButton.toFront (false);
-        return;
-    }
-
-    processor->clearMidiLearnTarget();
-    glassPane.setVisible (false);
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = nullptr;
-    repaint();
+    InstrumentLearnMode::learnButtonClicked (*processor, learnButton, glassPane, learnTarget, *this);
 }
 
 void BuiltInKeyboardEditor::learnControl (const juce::MouseEvent& e)
 {
-    glassPane.setVisible (false);
-    auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
-    glassPane.setVisible (true);
-
-    // A knob's value box is part of the knob for the user, as in the other instrument panels.
-    for (auto& knob : knobs)
-        if (found != nullptr && knob.isParentOf (found))
-            found = &knob;
-
-    // Only this panel's own controls: the keyboard strip's buttons and another window's controls
-    // carry IDs too, but no instrument setting behind them.
-    if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton
-        || ! isParentOf (found) || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
+    // The keyboard strip's buttons carry IDs too, but no instrument setting behind them.
+    auto* found = InstrumentLearnMode::controlUnder (*this, glassPane, e);
+    if (found == nullptr || slot == nullptr || found == &learnButton
+        || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
         return;
 
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = found;
-    found->repaint();
-    repaint();
-    processor->setMidiLearnTarget (BuiltInInstruments::makeMidiLearnId (slot->builtInType, found->getComponentID()));
+    InstrumentLearnMode::arm (*processor, *found, slot->builtInType, learnTarget, *this);
 }
 
 void BuiltInKeyboardEditor::kbdButtonClicked()
@@ -372,22 +347,7 @@ void BuiltInKeyboardEditor::focusLost (FocusChangeType cause)
 
 void BuiltInKeyboardEditor::timerCallback()
 {
-    if (processor->midiLearnArmed.load())
-    {
-        learnWasArmed = true;
-        if (! learnButton.getToggleState())
-            learnButton.setToggleState (true, juce::dontSendNotification);
-    }
-    else if (learnWasArmed)
-    {
-        // The controller is bound. The pane stays up, so the next press picks another target.
-        learnWasArmed = false;
-        learnButton.setToggleState (false, juce::dontSendNotification);
-        if (auto* old = learnTarget.getComponent())
-            old->repaint();
-        learnTarget = nullptr;
-        repaint();
-    }
+    InstrumentLearnMode::followProcessor (*processor, learnButton, learnWasArmed, learnTarget, *this);
 
     if (! hasEngine())
         return;

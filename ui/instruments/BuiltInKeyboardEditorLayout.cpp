@@ -1,6 +1,7 @@
 // The stage keyboard panel's layout, painting and theme.
 
 #include "ui/instruments/BuiltInKeyboardEditor.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 
 #include "ui/looks/LookFonts.h"
 #include "ui/looks/ModernLookAndFeel.h"
@@ -93,16 +94,7 @@ void BuiltInKeyboardEditor::paint (juce::Graphics& g)
 
 void BuiltInKeyboardEditor::paintOverChildren (juce::Graphics& g)
 {
-    auto* target = learnTarget.getComponent();
-    if (target == nullptr || ! processor->midiLearnArmed.load())
-        return;
-
-    auto area = getLocalArea (target, target->getLocalBounds()).reduced (2);
-    area.setSize (juce::jmax (0, area.getWidth()), juce::jmax (0, area.getHeight()));
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0xcc));
-    g.drawRoundedRectangle (area.toFloat(), 6.0f, 2.0f);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0x33));
-    g.fillRoundedRectangle (area.toFloat(), 6.0f);
+    InstrumentLearnMode::paintTargetFrame (g, *processor, learnTarget, *this);
 }
 
 void BuiltInKeyboardEditor::parentHierarchyChanged()

@@ -7,6 +7,7 @@
 #include "instruments/RhythmEngine.h"
 #include "ui/instruments/BuiltInRhythmEditorIds.h"
 #include "ui/instruments/DrumPadsWindow.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/instruments/RhythmBreakoutWindow.h"
 #include "ui/looks/LookFonts.h"
 
@@ -127,7 +128,7 @@ RhythmEngine* BuiltInRhythmEditor::getEngine() const noexcept
 juce::String BuiltInRhythmEditor::learnIdFor (const juce::String& componentId) const
 {
     const int type = slot != nullptr ? slot->builtInType : BuiltInInstruments::RhythmMachine;
-    return juce::String (BuiltInInstruments::midiLearnPrefix) + juce::String (type) + "_" + componentId;
+    return BuiltInInstruments::makeMidiLearnId (type, componentId);
 }
 
 juce::Array<juce::Slider*> BuiltInRhythmEditor::getKnobs()
@@ -413,65 +414,22 @@ void BuiltInRhythmEditor::openPads()
 //==============================================================================
 void BuiltInRhythmEditor::learnClicked()
 {
-    if (learnButton.getToggleState())
-    {
-        glassPane.setVisible (true);
-        learnButton.toFront (false);
-        return;
-    }
-
-    processor.clearMidiLearnTarget();
-    glassPane.setVisible (false);
-    if (auto* target = learnTarget.getComponent())
-    {
-        target->repaint();
-        learnTarget = nullptr;
-    }
-    repaint();
+    InstrumentLearnMode::learnButtonClicked (processor, learnButton, glassPane, learnTarget, *this);
 }
 
 void BuiltInRhythmEditor::learnControl (const juce::MouseEvent& e)
 {
-    glassPane.setVisible (false);
-    auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
-    glassPane.setVisible (true);
-
-    // A knob's value box is part of the knob: learn the control that carries the ID.
-    while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
-        found = found->getParentComponent();
-
-    if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton)
+    auto* found = InstrumentLearnMode::controlUnder (*this, glassPane, e);
+    if (found == nullptr || slot == nullptr || found == &learnButton)
         return;
 
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = found;
-    found->repaint();
-    repaint();
-
-    processor.setMidiLearnTarget (learnIdFor (found->getComponentID()));
+    InstrumentLearnMode::arm (processor, *found, slot->builtInType, learnTarget, *this);
 }
 
 //==============================================================================
 void BuiltInRhythmEditor::timerCallback()
 {
-    if (processor.midiLearnArmed.load())
-    {
-        learnWasArmed = true;
-        if (! learnButton.getToggleState())
-            learnButton.setToggleState (true, juce::dontSendNotification);
-    }
-    else if (learnWasArmed)
-    {
-        learnWasArmed = false;
-        learnButton.setToggleState (false, juce::dontSendNotification);
-        if (auto* target = learnTarget.getComponent())
-        {
-            target->repaint();
-            learnTarget = nullptr;
-        }
-        repaint();
-    }
+    InstrumentLearnMode::followProcessor (processor, learnButton, learnWasArmed, learnTarget, *this);
 
     auto* e = getEngine();
     if (e == nullptr)

@@ -3,6 +3,7 @@
 #include "ui/instruments/BuiltInRhythmEditor.h"
 
 #include "ui/instruments/BuiltInRhythmEditorIds.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/looks/LookFonts.h"
 #include "ui/looks/LookImages.h"
 #include "ui/looks/ModernLookAndFeel.h"
@@ -202,15 +203,7 @@ void BuiltInRhythmEditor::paintOverChildren (juce::Graphics& g)
 {
     auto* modern = ModernLookAndFeel::getDefault();
 
-    if (processor.midiLearnArmed.load())
-        if (auto* target = learnTarget.getComponent())
-        {
-            const auto area = getLocalArea (target, target->getLocalBounds()).reduced (2).toFloat();
-            g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0xcc));
-            g.drawRoundedRectangle (area, 6.0f, 2.0f);
-            g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0x33));
-            g.fillRoundedRectangle (area, 6.0f);
-        }
+    InstrumentLearnMode::paintTargetFrame (g, processor, learnTarget, *this);
 
     if (juce::isPositiveAndBelow (shownStep, numSteps) && stepButtons.size() == numVoices * numSteps)
     {

@@ -2,6 +2,7 @@
 
 #include "instruments/TannerinEngine.h"
 #include "ui/instruments/InstrumentKnobText.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/instruments/InstrumentPresetMenu.h"
 #include "ui/instruments/SlideKeyboardPicture.h"
 #include "ui/instruments/TannerinBreakoutWindow.h"
@@ -346,21 +347,7 @@ void BuiltInTannerinEditor::openPerformanceWindow()
 //==============================================================================
 void BuiltInTannerinEditor::timerCallback()
 {
-    if (processor.midiLearnArmed.load())
-    {
-        learnWasArmed = true;
-        if (! learnButton.getToggleState())
-            learnButton.setToggleState (true, juce::dontSendNotification);
-    }
-    else if (learnWasArmed)
-    {
-        learnWasArmed = false;
-        learnButton.setToggleState (false, juce::dontSendNotification);
-        if (auto* old = learnTarget.getComponent())
-            old->repaint();
-        learnTarget = nullptr;
-        repaint();
-    }
+    InstrumentLearnMode::followProcessor (processor, learnButton, learnWasArmed, learnTarget, *this);
 
     auto* e = engine();
     if (e == nullptr)

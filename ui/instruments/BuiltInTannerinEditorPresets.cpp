@@ -2,6 +2,7 @@
 
 #include "instruments/TannerinEngine.h"
 #include "ui/instruments/InstrumentPresetMenu.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/instruments/TannerinIds.h"
 
 // Presets and MIDI learn of the slide editor.
@@ -118,19 +119,7 @@ void BuiltInTannerinEditor::showPresets()
 //==============================================================================
 void BuiltInTannerinEditor::learnClicked()
 {
-    if (learnButton.getToggleState())
-    {
-        glassPane.setVisible (true);
-        learnButton.toFront (false);
-        return;
-    }
-
-    processor.clearMidiLearnTarget();
-    glassPane.setVisible (false);
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = nullptr;
-    repaint();
+    InstrumentLearnMode::learnButtonClicked (processor, learnButton, glassPane, learnTarget, *this);
 }
 
 void BuiltInTannerinEditor::learnControl (const juce::MouseEvent& event)
@@ -150,23 +139,10 @@ void BuiltInTannerinEditor::learnControl (const juce::MouseEvent& event)
         || found == &learnButton)
         return;
 
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = found;
-    found->repaint();
-    repaint();
-    processor.setMidiLearnTarget ("INST_" + juce::String (slot->builtInType) + "_" + found->getComponentID());
+    InstrumentLearnMode::arm (processor, *found, slot->builtInType, learnTarget, *this);
 }
 
 void BuiltInTannerinEditor::paintOverChildren (juce::Graphics& g)
 {
-    auto* target = learnTarget.getComponent();
-    if (! processor.midiLearnArmed.load() || target == nullptr)
-        return;
-
-    const auto bounds = getLocalArea (target, target->getLocalBounds()).reduced (2).toFloat();
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0xcc));
-    g.drawRoundedRectangle (bounds, 6.0f, 2.0f);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)0x33));
-    g.fillRoundedRectangle (bounds, 6.0f);
+    InstrumentLearnMode::paintTargetFrame (g, processor, learnTarget, *this);
 }

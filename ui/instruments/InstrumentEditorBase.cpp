@@ -3,6 +3,7 @@
 #include "instruments/BuiltInInstruments.h"
 #include "storage/InstrumentXml.h"
 #include "ui/instruments/InstrumentKnobText.h"
+#include "ui/instruments/InstrumentLearnMode.h"
 #include "ui/instruments/InstrumentPresetMenu.h"
 #include "ui/instruments/InstrumentUiState.h"
 #include "ui/looks/LookFonts.h"
@@ -213,25 +214,7 @@ void InstrumentEditorBase::refreshControls (bool evenWhileHeld)
 
 void InstrumentEditorBase::timerCallback()
 {
-    if (processor.midiLearnArmed.load())
-    {
-        learnWasArmed = true;
-        if (! learnButton.getToggleState())
-            learnButton.setToggleState (true, juce::dontSendNotification);
-    }
-    else if (learnWasArmed)
-    {
-        // The processor bound a controller (or learning was cleared): the pane stays, so the
-        // next click picks another control.
-        learnWasArmed = false;
-        learnButton.setToggleState (false, juce::dontSendNotification);
-        if (auto* target = learnTarget.getComponent())
-        {
-            target->repaint();
-            learnTarget = nullptr;
-        }
-        repaint();
-    }
+    InstrumentLearnMode::followProcessor (processor, learnButton, learnWasArmed, learnTarget, *this);
 
     if (hasEngine())
         refreshControls (false);
@@ -259,21 +242,7 @@ void InstrumentEditorBase::applyPresetXml (const juce::XmlElement& xml)
 //==============================================================================
 void InstrumentEditorBase::learnButtonClicked()
 {
-    if (learnButton.getToggleState())
-    {
-        glassPane.setVisible (true);
-        learnButton.toFront (false);
-        return;
-    }
-
-    processor.clearMidiLearnTarget();
-    glassPane.setVisible (false);
-    if (auto* target = learnTarget.getComponent())
-    {
-        target->repaint();
-        learnTarget = nullptr;
-    }
-    repaint();
+    InstrumentLearnMode::learnButtonClicked (processor, learnButton, glassPane, learnTarget, *this);
 }
 
 void InstrumentEditorBase::learnControl (const juce::MouseEvent& e)
@@ -281,43 +250,19 @@ void InstrumentEditorBase::learnControl (const juce::MouseEvent& e)
     if (! hasEngine())
         return;
 
-    glassPane.setVisible (false);
-    auto* found = juce::Desktop::getInstance().findComponentAt (e.getScreenPosition());
-    glassPane.setVisible (true);
-
-    // The click lands on a control's own parts (a choice box's text, a knob's value box), which
-    // carry no ID: it counts for the control they belong to. Captions and header buttons sit on
-    // the editor itself and stay unlearnable.
-    while (found != nullptr && found != this && found->getComponentID().isEmpty() && isParentOf (found))
-        found = found->getParentComponent();
-
-    // Only this panel's own controls: the keyboard strip's buttons and piano carry IDs too, but
-    // no instrument setting behind them.
-    if (found == nullptr || found->getComponentID().isEmpty() || slot == nullptr || found == &learnButton
-        || ! isParentOf (found) || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
+    // Captions and header buttons sit on the editor itself and stay unlearnable; the keyboard
+    // strip's buttons and piano carry IDs too, but no instrument setting behind them.
+    auto* found = InstrumentLearnMode::controlUnder (*this, glassPane, e);
+    if (found == nullptr || slot == nullptr || found == &learnButton
+        || (keyboard != nullptr && (found == keyboard.get() || keyboard->isParentOf (found))))
         return;
 
-    if (auto* old = learnTarget.getComponent())
-        old->repaint();
-    learnTarget = found;
-    found->repaint();
-    repaint();
-
-    processor.setMidiLearnTarget (juce::String (BuiltInInstruments::midiLearnPrefix) +
-                                  juce::String (slot->builtInType) + "_" + found->getComponentID());
+    InstrumentLearnMode::arm (processor, *found, slot->builtInType, learnTarget, *this);
 }
 
 void InstrumentEditorBase::paintOverChildren (juce::Graphics& g)
 {
-    auto* target = learnTarget.getComponent();
-    if (target == nullptr || ! processor.midiLearnArmed.load())
-        return;
-
-    const auto area = getLocalArea (target, target->getLocalBounds()).reduced (2).toFloat();
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)204));
-    g.drawRoundedRectangle (area, 6.0f, 2.0f);
-    g.setColour (juce::Colours::white.withAlpha ((juce::uint8)51));
-    g.fillRoundedRectangle (area, 6.0f);
+    InstrumentLearnMode::paintTargetFrame (g, processor, learnTarget, *this);
 }
 
 //==============================================================================
