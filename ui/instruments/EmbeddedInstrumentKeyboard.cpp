@@ -8,17 +8,6 @@ namespace
 {
 constexpr int noteChannel = 1;
 
-juce::String keySizeText (float width)
-{
-    if (width < 40.0f)
-        return "Key Size: S";
-    if (width < 60.0f)
-        return "Key Size: M";
-    if (width < 80.0f)
-        return "Key Size: L";
-    return "Key Size: XL";
-}
-
 const juce::String& unlockedText = MusicalTypingPadlock::unlockedText();
 const juce::String& lockedText = MusicalTypingPadlock::lockedText();
 } // namespace
@@ -70,7 +59,7 @@ EmbeddedInstrumentKeyboard::EmbeddedInstrumentKeyboard (TavrelDelayAudioProcesso
     keyboardComponent.setComponentID (keysId);
     keyboardComponent.setAvailableRange (0, 127);
     keyboardComponent.setKeyWidth ((float)InstrumentUiState::keyWidth);
-    keySizeButton.setButtonText (keySizeText (keyboardComponent.getKeyWidth()));
+    keySizeButton.setButtonText (MusicalTypingKeys::keySizeText (keyboardComponent.getKeyWidth()));
     keyboardComponent.setBlackNoteLengthProportion (0.6f);
     // A click on a key gives the focus to the strip, so typing goes on at the strip's octave
     // and to its slot rather than through the piano's own key map.
@@ -142,17 +131,15 @@ void EmbeddedInstrumentKeyboard::updateDisplay()
     processor.keyboardOctave.store (octave);
     processor.keyboardVelocity.store (velocity);
 
-    // Narrow keys show one octave more on the left, so the typed octave stays in view.
-    const int lowest = keyboardComponent.getKeyWidth() < 50.0f ? (octave - 1) * 12 + 12 : octave * 12 + 12;
-    keyboardComponent.setLowestVisibleKey (juce::jmax (0, lowest));
+    keyboardComponent.setLowestVisibleKey (MusicalTypingKeys::lowestVisibleKey (octave, keyboardComponent.getKeyWidth()));
 }
 
 void EmbeddedInstrumentKeyboard::cycleKeySize()
 {
     const float width = keyboardComponent.getKeyWidth();
-    const int next = width < 40.0f ? 55 : width < 60.0f ? 75 : width < 80.0f ? 95 : 35;
+    const int next = MusicalTypingKeys::nextKeyWidth (width);
     keyboardComponent.setKeyWidth ((float)next);
-    keySizeButton.setButtonText (keySizeText ((float)next));
+    keySizeButton.setButtonText (MusicalTypingKeys::keySizeText ((float)next));
     InstrumentUiState::keyWidth = next;
     updateDisplay();
 }

@@ -43,6 +43,27 @@ int velocityDisplayValue (float velocity) noexcept
     return (int)std::nearbyint ((double)velocity * 127.0);
 }
 
+juce::String keySizeText (float keyWidth)
+{
+    if (keyWidth < 40.0f)
+        return "Key Size: S";
+    if (keyWidth < 60.0f)
+        return "Key Size: M";
+    if (keyWidth < 80.0f)
+        return "Key Size: L";
+    return "Key Size: XL";
+}
+
+int nextKeyWidth (float keyWidth) noexcept
+{
+    return keyWidth < 40.0f ? 55 : keyWidth < 60.0f ? 75 : keyWidth < 80.0f ? 95 : 35;
+}
+
+int lowestVisibleKey (int octave, float keyWidth) noexcept
+{
+    return juce::jmax (0, (keyWidth < 50.0f ? octave : octave + 1) * 12);
+}
+
 bool isCharacterKeyDown (int character)
 {
     return juce::KeyPress::isKeyCurrentlyDown (character);

@@ -34,6 +34,13 @@ float stepVelocity (float velocity, int direction) noexcept;
 /** The velocity as the 0..127 value shown beside its steppers. */
 int velocityDisplayValue (float velocity) noexcept;
 
+/** The key sizes S, M, L and XL of the on-screen keyboards, as white-key widths: the text of
+    the size button, the width after a click on it, and the lowest key shown for an octave
+    (narrow keys show one octave more on the left, so the typed octave stays in view). */
+juce::String keySizeText (float keyWidth);
+int nextKeyWidth (float keyWidth) noexcept;
+int lowestVisibleKey (int octave, float keyWidth) noexcept;
+
 /** Asks the system whether the physical key of a character is down now; held notes end by it,
     since the key-up event may go to another window. */
 using KeyDownQuery = std::function<bool (int character)>;

@@ -8,17 +8,6 @@ namespace
 {
 constexpr int noteChannel = 1;
 
-juce::String keySizeText (float width)
-{
-    if (width < 40.0f)
-        return "Key Size: S";
-    if (width < 60.0f)
-        return "Key Size: M";
-    if (width < 80.0f)
-        return "Key Size: L";
-    return "Key Size: XL";
-}
-
 const juce::String& unlockedText = MusicalTypingPadlock::unlockedText();
 const juce::String& lockedText = MusicalTypingPadlock::lockedText();
 } // namespace
@@ -79,7 +68,7 @@ MusicalTypingWindow::MusicalTypingWindow (TavrelDelayAudioProcessor& owner)
     processor.keyboardVelocity.store (velocity);
     setAlwaysOnTop (true);
     keyboard.setKeyWidth ((float)InstrumentUiState::keyWidth);
-    keySizeButton.setButtonText (keySizeText (keyboard.getKeyWidth()));
+    keySizeButton.setButtonText (MusicalTypingKeys::keySizeText (keyboard.getKeyWidth()));
     keyboard.setBlackNoteLengthProportion (0.6f);
     content->addAndMakeVisible (keyboard);
     updateOctaveVelocity();
@@ -206,19 +195,15 @@ void MusicalTypingWindow::updateOctaveVelocity()
     processor.keyboardOctave.store (octave);
     processor.keyboardVelocity.store (velocity);
 
-    // Narrow keys show one octave more on the left, so the typed octave stays in view.
-    int lowest = (octave + 1) * 12;
-    if (keyboard.getKeyWidth() < 50.0f)
-        lowest -= 12;
-    keyboard.setLowestVisibleKey (juce::jmax (0, lowest));
+    keyboard.setLowestVisibleKey (MusicalTypingKeys::lowestVisibleKey (octave, keyboard.getKeyWidth()));
 }
 
 void MusicalTypingWindow::cycleKeySize()
 {
     const float width = keyboard.getKeyWidth();
-    const int next = width < 40.0f ? 55 : width < 60.0f ? 75 : width < 80.0f ? 95 : 35;
+    const int next = MusicalTypingKeys::nextKeyWidth (width);
     keyboard.setKeyWidth ((float)next);
-    keySizeButton.setButtonText (keySizeText ((float)next));
+    keySizeButton.setButtonText (MusicalTypingKeys::keySizeText ((float)next));
     InstrumentUiState::keyWidth = next;
     updateOctaveVelocity();
 }
