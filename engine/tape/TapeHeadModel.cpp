@@ -34,6 +34,55 @@ constexpr FormatEq formatEqs[] = {
 };
 
 constexpr float twoPi = 6.28318f;
+
+/** The read offset the decoded defects give at a tape speed, after one step of the splice thump
+    and the dropout lag towards their targets: the step every read path takes, in one order. */
+inline double defectOffset (double phase, double speed, float flutter, float crinkle, float drag, float spliced,
+                            float dropout, double& splice, double& lag) noexcept
+{
+    const auto a = juce::jmax (std::abs (speed), 0.1);
+    double offset = 0.0;
+
+    if (flutter > 0.001f)
+        offset = std::sin (phase * 6.28318 * 28.0) * flutter * 10.0 * a;
+    else if (crinkle > 0.001f)
+        offset = -(a * crinkle * 2.5);
+
+    double spliceTarget = 0.0;
+
+    if (drag > 0.001f)
+        offset = -(a * drag * 1.5);
+    else if (spliced < -0.5f)
+        spliceTarget = 4.0;
+
+    // Both drift towards their targets for ever: snap the last traces to zero so that they
+    // never decay into denormal numbers, whatever the calling thread's floating-point mode.
+    splice += (spliceTarget - splice) * 0.05;
+    splice = std::abs (splice - spliceTarget) < 1.0e-12 ? spliceTarget : splice;
+    lag += ((dropout > 0.0f ? 2.0 * dropout : 0.0) - lag) * 0.0005;
+    lag = std::abs (lag) < 1.0e-12 ? 0.0 : lag;
+
+    return offset;
+}
+
+/** The tape at a fractional position, wrapped onto the loop and linearly interpolated. */
+inline float interpolatedTape (const float* samples, int length, double q) noexcept
+{
+    auto index = (int)q;
+    const auto frac = (float)(q - (double)index);
+
+    if (index >= length || index < 0)
+    {
+        index %= length;
+
+        if (index < 0)
+            index += length;
+    }
+
+    const auto current = samples[index];
+    const auto next = index + 1 == length ? samples[0] : samples[index + 1];
+    return current + (next - current) * frac;
+}
 } // namespace
 
 float TapeHeadModel::getBandCentreFrequency (int band) noexcept
@@ -413,51 +462,15 @@ double TapeHeadModel::advanceDefects (double positionSeconds, double speed) noex
     if (! sameCell)
         decodeCell (cell);
 
-    const auto a = juce::jmax (std::abs (speed), 0.1);
-    double offset = 0.0;
-
-    if (flutterSum > 0.001f)
-        offset = std::sin (wobblePhase * 6.28318 * 28.0) * flutterSum * 10.0 * a;
-    else if (crinkleSum > 0.001f)
-        offset = -(a * crinkleSum * 2.5);
-
     dragAmount = dragSum;
-    double spliceTarget = 0.0;
-
-    if (dragSum > 0.001f)
-        offset = -(a * dragSum * 1.5);
-    else if (spliceSum < -0.5f)
-        spliceTarget = 4.0;
-
-    // Both drift towards their targets for ever: snap the last traces to zero so that they
-    // never decay into denormal numbers, whatever the calling thread's floating-point mode.
-    spliceOffset += (spliceTarget - spliceOffset) * 0.05;
-    spliceOffset = std::abs (spliceOffset - spliceTarget) < 1.0e-12 ? spliceTarget : spliceOffset;
-    dropoutLag += ((dropoutSum > 0.0f ? 2.0 * dropoutSum : 0.0) - dropoutLag) * 0.0005;
-    dropoutLag = std::abs (dropoutLag) < 1.0e-12 ? 0.0 : dropoutLag;
-
-    return offset;
+    return defectOffset (wobblePhase, speed, flutterSum, crinkleSum, dragSum, spliceSum, dropoutSum, spliceOffset,
+                         dropoutLag);
 }
 
 float TapeHeadModel::readTape (const juce::AudioBuffer<float>& tape, double readPosition, double offset) const noexcept
 {
-    const auto length = tape.getNumSamples();
-    const auto* samples = tape.getReadPointer (0);
-    const auto q = readPosition + offset + spliceOffset - 20.0 * dropoutLag;
-    auto i = (int)q;
-    const auto frac = (float)(q - (double)i);
-
-    if (i >= length || i < 0)
-    {
-        i %= length;
-
-        if (i < 0)
-            i += length;
-    }
-
-    const auto current = samples[i];
-    const auto next = i + 1 == length ? samples[0] : samples[i + 1];
-    return current + (next - current) * frac;
+    return interpolatedTape (tape.getReadPointer (0), tape.getNumSamples(),
+                             readPosition + offset + spliceOffset - 20.0 * dropoutLag);
 }
 
 float TapeHeadModel::filterBands (float x, float wanderNoise, int recordedLength) noexcept
@@ -585,42 +598,10 @@ void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double*
             loadDecoded();
         }
 
-        const auto a = juce::jmax (std::abs (speeds[i]), 0.1);
-        double offset = 0.0;
-
-        if (flutter > 0.001f)
-            offset = std::sin (phase * 6.28318 * 28.0) * flutter * 10.0 * a;
-        else if (crinkle > 0.001f)
-            offset = -(a * crinkle * 2.5);
-
-        double spliceTarget = 0.0;
-
-        if (drag > 0.001f)
-            offset = -(a * drag * 1.5);
-        else if (spliced < -0.5f)
-            spliceTarget = 4.0;
-
-        splice += (spliceTarget - splice) * 0.05;
-        splice = std::abs (splice - spliceTarget) < 1.0e-12 ? spliceTarget : splice;
-        lag += ((dropout > 0.0f ? 2.0 * dropout : 0.0) - lag) * 0.0005;
-        lag = std::abs (lag) < 1.0e-12 ? 0.0 : lag;
+        const auto offset = defectOffset (phase, speeds[i], flutter, crinkle, drag, spliced, dropout, splice, lag);
 
         // readTape
-        const auto q = readPositions[i] + offset + splice - 20.0 * lag;
-        auto index = (int)q;
-        const auto frac = (float)(q - (double)index);
-
-        if (index >= length || index < 0)
-        {
-            index %= length;
-
-            if (index < 0)
-                index += length;
-        }
-
-        const auto current = samples[index];
-        const auto next = index + 1 == length ? samples[0] : samples[index + 1];
-        const auto x = current + (next - current) * frac;
+        const auto x = interpolatedTape (samples, length, readPositions[i] + offset + splice - 20.0 * lag);
 
         // filterBands
         wanderNow = stepWander (wanderNow, wanderNoise[i]);
@@ -790,41 +771,9 @@ __attribute__ ((target ("avx"))) void TapeHeadModel::readRunWide (const juce::Au
             clear = decodedCellClear;
         }
 
-        const auto a = juce::jmax (std::abs (speeds[i]), 0.1);
-        double offset = 0.0;
+        const auto offset = defectOffset (phase, speeds[i], flutter, crinkle, drag, spliced, dropout, splice, lag);
 
-        if (flutter > 0.001f)
-            offset = std::sin (phase * 6.28318 * 28.0) * flutter * 10.0 * a;
-        else if (crinkle > 0.001f)
-            offset = -(a * crinkle * 2.5);
-
-        double spliceTarget = 0.0;
-
-        if (drag > 0.001f)
-            offset = -(a * drag * 1.5);
-        else if (spliced < -0.5f)
-            spliceTarget = 4.0;
-
-        splice += (spliceTarget - splice) * 0.05;
-        splice = std::abs (splice - spliceTarget) < 1.0e-12 ? spliceTarget : splice;
-        lag += ((dropout > 0.0f ? 2.0 * dropout : 0.0) - lag) * 0.0005;
-        lag = std::abs (lag) < 1.0e-12 ? 0.0 : lag;
-
-        const auto q = readPositions[i] + offset + splice - 20.0 * lag;
-        auto index = (int)q;
-        const auto frac = (float)(q - (double)index);
-
-        if (index >= length || index < 0)
-        {
-            index %= length;
-
-            if (index < 0)
-                index += length;
-        }
-
-        const auto current = samples[index];
-        const auto next = index + 1 == length ? samples[0] : samples[index + 1];
-        const auto x = current + (next - current) * frac;
+        const auto x = interpolatedTape (samples, length, readPositions[i] + offset + splice - 20.0 * lag);
 
         wanderNow = stepWander (wanderNow, wanderNoise[i]);
 
