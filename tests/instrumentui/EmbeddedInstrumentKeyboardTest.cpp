@@ -124,6 +124,22 @@ TEST_F (StripTest, NoteKeysPlayAtTheOctaveInEitherCase)
     EXPECT_EQ (EmbeddedInstrumentKeyboard::keyToNoteOffset ('b'), -1);
 }
 
+TEST_F (StripTest, CtrlAndAltKeysAreLeftToTheWindowsShortcuts)
+{
+    auto strip = makeStrip();
+    const auto octave = strip->getOctave();
+
+    for (const int mods : {(int) juce::ModifierKeys::ctrlModifier, (int) juce::ModifierKeys::altModifier,
+                           juce::ModifierKeys::ctrlModifier | juce::ModifierKeys::shiftModifier})
+        for (const juce::juce_wchar c : {'s', 'a', 'z', 'x', 'c'})
+            EXPECT_FALSE (strip->keyPressed (juce::KeyPress ((int)c, juce::ModifierKeys (mods), c))) << (char)c;
+
+    EXPECT_TRUE (log.ons.empty());
+    EXPECT_EQ (strip->getOctave(), octave);
+    EXPECT_TRUE (strip->keyPressed (juce::KeyPress ('a', juce::ModifierKeys::shiftModifier, 'A')));
+    EXPECT_EQ (log.ons.size(), 1u);
+}
+
 TEST_F (StripTest, AHeldKeyPlaysOnceAndEndsWhenItsKeyIsUp)
 {
     auto strip = makeStrip (1);

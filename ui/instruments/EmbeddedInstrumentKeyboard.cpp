@@ -174,6 +174,11 @@ void EmbeddedInstrumentKeyboard::setFocusLock (bool locked)
 
 bool EmbeddedInstrumentKeyboard::keyPressed (const juce::KeyPress& key)
 {
+    // Ctrl and Alt keys are the window's shortcuts (Ctrl+S saves, Ctrl+Z undoes), never notes.
+    const auto mods = key.getModifiers();
+    if (mods.isCtrlDown() || mods.isAltDown() || mods.isCommandDown())
+        return false;
+
     const int code = key.getKeyCode();
     switch (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar)code))
     {
