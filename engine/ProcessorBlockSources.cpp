@@ -84,6 +84,38 @@ void TavrelDelayAudioProcessor::handOverAuxBuses (int numSamples) noexcept
 }
 
 //==============================================================================
+void TavrelDelayAudioProcessor::routeKeyboardEvents (const juce::MidiBuffer& keyboard, int target) noexcept
+{
+    // A note begins at the slot the keyboards play now and ends where it began: moving the
+    // target while a key is down must not leave the first instrument holding the note.
+    int event = 0;
+
+    for (const auto metadata : keyboard)
+    {
+        if (event >= (int)keyboardEventSlots.size())
+            break;
+
+        auto to = target;
+        const auto status = metadata.numBytes >= 3 ? metadata.data[0] & 0xf0 : 0;
+
+        if (status == 0x80 || status == 0x90)
+        {
+            auto& slot = keyboardNoteSlots[(size_t)(metadata.data[0] & 0x0f)][(size_t)(metadata.data[1] & 0x7f)];
+            const bool begins = status == 0x90 && metadata.data[2] > 0;
+
+            if (begins)
+                slot = (juce::int8)juce::jlimit (-1, 127, target);
+            else if (slot != noSlot)
+                to = slot;
+
+            if (! begins)
+                slot = noSlot;
+        }
+
+        keyboardEventSlots[(size_t)event++] = to;
+    }
+}
+
 void TavrelDelayAudioProcessor::renderInstrumentSlots() noexcept
 {
     const auto n = block.numSamples;
@@ -95,6 +127,7 @@ void TavrelDelayAudioProcessor::renderInstrumentSlots() noexcept
     keyboardNotes.drainInto (keyboard);
 
     const auto keyboardTarget = keyboardTargetSlot.load();
+    routeKeyboardEvents (keyboard, keyboardTarget);
     const bool rolling = block.rolling;
     auto& midi = block.slotMidi;
 
@@ -132,8 +165,16 @@ void TavrelDelayAudioProcessor::renderInstrumentSlots() noexcept
             }
         }
 
-        if (keyboardTarget == -1 || keyboardTarget == s)
-            midi.addEvents (keyboard, 0, -1, 0);
+        int event = 0;
+
+        for (const auto metadata : keyboard)
+        {
+            const auto to = event < (int)keyboardEventSlots.size() ? keyboardEventSlots[(size_t)event] : keyboardTarget;
+            ++event;
+
+            if (to == -1 || to == s)
+                midi.addEvent (metadata.data, metadata.numBytes, metadata.samplePosition);
+        }
 
         if (plugin != nullptr)
         {

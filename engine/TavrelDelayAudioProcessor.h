@@ -952,6 +952,20 @@ private:
     KeyboardNoteQueue keyboardNotes{keyboardState};
     BlockState block;
 
+    /** Where each keyboard note went when it began (a slot, -1 for every slot, noSlot while
+        silent), so that its end reaches the same instrument after the target has moved. */
+    static constexpr juce::int8 noSlot = -2;
+    std::array<std::array<juce::int8, 128>, 16> keyboardNoteSlots = []
+    {
+        std::array<std::array<juce::int8, 128>, 16> silent{};
+        for (auto& channel : silent)
+            channel.fill (noSlot);
+        return silent;
+    }();
+    /** The slot each of this block's keyboard events goes to, in the buffer's order. */
+    std::array<int, 512> keyboardEventSlots{};
+    void routeKeyboardEvents (const juce::MidiBuffer& keyboard, int target) noexcept;
+
     // Control stage.
     void takeParameterSnapshot() noexcept;
     void updateScrub() noexcept;

@@ -326,6 +326,34 @@ TEST_F (SourcesTest, KeyboardNotesReachTheTargetSlotOrEverySlot)
     EXPECT_GT (level (0), 1.0e-3f);
 }
 
+TEST_F (SourcesTest, AKeyboardNoteEndsAtTheSlotItBeganOnAfterTheTargetMoves)
+{
+    addInstrument (BuiltInInstruments::PolySynth, 2);
+    addInstrument (BuiltInInstruments::PolySynth, 2);
+    settle();
+
+    const auto level = [this] (int slot) { return p.instrumentOutputs.getMagnitude (2 * slot, 0, blockSize); };
+
+    p.keyboardTargetSlot = 0;
+    p.keyboardState.noteOn (1, 64, 0.9f);
+    run (blockSize * 2);
+    ASSERT_GT (level (0), 1.0e-3f);
+
+    // The strip of the other slot takes the keyboards while the key is still down.
+    p.keyboardTargetSlot = 1;
+    p.keyboardState.noteOff (1, 64, 0.0f);
+    run (blockSize * 200); // past the release
+
+    EXPECT_LT (level (0), 1.0e-5f) << "the first instrument still holds the note";
+    EXPECT_EQ (level (1), 0.0f);
+
+    // The next note goes to the new target alone.
+    p.keyboardState.noteOn (1, 60, 0.9f);
+    run (blockSize * 2);
+    EXPECT_GT (level (1), 1.0e-3f);
+    EXPECT_LT (level (0), 1.0e-5f);
+}
+
 TEST_F (SourcesTest, AHostedInstrumentGetsItsChannelsAndItsMidiWithoutControllers)
 {
     juce::Array<juce::MidiMessage> received;
