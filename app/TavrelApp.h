@@ -97,6 +97,8 @@ private:
     void openAudioDevice();
     void enableMidiInputs();
     void quitNow();
+    /** Asks the quit request again once no user save is under way any more. */
+    void retryQuitAfterSave();
 
     /** The editor's current look (minimal or skeuomorphic), for the quit dialogs. */
     juce::LookAndFeel* getEditorLook() const;
@@ -109,6 +111,7 @@ private:
     std::unique_ptr<InstanceChannel> instanceChannel;
     QuitState quitState = QuitState::running;
     QuitSaveThread* runningQuitSave = nullptr;
+    bool quitWaitsForSave = false;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (TavrelApp)
     JUCE_DECLARE_NON_COPYABLE (TavrelApp)

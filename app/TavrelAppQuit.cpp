@@ -17,6 +17,18 @@ void TavrelApp::systemRequestedQuit()
     if (quitState != QuitState::running)
         return;
 
+    // A save the user started is still writing the reel: quitting now would take the reel from
+    // under it. The request stands and is asked again once the save has ended.
+    if (processor != nullptr && processor->userSavesUnderWay.load() > 0)
+    {
+        if (! quitWaitsForSave)
+        {
+            quitWaitsForSave = true;
+            retryQuitAfterSave();
+        }
+        return;
+    }
+
     if (auto* editor = getEditor())
         editor->closeAllSecondaryWindows();
 
@@ -55,6 +67,27 @@ void TavrelApp::systemRequestedQuit()
                                          target->quitDialogFinished (result);
                                  }),
                              false);
+}
+
+void TavrelApp::retryQuitAfterSave()
+{
+    juce::Timer::callAfterDelay (100,
+                                 [app = juce::WeakReference<TavrelApp> (this)]
+                                 {
+                                     auto* target = app.get();
+                                     if (target == nullptr)
+                                         return;
+
+                                     if (target->processor != nullptr &&
+                                         target->processor->userSavesUnderWay.load() > 0)
+                                     {
+                                         target->retryQuitAfterSave();
+                                         return;
+                                     }
+
+                                     target->quitWaitsForSave = false;
+                                     target->systemRequestedQuit();
+                                 });
 }
 
 void TavrelApp::quitDialogFinished (int result)
@@ -139,6 +172,11 @@ void TavrelApp::shutdown()
         runningQuitSave->waitForThreadToExit (-1);
         delete std::exchange (runningQuitSave, nullptr);
     }
+
+    // Likewise a save the user started: the processor and the editor stay until it has written
+    // the reel (it is never cut short).
+    while (processor != nullptr && processor->userSavesUnderWay.load() > 0)
+        juce::Thread::sleep (20);
 
     // Scanners own themselves and write into the processor's plug-in list; their progress
     // windows may wear the editor's look.

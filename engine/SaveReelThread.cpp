@@ -7,12 +7,22 @@ SaveReelThread::SaveReelThread (TavrelDelayAudioProcessor& p, int slotToSave, co
 {
     // The shared reference is made here, on the creating thread, so that run() only copies it.
     juce::WeakReference<SaveReelThread>{this};
+
+    // Counted from now, not from the thread's start: a quit in between must wait as well.
+    ++processor.userSavesUnderWay;
 }
 
 SaveReelThread::~SaveReelThread()
 {
     // A save is never cut off half way: wait for it.
     stopThread (-1);
+    finishCounting();
+}
+
+void SaveReelThread::finishCounting()
+{
+    if (counted.exchange (false))
+        --processor.userSavesUnderWay;
 }
 
 void SaveReelThread::run()
@@ -35,6 +45,9 @@ void SaveReelThread::run()
                     if (self->onComplete)
                         self->onComplete (saved);
             });
+
+    // The last touch of the processor: after this the program may take it down.
+    finishCounting();
 }
 
 double SaveReelThread::getProgress() const

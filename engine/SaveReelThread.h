@@ -37,7 +37,11 @@ public:
     juce::Result getResult() const;
 
 private:
+    /** Takes this save off the processor's count of saves under way, once. */
+    void finishCounting();
+
     TavrelDelayAudioProcessor& processor;
+    std::atomic<bool> counted{true};
     const int slot;
     const juce::String newReelName;
     juce::Result result{juce::Result::ok()};

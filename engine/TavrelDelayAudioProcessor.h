@@ -516,6 +516,8 @@ public:
     std::unique_ptr<juce::AudioFormatWriter::ThreadedWriter> liveBounceWriter;
     juce::CriticalSection liveBounceLock;
     juce::CriticalSection saveLock;
+    /** User saves (SaveReelThread) made and not yet finished: quitting waits for them. */
+    std::atomic<int> userSavesUnderWay{0};
     std::atomic<bool> liveBounceActive{false};
     std::atomic<int> liveBounceDroppedBlocks{0};
     std::atomic<juce::int64> liveBounceDroppedSamples{0};

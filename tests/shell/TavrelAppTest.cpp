@@ -197,6 +197,37 @@ TEST_F (TavrelAppTest, SaveBeforeQuitSavesThenQuits)
     EXPECT_TRUE (library().getReelFolder ("Song").getChildFile ("track_1.wav").existsAsFile());
 }
 
+TEST_F (TavrelAppTest, AQuitDuringAUserSaveWaitsForTheSaveAndThenQuits)
+{
+    DRAVIN8_SKIP_WITHOUT_DISPLAY();
+    start();
+    openChangedReel ("Song");
+    processor().tracks[0].getAudio().setSample (0, 100, 0.5f);
+    processor().tracks[0].dirty = true;
+    auto* editor = app->getEditor();
+    ASSERT_NE (editor, nullptr);
+
+    {
+        // Holding the save lock keeps the save from writing while the quit comes.
+        const juce::ScopedLock holdTheSave (processor().saveLock);
+        editor->startSaveReelThread ({}, 0);
+        ShellTest::runMessages (100);
+
+        // The window's close button: neither a prompt nor a quit while the save is pending.
+        app->systemRequestedQuit();
+        ShellTest::runMessages (300);
+        EXPECT_EQ (quitRequests, 0);
+        EXPECT_EQ (processor().userSavesUnderWay.load(), 1);
+        EXPECT_EQ (app->getQuitState(), TavrelApp::QuitState::running);
+    }
+
+    // The save writes the reel, and the quit it held back follows without asking.
+    ASSERT_TRUE (ShellTest::runMessagesUntil ([&] { return quitRequests == 1; }, 20000));
+    EXPECT_EQ (processor().userSavesUnderWay.load(), 0);
+    EXPECT_FALSE (processor().hasUnsavedChanges());
+    EXPECT_TRUE (library().getReelFolder ("Song").getChildFile ("track_1.wav").existsAsFile());
+}
+
 TEST_F (TavrelAppTest, FailingSaveBeforeQuitKeepsTheProgramOpen)
 {
     DRAVIN8_SKIP_WITHOUT_DISPLAY();
