@@ -277,6 +277,105 @@ juce::String ReelLibrary::importReelArchive (const juce::File& archive, juce::St
     return name;
 }
 
+juce::Result ReelLibrary::duplicateReel (const juce::File& sourceFolder, const juce::String& newName,
+                                         std::atomic<double>* progress, const std::function<bool()>& shouldCancel) const
+{
+    const auto root = getLibraryRoot();
+
+    if (! sourceFolder.isDirectory())
+        return juce::Result::fail ("The tape to duplicate could not be found.");
+
+    if (auto valid = ReelNames::checkNewReelName (newName, root, {}); valid.failed())
+        return valid;
+
+    const auto target = root.getChildFile (newName);
+
+    if (target.exists())
+        return juce::Result::fail ("A tape with this name already exists.");
+
+    juce::Array<juce::File> files;
+    juce::int64 totalBytes = 0;
+
+    for (const auto& f : sourceFolder.findChildFiles (juce::File::findFiles, true, "*", juce::File::FollowSymlinks::no))
+    {
+        if (f.isSymbolicLink())
+            continue;
+
+        files.add (f);
+        totalBytes += f.getSize();
+    }
+
+    if (const auto freeBytes = root.getBytesFreeOnVolume(); freeBytes > 0 && totalBytes > freeBytes)
+        return juce::Result::fail ("There is not enough free disk space to duplicate this tape (it needs " +
+                                   juce::File::descriptionOfSizeInBytes (totalBytes) + ", " +
+                                   juce::File::descriptionOfSizeInBytes (freeBytes) + " are free).");
+
+    const auto fail = [&target] (const juce::String& message)
+    {
+        target.deleteRecursively(); // a copy cut short must not look like a whole tape
+        return juce::Result::fail (message);
+    };
+
+    const juce::String copyFailed = "The tape could not be copied; nothing was duplicated.";
+
+    if (! target.createDirectory())
+        return fail (copyFailed);
+
+    std::vector<char> piece ((size_t)1 << 20);
+    juce::int64 copiedBytes = 0;
+
+    for (const auto& source : files)
+    {
+        const auto destination = target.getChildFile (source.getRelativePathFrom (sourceFolder));
+
+        if (! destination.isAChildOf (target) || ! destination.getParentDirectory().createDirectory())
+            return fail (copyFailed);
+
+        juce::FileInputStream in (source);
+        juce::FileOutputStream out (destination);
+
+        if (in.failedToOpen() || out.failedToOpen())
+            return fail (copyFailed);
+
+        for (;;)
+        {
+            if (shouldCancel && shouldCancel())
+                return fail (duplicateCancelledMessage);
+
+            const auto got = in.read (piece.data(), (int)piece.size());
+
+            if (got <= 0)
+                break;
+
+            if (! out.write (piece.data(), (size_t)got))
+                return fail (copyFailed + " The disk may be full.");
+
+            copiedBytes += got;
+
+            if (progress != nullptr && totalBytes > 0)
+                progress->store ((double)copiedBytes / (double)totalBytes);
+        }
+
+        out.flush();
+
+        if (out.getStatus().failed() || ! in.isExhausted())
+            return fail (copyFailed + " The disk may be full.");
+    }
+
+    // The copy's pointer file follows its new name, so that opening it opens the copy.
+    const auto copiedPointer = target.getChildFile (sourceFolder.getFileName() + StorageIds::pointerExtension);
+
+    if (copiedPointer.existsAsFile())
+        renamePath (copiedPointer, target.getChildFile (newName + StorageIds::pointerExtension));
+    else
+        renamePointerFile (target, newName);
+
+    if (progress != nullptr)
+        progress->store (1.0);
+
+    return juce::Result::ok();
+}
+
 juce::Result ReelLibrary::renameReel (const juce::String& oldName, const juce::String& newName)
 {
     if (newName == oldName && newName.isNotEmpty())

@@ -92,6 +92,20 @@ public:
         nothing and says why. Message thread. */
     juce::Result renameReel (const juce::String& oldName, const juce::String& newName);
 
+    /** Copies a reel folder, every file in it (symbolic links are left out), into a new reel
+        folder named newName, and renames the copy's pointer file after it. newName must pass
+        ReelNames::checkNewReelName and be free. The copy goes in pieces of 1 MiB: progress, when
+        given, runs from 0 to 1 over the bytes, and shouldCancel, when given, is asked between
+        pieces. A copy that does not fit on the disk is refused before anything is written; one
+        that fails or is cancelled part-way is taken away again, so that no half tape is left on
+        the shelf. Any thread. */
+    juce::Result duplicateReel (const juce::File& sourceFolder, const juce::String& newName,
+                                std::atomic<double>* progress = nullptr,
+                                const std::function<bool()>& shouldCancel = {}) const;
+
+    /** What duplicateReel returns when shouldCancel ended it. */
+    static constexpr const char* duplicateCancelledMessage = "The duplicate was cancelled; nothing was copied.";
+
     //==============================================================================
     // Reel folders: writing, reading, creating, testing and deleting the copies of a reel.
     // Slots: 0 the main copy, -1 "Recovery", 1 "State_1_Auto", 2..4 "State_2".."State_4".

@@ -461,6 +461,51 @@ TEST_F (RenameTest, RefusedNamesChangeNothing)
     EXPECT_EQ (readTree (root), tree);
     EXPECT_TRUE (everythingNamed ("Escaped").isEmpty());
 }
+
+TEST_F (RenameTest, DuplicateCopiesEveryFileAndNamesThePointerAfterTheCopy)
+{
+    const auto source = writeFullReel ("Song");
+    writeRandomBytes (source.getChildFile ("track_2.wav"), 3u << 20, 9); // several pieces
+    outside.getChildFile ("private.txt").replaceWithText ("not part of the tape");
+    ASSERT_TRUE (outside.getChildFile ("private.txt").createSymbolicLink (source.getChildFile ("link.txt"), true));
+    std::atomic<double> progress{0.0};
+
+    ASSERT_TRUE (library->duplicateReel (source, "Song Copy", &progress).wasOk());
+
+    auto expected = readTree (source);
+    expected.erase ("link.txt"); // links are not copied
+    expected["Song Copy.reel"] = expected["Song.reel"];
+    expected.erase ("Song.reel");
+    EXPECT_EQ (readTree (root.getChildFile ("Song Copy")), expected);
+    EXPECT_FALSE (root.getChildFile ("Song Copy/link.txt").exists());
+    EXPECT_EQ (progress.load(), 1.0);
+}
+
+TEST_F (RenameTest, ARefusedOrCancelledDuplicateLeavesNothing)
+{
+    const auto source = writeFullReel ("Song");
+    writeRandomBytes (source.getChildFile ("track_2.wav"), 3u << 20, 9);
+    writeReel (root, "Other");
+    const auto tree = readTree (root);
+
+    for (const juce::String name : {"", "Other", "OTHER", "../Escaped", "a/b", "Untitled"})
+    {
+        SCOPED_TRACE (name);
+        const auto result = library->duplicateReel (source, name);
+        EXPECT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().isNotEmpty());
+    }
+
+    EXPECT_TRUE (library->duplicateReel (root.getChildFile ("Missing"), "Found").failed());
+
+    // Cancel after the first pieces: the part copied so far goes again.
+    int asked = 0;
+    const auto cancelled = library->duplicateReel (source, "Song Copy", nullptr, [&] { return ++asked > 3; });
+    EXPECT_EQ (cancelled.getErrorMessage(), ReelLibrary::duplicateCancelledMessage);
+    EXPECT_EQ (readTree (root), tree);
+    EXPECT_FALSE (root.getChildFile ("Song Copy").exists());
+    EXPECT_TRUE (everythingNamed ("Escaped").isEmpty());
+}
 } // namespace
 
 namespace

@@ -46,7 +46,9 @@ TEST_F (TapeRoomFixture, DuplicateCopiesTheFolderUnderTheNewNameOnce)
     EXPECT_EQ (dialog->getTextEditorContents (TapeRoomTexts::nameField), "Song Copy");
     TapeRoomTest::press (dialog, "Duplicate");
 
+    // The copy runs behind its progress window, and the shelf shows it once it is done.
     const auto copy = root.getFile().getChildFile ("Song Copy");
+    ASSERT_TRUE (TapeRoomTest::runMessagesUntil ([&] { return rowNames().size() == 2; }));
     EXPECT_EQ (copy.getChildFile ("track_1.wav").loadFileAsString(), "audio");
     EXPECT_TRUE (copy.getChildFile ("Song Copy.reel").existsAsFile()); // opens the copy, not the source
     EXPECT_EQ (rowNames().size(), 2);
@@ -58,6 +60,20 @@ TEST_F (TapeRoomFixture, DuplicateCopiesTheFolderUnderTheNewNameOnce)
     ASSERT_NE (notice, nullptr);
     EXPECT_EQ (notice->getName(), "Name Taken");
     EXPECT_EQ (copy.getChildFile ("track_1.wav").loadFileAsString(), "changed");
+}
+
+TEST_F (TapeRoomFixture, ADuplicateThatFailsSaysSoAndLeavesNoCopy)
+{
+    requireDisplay();
+    makeReel ("Song");
+    select ("Song");
+    const auto source = library.getReelFolder ("Song");
+    ASSERT_TRUE (source.deleteRecursively()); // gone while the dialog was open
+
+    room->finishDuplicate (1, source, "Song Copy");
+    ASSERT_TRUE (TapeRoomTest::runMessagesUntil (
+        [&] { return modalDialog() != nullptr && modalDialog()->getName() == "Duplicate Failed"; }));
+    EXPECT_FALSE (root.getFile().getChildFile ("Song Copy").exists());
 }
 
 TEST_F (TapeRoomFixture, DeleteAsksWithTheNameAndReturnDeletesForever)

@@ -6,6 +6,7 @@
 #include "storage/ReelList.h"
 #include "storage/StorageIds.h"
 #include "ui/deck/BackupThread.h"
+#include "ui/deck/DuplicateThread.h"
 #include "ui/deck/FlowDialog.h"
 #include "ui/deck/TapeRoomTexts.h"
 
@@ -147,24 +148,15 @@ void TapeRoomComponent::finishDuplicate (int result, const juce::File& sourceFol
     if (refuseNewName (newName))
         return;
 
-    const auto target = library->getReelFolder (newName);
-
-    // A copy that stops part-way is taken away again: half a tape on the shelf would look whole.
-    if (! sourceFolder.copyDirectoryTo (target))
+    auto* job = new DuplicateThread (*library, sourceFolder, newName, getTopLevelComponent());
+    job->look = &look;
+    job->setWindowLook (&look);
+    job->onFinished = [weakThis = juce::WeakReference<TapeRoomComponent> (this)] (const juce::Result&)
     {
-        target.deleteRecursively();
-        FlowDialog::notify (TapeRoomTexts::duplicateFailedTitle, "The tape could not be copied; nothing was duplicated.",
-                            2, &look);
-        refreshReelList();
-        return;
-    }
-
-    // The copy's pointer file follows its new name, so that opening it opens the copy.
-    const auto copiedPointer = target.getChildFile (sourceFolder.getFileName() + ".reel");
-    if (copiedPointer.existsAsFile())
-        copiedPointer.moveFileTo (target.getChildFile (newName + ".reel"));
-
-    refreshReelList();
+        if (auto* room = weakThis.get())
+            room->refreshReelList();
+    };
+    job->launchThread();
 }
 
 //==============================================================================
