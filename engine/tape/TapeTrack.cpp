@@ -14,43 +14,71 @@ namespace
 constexpr int writeKernelHalfWidth = 8;
 constexpr int writeKernelTaps = 2 * writeKernelHalfWidth + 1;
 
-/** cos and sin of the Blackman window's two angles at every whole tap offset, and the sign
-    of the sinc's sine there, so that a write at a fractional position needs one sine and
-    cosine: cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
+/** The write kernel padded to a multiple of four taps, so that its loops run in whole SIMD
+    registers; the padding taps sit beyond the kernel (their weights are never used). */
+constexpr int writeKernelPadded = (writeKernelTaps + 3) / 4 * 4;
+
+/** cos and sin of the Blackman window's two angles at every whole tap offset, the offset itself
+    and the sign of the sinc's sine there, so that a write at a fractional position needs one
+    sine and cosine: cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
 struct WriteKernelTable
 {
     WriteKernelTable()
     {
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
         {
             const auto j = (double)(tap - writeKernelHalfWidth);
-            cos1[tap] = std::cos (juce::MathConstants<double>::twoPi * j / 16.0);
-            sin1[tap] = std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
-            cos2[tap] = std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
-            sin2[tap] = std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
-            sign[tap] = (tap - writeKernelHalfWidth) % 2 == 0 ? 1.0 : -1.0;
+            offset[tap] = (float)j;
+            cos1[tap] = (float)std::cos (juce::MathConstants<double>::twoPi * j / 16.0);
+            sin1[tap] = (float)std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
+            cos2[tap] = (float)std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sin2[tap] = (float)std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sign[tap] = (tap - writeKernelHalfWidth) % 2 == 0 ? 1.0f : -1.0f;
         }
     }
 
-    double cos1[writeKernelTaps], sin1[writeKernelTaps], cos2[writeKernelTaps], sin2[writeKernelTaps];
-    double sign[writeKernelTaps];
+    alignas (16) float offset[writeKernelPadded];
+    alignas (16) float cos1[writeKernelPadded];
+    alignas (16) float sin1[writeKernelPadded];
+    alignas (16) float cos2[writeKernelPadded];
+    alignas (16) float sin2[writeKernelPadded];
+    alignas (16) float sign[writeKernelPadded];
 };
 
 const WriteKernelTable writeKernelTable;
 
 /** sin and cos of an angle within +-pi/8 (the window's angle at a fractional write position)
-    to double precision, from their series: cheaper than the library's general functions. */
+    to within 1e-12, from their series: cheaper than the library's general functions. */
 std::pair<double, double> sinCosOfSmallAngle (double a) noexcept
 {
     const auto a2 = a * a;
+    // The first term left out stays below 1e-12: far finer than the float taps need.
     const auto sine =
         a * (1.0 + a2 * (-1.0 / 6.0 + a2 * (1.0 / 120.0 + a2 * (-1.0 / 5040.0 + a2 * (1.0 / 362880.0 +
-                                                                                    a2 * (-1.0 / 39916800.0 +
-                                                                                          a2 * (1.0 / 6227020800.0)))))));
+                                                                                    a2 * (-1.0 / 39916800.0))))));
     const auto cosine =
-        1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 +
-                                                                        a2 * (-1.0 / 3628800.0 + a2 * (1.0 / 479001600.0))))));
+        1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 + a2 * (-1.0 / 3628800.0)))));
     return {sine, cosine};
+}
+
+/** Adds a write's taps to the tape. Where the processor has SSE they go four at a time: a
+    save's copy that overlaps a write is thrown away through the track's write sequence, so
+    the samples need not change one by one. ThreadSanitizer still sees each sample's own
+    atomic add. */
+inline void addKernel (float* at, const float* products) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS && ! defined(__SANITIZE_THREAD__)
+    int tap = 0;
+
+    for (; tap + 4 <= writeKernelTaps; tap += 4)
+        _mm_storeu_ps (at + tap, _mm_add_ps (_mm_loadu_ps (at + tap), _mm_load_ps (products + tap)));
+
+    for (; tap < writeKernelTaps; ++tap)
+        SharedTapeSample::add (at + tap, products[tap]);
+#else
+    for (int tap = 0; tap < writeKernelTaps; ++tap)
+        SharedTapeSample::add (at + tap, products[tap]);
+#endif
 }
 
 juce::String describeTape (double sampleRate, double tapeSeconds)
@@ -647,31 +675,61 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
 
     if (writes)
     {
-        beginTapeWrite();
-        ErasedStretch erased;
-
-        for (int i = 0, k = 0; i < numSamples; ++i)
+        // Sample i's write goes before sample i's read, as in process(). The reads go through
+        // the head's run, which does the writes of every sample up to each read first.
+        struct Writer
         {
-            const auto gate = recordGates[i];
+            TapeTrack& track;
+            const RunSettings& settings;
+            const RunScratch& scratch;
+            int numSamples;
+            int next = 0;
+            ErasedStretch erased{};
 
-            if (gate > 1.0e-4f)
+            void writeSample (int i) noexcept
             {
+                const auto gate = scratch.recordGates[(size_t)i];
+
+                if (! (gate > 1.0e-4f))
+                    return;
+
+                const auto value = gate * scratch.recorded[(size_t)i];
+
                 if (settings.elasticWrite)
-                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound,
-                                  &erased);
+                    track.writeElastic (scratch.writePoints[(size_t)i], value, gate, scratch.writeSpeeds[(size_t)i],
+                                        settings.soundOnSound, &erased);
                 else
-                    writeDirect (writePoints[i], gate * recorded[i], gate, settings.soundOnSound);
+                    track.writeDirect (scratch.writePoints[(size_t)i], value, gate, settings.soundOnSound);
             }
 
-            if (inRange[i])
+            static int beforeRead (void* context, int) noexcept
             {
-                const auto offset = head.advanceDefects (readSeconds[k], readSpeeds[k]);
-                bandSums[k] =
-                    head.filterBands (head.readTape (audio, readPoints[k], offset), wanderNoise[k],
-                                      recordedLength.load (std::memory_order_relaxed));
-                ++k;
+                auto& writer = *static_cast<Writer*> (context);
+
+                // Up to and including the sample of this read (samples off the tape read nothing).
+                for (;;)
+                {
+                    const auto i = writer.next++;
+                    writer.writeSample (i);
+
+                    if (writer.scratch.inRange[(size_t)i] || writer.next >= writer.numSamples)
+                        break;
+                }
+
+                return writer.track.recordedLength.load (std::memory_order_relaxed);
             }
-        }
+        };
+
+        beginTapeWrite();
+        Writer writer{*this, settings, scratch, numSamples};
+
+        if (numInRange > 0)
+            head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                          recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange,
+                          {&Writer::beforeRead, &writer});
+
+        while (writer.next < numSamples)
+            writer.writeSample (writer.next++);
 
         endTapeWrite();
     }
@@ -949,7 +1007,8 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
     // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
     // number of samples from the others, so one sine and cosine of the window's angle give all
     // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
-    // angle a by doubling three times.
+    // angle a by doubling three times. The taps themselves are worked out in single precision,
+    // four at a time: the tape holds floats, and the weights stay within a few of their ulps.
     const auto d = (double)whole - writePoint;
     const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
     const auto [sinA, cosA] = sinCosOfSmallAngle (angle);
@@ -957,15 +1016,21 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
     const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
     const auto sinPiD = 2.0 * sin4A * cos4A;
     const auto& table = writeKernelTable;
-    double weights[writeKernelTaps];
 
-    const auto sineOverPi = sinPiD * (1.0 / juce::MathConstants<double>::pi);
+    // j + d to within a float's rounding even where it nears zero: d in two parts, the
+    // larger one cancelling exactly against the tap offset.
+    const auto dHigh = (float)d;
+    const auto dLow = (float)(d - (double)dHigh);
+    const auto sineOverPi = (float)(sinPiD * (1.0 / juce::MathConstants<double>::pi));
+    const auto c1 = (float)cosA, s1 = (float)sinA, c2 = (float)cos2A, s2 = (float)sin2A;
+    alignas (16) float windows[writeKernelPadded], weights[writeKernelPadded];
 
-    for (int tap = 0; tap < writeKernelTaps; ++tap)
+    for (int tap = 0; tap < writeKernelPadded; ++tap)
     {
-        const auto window = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
-                            0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
-        weights[tap] = window * (table.sign[tap] * sineOverPi) / ((double)(tap - writeKernelHalfWidth) + d);
+        const auto t = (table.offset[tap] + dHigh) + dLow;
+        windows[tap] = 0.42f + 0.5f * (table.cos1[tap] * c1 - table.sin1[tap] * s1) +
+                       0.08f * (table.cos2[tap] * c2 - table.sin2[tap] * s2);
+        weights[tap] = windows[tap] * ((table.sign[tap] * sineOverPi) / t);
     }
 
     // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the centre
@@ -973,19 +1038,18 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
     for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
     {
         if (std::abs ((double)(tap - writeKernelHalfWidth) + d) <= 1.0e-4)
-            weights[tap] = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
-                           0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
+            weights[tap] = windows[tap];
     }
 
     const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
     const auto first = whole - writeKernelHalfWidth;
 
+    for (int tap = 0; tap < writeKernelPadded; ++tap)
+        weights[tap] *= amount;
+
     if (first >= 0 && first + writeKernelTaps <= length)
     {
-        auto* at = tape + first;
-
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
-            SharedTapeSample::add (at + tap, (float)weights[tap] * amount);
+        addKernel (tape + first, weights);
 
         // The kernel's samples are no longer known to be erased: keep the larger part of
         // the erased stretch beside them.
@@ -1016,7 +1080,7 @@ void TapeTrack::writeElastic (double writePoint, float value, float gate, double
             if (index < 0)
                 index += length;
 
-            SharedTapeSample::add (tape + index, (float)weights[tap] * amount);
+            SharedTapeSample::add (tape + index, weights[tap]);
         }
     }
 
