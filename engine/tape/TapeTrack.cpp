@@ -81,6 +81,187 @@ inline void addKernel (float* at, const float* products) noexcept
 #endif
 }
 
+/** How many writes' kernels a run works out together. */
+constexpr int writeKernelBatch = 8;
+
+/** The taps one elastic write adds to the tape, times the written value, and where they start. */
+struct WriteKernel
+{
+    int first = 0;
+    alignas (16) float products[writeKernelPadded];
+};
+
+/** Works out the kernels of up to writeKernelBatch writes; touches nothing else. The angles
+    of all of them go first, side by side (the compiler runs them in SIMD lanes), then each
+    kernel's taps, four at a time: the same arithmetic for every write whatever the count. */
+inline void computeWriteKernels (const double* writePoints, const float* values, const double* speeds, int count,
+                                 WriteKernel* kernels) noexcept
+{
+    // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
+    // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
+    // number of samples from the others, so one sine and cosine of the window's angle give all
+    // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
+    // angle a by doubling three times. The taps themselves are worked out in single precision:
+    // the tape holds floats, and the weights stay within a few of their ulps.
+    double fractions[writeKernelBatch];
+    float dHighs[writeKernelBatch], dLows[writeKernelBatch], sinesOverPi[writeKernelBatch], c1s[writeKernelBatch],
+        s1s[writeKernelBatch], c2s[writeKernelBatch], s2s[writeKernelBatch], amounts[writeKernelBatch];
+    int wholes[writeKernelBatch];
+    count = juce::jmin (count, writeKernelBatch);
+
+    for (int w = 0; w < count; ++w)
+    {
+        const auto whole = (int)writePoints[w];
+        const auto d = (double)whole - writePoints[w];
+        const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
+        const auto [sinA, cosA] = sinCosOfSmallAngle (angle);
+        const auto sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
+        const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
+        const auto sinPiD = 2.0 * sin4A * cos4A;
+        wholes[w] = whole;
+        fractions[w] = d;
+
+        // j + d to within a float's rounding even where it nears zero: d in two parts, the
+        // larger one cancelling exactly against the tap offset.
+        dHighs[w] = (float)d;
+        dLows[w] = (float)(d - (double)dHighs[w]);
+        sinesOverPi[w] = (float)(sinPiD * (1.0 / juce::MathConstants<double>::pi));
+        c1s[w] = (float)cosA;
+        s1s[w] = (float)sinA;
+        c2s[w] = (float)cos2A;
+        s2s[w] = (float)sin2A;
+        amounts[w] = values[w] * (float)std::min (std::abs (speeds[w]), 1.0);
+    }
+
+    const auto& table = writeKernelTable;
+
+    for (int w = 0; w < count; ++w)
+    {
+        const auto dHigh = dHighs[w], dLow = dLows[w], sineOverPi = sinesOverPi[w];
+        const auto c1 = c1s[w], s1 = s1s[w], c2 = c2s[w], s2 = s2s[w];
+        alignas (16) float windows[writeKernelPadded];
+        auto* weights = kernels[w].products;
+
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
+        {
+            const auto t = (table.offset[tap] + dHigh) + dLow;
+            windows[tap] = 0.42f + 0.5f * (table.cos1[tap] * c1 - table.sin1[tap] * s1) +
+                           0.08f * (table.cos2[tap] * c2 - table.sin2[tap] * s2);
+            weights[tap] = windows[tap] * ((table.sign[tap] * sineOverPi) / t);
+        }
+
+        // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the
+        // centre can be there.
+        for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
+        {
+            if (std::abs ((double)(tap - writeKernelHalfWidth) + fractions[w]) <= 1.0e-4)
+                weights[tap] = windows[tap];
+        }
+
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
+            weights[tap] *= amounts[w];
+
+        kernels[w].first = wholes[w] - writeKernelHalfWidth;
+    }
+}
+
+/** A write whose kernel was worked out onto the tape: the erase ahead of the head (unless the
+    take goes on top of what is there), then the taps. */
+template <typename Stretch>
+void applyElasticWrite (float* tape, int length, double writePoint, float gate, double speed, bool soundOnSound,
+                        Stretch* erased, const WriteKernel& kernel) noexcept
+{
+    const auto whole = (int)writePoint;
+
+    if (! soundOnSound)
+    {
+        // Erase ahead of the write, where the tape is about to arrive under the head: 10 to
+        // 29 samples on in the direction the tape runs, as far as they lie on the tape.
+        const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
+        const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
+        const auto keep = 1.0f - gate;
+        const auto eraseRange = [tape, keep] (int begin, int end)
+        {
+            for (int index = begin; index < end; ++index)
+                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        };
+
+        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
+        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
+        // erase head needs the work (19 of its 20 samples were there one sample earlier).
+        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
+        {
+            const auto skipFrom = juce::jmax (from, erased->from);
+            const auto skipTo = juce::jmin (to, erased->to);
+
+            if (skipFrom < skipTo)
+            {
+                eraseRange (from, skipFrom);
+                eraseRange (skipTo, to);
+            }
+            else
+            {
+                eraseRange (from, to);
+            }
+        }
+        else
+        {
+            eraseRange (from, to);
+        }
+
+        if (erased != nullptr)
+        {
+            if (keep != 0.0f || from >= to)
+                *erased = {};
+            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
+                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
+            else
+                *erased = {from, to};
+        }
+    }
+
+    const auto first = kernel.first;
+    const auto* weights = kernel.products;
+
+    if (first >= 0 && first + writeKernelTaps <= length)
+    {
+        addKernel (tape + first, weights);
+
+        // The kernel's samples are no longer known to be erased: keep the larger part of
+        // the erased stretch beside them.
+        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
+        {
+            const auto below = first - erased->from;
+            const auto above = erased->to - (first + writeKernelTaps);
+
+            if (above >= below)
+                erased->from = first + writeKernelTaps;
+            else
+                erased->to = first;
+
+            if (erased->from >= erased->to)
+                *erased = {};
+        }
+    }
+    else
+    {
+        if (erased != nullptr)
+            *erased = {};
+
+        // Near the ends the kernel wraps around the tape.
+        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        {
+            auto index = (first + tap) % length;
+
+            if (index < 0)
+                index += length;
+
+            SharedTapeSample::add (tape + index, weights[tap]);
+        }
+    }
+
+}
+
 juce::String describeTape (double sampleRate, double tapeSeconds)
 {
     return juce::String (tapeSeconds / 60.0, 1) + "-minute tape at " + juce::String (juce::roundToInt (sampleRate)) +
@@ -686,6 +867,11 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
             int next = 0;
             ErasedStretch erased{};
 
+            // The kernels of the next few writes, worked out together: each is a long chain of
+            // arithmetic, and side by side they overlap.
+            WriteKernel kernels[writeKernelBatch]{};
+            int kernelsFrom = 0, kernelsTo = 0;
+
             void writeSample (int i) noexcept
             {
                 const auto gate = scratch.recordGates[(size_t)i];
@@ -693,13 +879,32 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
                 if (! (gate > 1.0e-4f))
                     return;
 
-                const auto value = gate * scratch.recorded[(size_t)i];
+                const auto writePoint = scratch.writePoints[(size_t)i];
 
-                if (settings.elasticWrite)
-                    track.writeElastic (scratch.writePoints[(size_t)i], value, gate, scratch.writeSpeeds[(size_t)i],
-                                        settings.soundOnSound, &erased);
-                else
-                    track.writeDirect (scratch.writePoints[(size_t)i], value, gate, settings.soundOnSound);
+                if (! settings.elasticWrite)
+                {
+                    track.writeDirect (writePoint, gate * scratch.recorded[(size_t)i], gate, settings.soundOnSound);
+                    return;
+                }
+
+                if (i >= kernelsTo)
+                {
+                    kernelsFrom = i;
+                    kernelsTo = juce::jmin (i + writeKernelBatch, numSamples);
+
+                    float values[writeKernelBatch];
+
+                    for (int j = kernelsFrom; j < kernelsTo; ++j)
+                        values[j - kernelsFrom] = scratch.recordGates[(size_t)j] * scratch.recorded[(size_t)j];
+
+                    computeWriteKernels (scratch.writePoints.data() + kernelsFrom, values,
+                                         scratch.writeSpeeds.data() + kernelsFrom, kernelsTo - kernelsFrom, kernels);
+                }
+
+                applyElasticWrite (track.audio.getWritePointer (0, 0), track.audio.getNumSamples(), writePoint, gate,
+                                   scratch.writeSpeeds[(size_t)i], settings.soundOnSound, &erased,
+                                   kernels[i - kernelsFrom]);
+                track.raiseRecordedLength ((int)writePoint);
             }
 
             static int beforeRead (void* context, int) noexcept
@@ -952,139 +1157,11 @@ void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, Run
 void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
                               ErasedStretch* erased) noexcept
 {
-    const auto length = audio.getNumSamples();
-    auto* tape = audio.getWritePointer (0, 0);
-    const auto whole = (int)writePoint;
-
-    if (! soundOnSound)
-    {
-        // Erase ahead of the write, where the tape is about to arrive under the head: 10 to
-        // 29 samples on in the direction the tape runs, as far as they lie on the tape.
-        const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
-        const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
-        const auto keep = 1.0f - gate;
-        const auto eraseRange = [tape, keep] (int begin, int end)
-        {
-            for (int index = begin; index < end; ++index)
-                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
-        };
-
-        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
-        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
-        // erase head needs the work (19 of its 20 samples were there one sample earlier).
-        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
-        {
-            const auto skipFrom = juce::jmax (from, erased->from);
-            const auto skipTo = juce::jmin (to, erased->to);
-
-            if (skipFrom < skipTo)
-            {
-                eraseRange (from, skipFrom);
-                eraseRange (skipTo, to);
-            }
-            else
-            {
-                eraseRange (from, to);
-            }
-        }
-        else
-        {
-            eraseRange (from, to);
-        }
-
-        if (erased != nullptr)
-        {
-            if (keep != 0.0f || from >= to)
-                *erased = {};
-            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
-                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
-            else
-                *erased = {from, to};
-        }
-    }
-
-    // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
-    // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
-    // number of samples from the others, so one sine and cosine of the window's angle give all
-    // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
-    // angle a by doubling three times. The taps themselves are worked out in single precision,
-    // four at a time: the tape holds floats, and the weights stay within a few of their ulps.
-    const auto d = (double)whole - writePoint;
-    const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
-    const auto [sinA, cosA] = sinCosOfSmallAngle (angle);
-    const auto sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
-    const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
-    const auto sinPiD = 2.0 * sin4A * cos4A;
-    const auto& table = writeKernelTable;
-
-    // j + d to within a float's rounding even where it nears zero: d in two parts, the
-    // larger one cancelling exactly against the tap offset.
-    const auto dHigh = (float)d;
-    const auto dLow = (float)(d - (double)dHigh);
-    const auto sineOverPi = (float)(sinPiD * (1.0 / juce::MathConstants<double>::pi));
-    const auto c1 = (float)cosA, s1 = (float)sinA, c2 = (float)cos2A, s2 = (float)sin2A;
-    alignas (16) float windows[writeKernelPadded], weights[writeKernelPadded];
-
-    for (int tap = 0; tap < writeKernelPadded; ++tap)
-    {
-        const auto t = (table.offset[tap] + dHigh) + dLow;
-        windows[tap] = 0.42f + 0.5f * (table.cos1[tap] * c1 - table.sin1[tap] * s1) +
-                       0.08f * (table.cos2[tap] * c2 - table.sin2[tap] * s2);
-        weights[tap] = windows[tap] * ((table.sign[tap] * sineOverPi) / t);
-    }
-
-    // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the centre
-    // can be there.
-    for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
-    {
-        if (std::abs ((double)(tap - writeKernelHalfWidth) + d) <= 1.0e-4)
-            weights[tap] = windows[tap];
-    }
-
-    const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
-    const auto first = whole - writeKernelHalfWidth;
-
-    for (int tap = 0; tap < writeKernelPadded; ++tap)
-        weights[tap] *= amount;
-
-    if (first >= 0 && first + writeKernelTaps <= length)
-    {
-        addKernel (tape + first, weights);
-
-        // The kernel's samples are no longer known to be erased: keep the larger part of
-        // the erased stretch beside them.
-        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
-        {
-            const auto below = first - erased->from;
-            const auto above = erased->to - (first + writeKernelTaps);
-
-            if (above >= below)
-                erased->from = first + writeKernelTaps;
-            else
-                erased->to = first;
-
-            if (erased->from >= erased->to)
-                *erased = {};
-        }
-    }
-    else
-    {
-        if (erased != nullptr)
-            *erased = {};
-
-        // Near the ends the kernel wraps around the tape.
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
-        {
-            auto index = (first + tap) % length;
-
-            if (index < 0)
-                index += length;
-
-            SharedTapeSample::add (tape + index, weights[tap]);
-        }
-    }
-
-    raiseRecordedLength (whole);
+    WriteKernel kernel;
+    computeWriteKernels (&writePoint, &value, &speed, 1, &kernel);
+    applyElasticWrite (audio.getWritePointer (0, 0), audio.getNumSamples(), writePoint, gate, speed, soundOnSound, erased,
+                       kernel);
+    raiseRecordedLength ((int)writePoint);
 }
 
 void TapeTrack::writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept
