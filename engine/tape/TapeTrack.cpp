@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -963,6 +964,113 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
                 track.raiseRecordedLength ((int)writePoint);
             }
 
+            /** True when no read of the run can reach a sample that a later write of the
+                run touches, whatever the defects under the head do to the read position: then
+                every write may go before the first read, with the same result. */
+            bool readsMissLaterWrites (const double* readPoints, const double* readSeconds,
+                                       const double* readSpeeds, int numReads) const noexcept
+            {
+                const auto& head = track.head;
+                const auto length = track.audio.getNumSamples();
+
+                // A track never written before reads nothing until its first write: keep
+                // that order exact.
+                if (track.recordedLength.load (std::memory_order_relaxed) < 1 || head.cellCount < 1)
+                    return false;
+
+                // How far the defects can move a read: the largest offset of any cell under
+                // the reads, the splice shift and the dropout lag at their furthest.
+                double offsetPerSpeed = 0.0, dropoutMost = 0.0, speedMost = 0.1;
+                bool spliced = false;
+                auto lastCell = std::numeric_limits<int>::min();
+
+                for (int k = 0; k < numReads; ++k)
+                {
+                    speedMost = juce::jmax (speedMost, std::abs (readSpeeds[k]));
+                    const auto where = readSeconds[k] * TapeHeadModel::cellsPerSecond;
+
+                    if (! (std::abs (where) < 2.0e9))
+                        return false;
+
+                    // Many reads in a row share a cell: the division only where it changes.
+                    const auto wholeCells = (int)where;
+
+                    if (wholeCells == lastCell)
+                        continue;
+
+                    lastCell = wholeCells;
+                    auto cell = wholeCells % head.cellCount;
+                    cell += cell < 0 ? head.cellCount : 0;
+
+                    if (cell >= (int)head.defects.size())
+                        continue;
+
+                    double drag = 0.0, crinkle = 0.0, flutter = 0.0, dropout = 0.0;
+
+                    for (const auto v : head.defects[(size_t)cell].lanes)
+                    {
+                        if (v >= 30.0f)
+                            drag += v - 30.0f;
+                        else if (v >= 20.0f)
+                            crinkle += v - 20.0f;
+                        else if (v >= 10.0f)
+                            flutter += v - 10.0f;
+                        else if (v < -0.5f)
+                            spliced = true;
+                        else if (v > 0.0f)
+                            dropout += v;
+                    }
+
+                    offsetPerSpeed = juce::jmax (offsetPerSpeed, 10.0 * flutter, 2.5 * crinkle, 1.5 * drag);
+                    dropoutMost = juce::jmax (dropoutMost, dropout);
+                }
+
+                const auto reach = offsetPerSpeed * speedMost + juce::jmax (std::abs (head.spliceOffset), spliced ? 4.0 : 0.0) +
+                                   20.0 * juce::jmax (std::abs (head.dropoutLag), 2.0 * dropoutMost) + 2.0;
+
+                // The stretch the writes after each sample touch (kernel and erase), from the
+                // end of the run back; a write near an end of the tape wraps round it.
+                double touchedFrom[maxChunk + 1], touchedTo[maxChunk + 1];
+                touchedFrom[numSamples] = std::numeric_limits<double>::max();
+                touchedTo[numSamples] = std::numeric_limits<double>::lowest();
+
+                for (int i = numSamples; --i >= 0;)
+                {
+                    touchedFrom[i] = touchedFrom[i + 1];
+                    touchedTo[i] = touchedTo[i + 1];
+
+                    if (! (scratch.recordGates[(size_t)i] > 1.0e-4f))
+                        continue;
+
+                    const auto point = scratch.writePoints[(size_t)i];
+
+                    if (! (point >= 30.0 && point + 31.0 < (double)length))
+                        return false;
+
+                    const auto whole = (double)(int)point;
+
+                    touchedFrom[i] = juce::jmin (touchedFrom[i], whole - 30.0);
+                    touchedTo[i] = juce::jmax (touchedTo[i], whole + 31.0);
+                }
+
+                for (int i = 0, k = 0; i < numSamples; ++i)
+                {
+                    if (! scratch.inRange[(size_t)i])
+                        continue;
+
+                    const auto from = readPoints[k] - reach, to = readPoints[k] + reach;
+                    ++k;
+
+                    if (! (from >= 0.0 && to + 2.0 < (double)length))
+                        return false;
+
+                    if (! (to < touchedFrom[i + 1] || from > touchedTo[i + 1]))
+                        return false;
+                }
+
+                return true;
+            }
+
             static int beforeRead (void* context, int) noexcept
             {
                 auto& writer = *static_cast<Writer*> (context);
@@ -984,13 +1092,26 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
         beginTapeWrite();
         Writer writer{*this, settings, scratch, numSamples};
 
-        if (numInRange > 0)
-            head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
-                          recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange,
-                          {&Writer::beforeRead, &writer});
+        if (numInRange > 0 &&
+            writer.readsMissLaterWrites (readPoints.data(), readSeconds.data(), readSpeeds.data(), numInRange))
+        {
+            // The usual case, a play head well clear of the record head: writes, then reads.
+            while (writer.next < numSamples)
+                writer.writeSample (writer.next++);
 
-        while (writer.next < numSamples)
-            writer.writeSample (writer.next++);
+            head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                          recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange);
+        }
+        else
+        {
+            if (numInRange > 0)
+                head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                              recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange,
+                              {&Writer::beforeRead, &writer});
+
+            while (writer.next < numSamples)
+                writer.writeSample (writer.next++);
+        }
 
         endTapeWrite();
     }
