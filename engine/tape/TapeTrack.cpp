@@ -1028,33 +1028,25 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
                 const auto reach = offsetPerSpeed * speedMost + juce::jmax (std::abs (head.spliceOffset), spliced ? 4.0 : 0.0) +
                                    20.0 * juce::jmax (std::abs (head.dropoutLag), 2.0 * dropoutMost) + 2.0;
 
-                // The stretch the writes after each sample touch (kernel and erase), from the
-                // end of the run back; a write near an end of the tape wraps round it.
-                double touchedFrom[maxChunk + 1], touchedTo[maxChunk + 1];
-                touchedFrom[numSamples] = std::numeric_limits<double>::max();
-                touchedTo[numSamples] = std::numeric_limits<double>::lowest();
+                // The writes touch their kernel and the erase, whole - 29 to whole + 29. On a run
+                // whose writes all move one way, the writes after a sample lie beyond the next
+                // one's: a read behind that (or ahead of it, backwards) by more than its reach
+                // meets none of them. Anything else (a loop's wrap, a turn, a write near an end
+                // of the tape, where the kernel wraps round) reads sample by sample.
+                const auto* points = scratch.writePoints.data();
+                const bool forwards = points[numSamples - 1] >= points[0];
 
-                for (int i = numSamples; --i >= 0;)
-                {
-                    touchedFrom[i] = touchedFrom[i + 1];
-                    touchedTo[i] = touchedTo[i + 1];
-
-                    if (! (scratch.recordGates[(size_t)i] > 1.0e-4f))
-                        continue;
-
-                    const auto point = scratch.writePoints[(size_t)i];
-
-                    if (! (point >= 30.0 && point + 31.0 < (double)length))
-                        return false;
-
-                    const auto whole = (double)(int)point;
-
-                    touchedFrom[i] = juce::jmin (touchedFrom[i], whole - 30.0);
-                    touchedTo[i] = juce::jmax (touchedTo[i], whole + 31.0);
-                }
+                if (! (juce::jmin (points[0], points[numSamples - 1]) >= 30.0 &&
+                       juce::jmax (points[0], points[numSamples - 1]) + 31.0 < (double)length))
+                    return false;
 
                 for (int i = 0, k = 0; i < numSamples; ++i)
                 {
+                    const bool nextIsLater = i + 1 < numSamples;
+
+                    if (nextIsLater && (forwards ? points[i + 1] < points[i] : points[i + 1] > points[i]))
+                        return false;
+
                     if (! scratch.inRange[(size_t)i])
                         continue;
 
@@ -1064,7 +1056,8 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
                     if (! (from >= 0.0 && to + 2.0 < (double)length))
                         return false;
 
-                    if (! (to < touchedFrom[i + 1] || from > touchedTo[i + 1]))
+                    // floor (x) lies within (x - 1, x].
+                    if (nextIsLater && ! (forwards ? to + 31.0 < points[i + 1] : from - 32.0 > points[i + 1]))
                         return false;
                 }
 
