@@ -53,7 +53,7 @@ const WriteKernelTable writeKernelTable;
     to within 1e-12, from their series: cheaper than the library's general functions. For a
     double or a vector of them. */
 template <typename Value>
-void sinCosOfSmallAngle (Value a, Value& sine, Value& cosine) noexcept
+__attribute__ ((always_inline)) inline void sinCosOfSmallAngle (const Value& a, Value& sine, Value& cosine) noexcept
 {
     const Value a2 = a * a;
     // The first term left out stays below 1e-12: far finer than the float taps need.
