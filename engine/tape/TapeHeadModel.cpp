@@ -517,7 +517,7 @@ float TapeHeadModel::filterBands (float x, float wanderNoise, int recordedLength
 
 void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double* readPositions,
                              const double* positionSeconds, const double* speeds, const float* wanderNoise,
-                             int recordedLength, float* bandSums, int numSamples) noexcept
+                             int recordedLength, float* bandSums, int numSamples, BeforeRead beforeRead) noexcept
 {
     using Vec = TapeBandFilterBank::Vec;
     static constexpr size_t numVecs = TapeBandFilterBank::numVecs;
@@ -529,7 +529,8 @@ void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double*
 #if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
     if (hasWideRegisters())
     {
-        readRunWide (tape, readPositions, positionSeconds, speeds, wanderNoise, recordedLength, bandSums, numSamples);
+        readRunWide (tape, readPositions, positionSeconds, speeds, wanderNoise, recordedLength, bandSums, numSamples,
+                     beforeRead);
         return;
     }
 #endif
@@ -577,6 +578,9 @@ void TapeHeadModel::readRun (const juce::AudioBuffer<float>& tape, const double*
 
     for (int i = 0; i < numSamples; ++i)
     {
+        if (beforeRead.call != nullptr)
+            recordedLength = beforeRead.call (beforeRead.context, i);
+
         // advanceDefects
         const auto cellIndex = cellIndexFor (positionSeconds[i]);
         phase += step;
@@ -712,7 +716,7 @@ __attribute__ ((target ("avx"))) void TapeHeadModel::readRunWide (const juce::Au
                                                                   const double* positionSeconds,
                                                                   const double* speeds, const float* wanderNoise,
                                                                   int recordedLength, float* bandSums,
-                                                                  int numSamples) noexcept
+                                                                  int numSamples, BeforeRead beforeRead) noexcept
 {
     // readRun's loop with the two four-band registers of the bank and of the envelopes joined
     // into one eight-lane register: every lane sees the same operations in the same order, and
@@ -746,6 +750,9 @@ __attribute__ ((target ("avx"))) void TapeHeadModel::readRunWide (const juce::Au
 
     for (int i = 0; i < numSamples; ++i)
     {
+        if (beforeRead.call != nullptr)
+            recordedLength = beforeRead.call (beforeRead.context, i);
+
         const auto cellIndex = cellIndexFor (positionSeconds[i]);
         phase += step;
 

@@ -115,11 +115,20 @@ public:
     float readTape (const juce::AudioBuffer<float>& tape, double readPosition, double offset) const noexcept;
     /** Moves the wander and runs the band bank with the lanes' gains; 0 when unrecorded. */
     float filterBands (float x, float wanderNoise, int recordedLength) noexcept;
+    /** What readRun calls before each read, with the read's index in the run: a recording
+        track writes the tape there, so that a play head close behind the record head reads
+        what was written a moment before. Returns the recorded length the read then sees. */
+    struct BeforeRead
+    {
+        int (*call) (void* context, int read);
+        void* context;
+    };
+
     /** advanceDefects, readTape and filterBands for a run of samples of a tape that is not
         empty: the band sums of the run. */
     void readRun (const juce::AudioBuffer<float>& tape, const double* readPositions, const double* positionSeconds,
                   const double* speeds, const float* wanderNoise, int recordedLength, float* bandSums,
-                  int numSamples) noexcept;
+                  int numSamples, BeforeRead beforeRead = {nullptr, nullptr}) noexcept;
     /** readRun uses AVX registers for the band bank where the processor has them (the same
         result either way); a test turns that off to run the narrow path too. */
     static void setWideRegistersAllowed (bool allowed) noexcept;
@@ -203,7 +212,8 @@ private:
     __attribute__ ((target ("avx"))) void readRunWide (const juce::AudioBuffer<float>& tape,
                                                        const double* readPositions, const double* positionSeconds,
                                                        const double* speeds, const float* wanderNoise,
-                                                       int recordedLength, float* bandSums, int numSamples) noexcept;
+                                                       int recordedLength, float* bandSums, int numSamples,
+                                                       BeforeRead beforeRead) noexcept;
 #endif
     int cellIndexFor (double positionSeconds) const noexcept;
     void decodeCell (const TapeDefectCell& cell) noexcept;

@@ -6,6 +6,8 @@
 #include "engine/tape/TapeReelSize.h"
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -14,43 +16,307 @@ namespace
 constexpr int writeKernelHalfWidth = 8;
 constexpr int writeKernelTaps = 2 * writeKernelHalfWidth + 1;
 
-/** cos and sin of the Blackman window's two angles at every whole tap offset, and the sign
-    of the sinc's sine there, so that a write at a fractional position needs one sine and
-    cosine: cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
+/** The write kernel padded to a multiple of eight taps, so that its loops run in whole SIMD
+    registers; the padding taps sit beyond the kernel (their weights are never used). */
+constexpr int writeKernelPadded = (writeKernelTaps + 7) / 8 * 8;
+
+/** cos and sin of the Blackman window's two angles at every whole tap offset, the offset itself
+    and the sign of the sinc's sine there, so that a write at a fractional position needs one
+    sine and cosine: cos (a (j + d)) = cos (a j) cos (a d) - sin (a j) sin (a d). */
 struct WriteKernelTable
 {
     WriteKernelTable()
     {
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
         {
             const auto j = (double)(tap - writeKernelHalfWidth);
-            cos1[tap] = std::cos (juce::MathConstants<double>::twoPi * j / 16.0);
-            sin1[tap] = std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
-            cos2[tap] = std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
-            sin2[tap] = std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
-            sign[tap] = (tap - writeKernelHalfWidth) % 2 == 0 ? 1.0 : -1.0;
+            offset[tap] = (float)j;
+            cos1[tap] = (float)std::cos (juce::MathConstants<double>::twoPi * j / 16.0);
+            sin1[tap] = (float)std::sin (juce::MathConstants<double>::twoPi * j / 16.0);
+            cos2[tap] = (float)std::cos (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sin2[tap] = (float)std::sin (2.0 * juce::MathConstants<double>::twoPi * j / 16.0);
+            sign[tap] = (tap - writeKernelHalfWidth) % 2 == 0 ? 1.0f : -1.0f;
         }
     }
 
-    double cos1[writeKernelTaps], sin1[writeKernelTaps], cos2[writeKernelTaps], sin2[writeKernelTaps];
-    double sign[writeKernelTaps];
+    alignas (16) float offset[writeKernelPadded];
+    alignas (16) float cos1[writeKernelPadded];
+    alignas (16) float sin1[writeKernelPadded];
+    alignas (16) float cos2[writeKernelPadded];
+    alignas (16) float sin2[writeKernelPadded];
+    alignas (16) float sign[writeKernelPadded];
 };
 
 const WriteKernelTable writeKernelTable;
 
 /** sin and cos of an angle within +-pi/8 (the window's angle at a fractional write position)
-    to double precision, from their series: cheaper than the library's general functions. */
-std::pair<double, double> sinCosOfSmallAngle (double a) noexcept
+    to within 1e-12, from their series: cheaper than the library's general functions. For a
+    double or a vector of them. */
+template <typename Value>
+__attribute__ ((always_inline)) inline void sinCosOfSmallAngle (const Value& a, Value& sine, Value& cosine) noexcept
 {
-    const auto a2 = a * a;
-    const auto sine =
-        a * (1.0 + a2 * (-1.0 / 6.0 + a2 * (1.0 / 120.0 + a2 * (-1.0 / 5040.0 + a2 * (1.0 / 362880.0 +
-                                                                                    a2 * (-1.0 / 39916800.0 +
-                                                                                          a2 * (1.0 / 6227020800.0)))))));
-    const auto cosine =
-        1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 +
-                                                                        a2 * (-1.0 / 3628800.0 + a2 * (1.0 / 479001600.0))))));
-    return {sine, cosine};
+    const Value a2 = a * a;
+    // The first term left out stays below 1e-12: far finer than the float taps need.
+    sine = a * (1.0 + a2 * (-1.0 / 6.0 + a2 * (1.0 / 120.0 + a2 * (-1.0 / 5040.0 + a2 * (1.0 / 362880.0 +
+                                                                                       a2 * (-1.0 / 39916800.0))))));
+    cosine =
+        1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 + a2 * (-1.0 / 3628800.0)))));
+}
+
+/** Adds a write's taps to the tape. Where the processor has SSE they go four at a time: a
+    save's copy that overlaps a write is thrown away through the track's write sequence, so
+    the samples need not change one by one. ThreadSanitizer still sees each sample's own
+    atomic add. */
+inline void addKernel (float* at, const float* products) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS && ! defined(__SANITIZE_THREAD__)
+    int tap = 0;
+
+    for (; tap + 4 <= writeKernelTaps; tap += 4)
+        _mm_storeu_ps (at + tap, _mm_add_ps (_mm_loadu_ps (at + tap), _mm_load_ps (products + tap)));
+
+    for (; tap < writeKernelTaps; ++tap)
+        SharedTapeSample::add (at + tap, products[tap]);
+#else
+    for (int tap = 0; tap < writeKernelTaps; ++tap)
+        SharedTapeSample::add (at + tap, products[tap]);
+#endif
+}
+
+/** How many writes' kernels a run works out together. */
+constexpr int writeKernelBatch = 8;
+
+/** The taps one elastic write adds to the tape, times the written value, and where they start. */
+struct WriteKernel
+{
+    int first = 0;
+    alignas (16) float products[writeKernelPadded];
+};
+
+/** Works out the kernels of up to writeKernelBatch writes; touches nothing else. The angles
+    of all of them go first, side by side (the compiler runs them in SIMD lanes), then each
+    kernel's taps, a register's width at a time: the same arithmetic for every write whatever
+    the count and whatever the registers. */
+__attribute__ ((always_inline)) inline void computeWriteKernelsIn (const double* writePoints, const float* values,
+                                                                   const double* speeds, int count,
+                                                                   WriteKernel* kernels) noexcept
+{
+    // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
+    // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
+    // number of samples from the others, so one sine and cosine of the window's angle give all
+    // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
+    // angle a by doubling three times. The taps themselves are worked out in single precision:
+    // the tape holds floats, and the weights stay within a few of their ulps.
+    alignas (32) double fractions[writeKernelBatch];
+    alignas (32) float dHighs[writeKernelBatch], dLows[writeKernelBatch], sinesOverPi[writeKernelBatch],
+        c1s[writeKernelBatch], s1s[writeKernelBatch], c2s[writeKernelBatch], s2s[writeKernelBatch];
+    float amounts[writeKernelBatch];
+    alignas (32) int wholes[writeKernelBatch];
+    count = juce::jmin (count, writeKernelBatch);
+
+    // Four writes at a time in vectors of doubles (the compiler maps them onto the registers
+    // the processor has); a short batch repeats its last write in the spare lanes.
+    typedef double Doubles __attribute__ ((vector_size (4 * sizeof (double))));
+    typedef float Floats __attribute__ ((vector_size (4 * sizeof (float))));
+    typedef int Ints __attribute__ ((vector_size (4 * sizeof (int))));
+    static_assert (writeKernelBatch % 4 == 0, "whole vectors of writes");
+
+    for (int w = 0; w < count; w += 4)
+    {
+        Doubles points;
+
+        for (int lane = 0; lane < 4; ++lane)
+            points[lane] = writePoints[juce::jmin (w + lane, count - 1)];
+
+        const auto whole = __builtin_convertvector (points, Ints);
+        const Doubles d = __builtin_convertvector (whole, Doubles) - points;
+        const Doubles angle = juce::MathConstants<double>::twoPi * d / 16.0;
+        Doubles sinA, cosA;
+        sinCosOfSmallAngle (angle, sinA, cosA);
+        const Doubles sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
+        const Doubles sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
+        const Doubles sinPiD = 2.0 * sin4A * cos4A;
+        std::memcpy (wholes + w, &whole, sizeof (whole));
+        std::memcpy (fractions + w, &d, sizeof (d));
+
+        // j + d to within a float's rounding even where it nears zero: d in two parts, the
+        // larger one cancelling exactly against the tap offset.
+        const auto dHigh = __builtin_convertvector (d, Floats);
+        const auto dLow = __builtin_convertvector (d - __builtin_convertvector (dHigh, Doubles), Floats);
+        const auto sineOverPi =
+            __builtin_convertvector (sinPiD * (1.0 / juce::MathConstants<double>::pi), Floats);
+        const auto c1 = __builtin_convertvector (cosA, Floats), s1 = __builtin_convertvector (sinA, Floats);
+        const auto c2 = __builtin_convertvector (cos2A, Floats), s2 = __builtin_convertvector (sin2A, Floats);
+        std::memcpy (dHighs + w, &dHigh, sizeof (dHigh));
+        std::memcpy (dLows + w, &dLow, sizeof (dLow));
+        std::memcpy (sinesOverPi + w, &sineOverPi, sizeof (sineOverPi));
+        std::memcpy (c1s + w, &c1, sizeof (c1));
+        std::memcpy (s1s + w, &s1, sizeof (s1));
+        std::memcpy (c2s + w, &c2, sizeof (c2));
+        std::memcpy (s2s + w, &s2, sizeof (s2));
+    }
+
+    for (int w = 0; w < count; ++w)
+        amounts[w] = values[w] * (float)std::min (std::abs (speeds[w]), 1.0);
+
+    const auto& table = writeKernelTable;
+
+    for (int w = 0; w < count; ++w)
+    {
+        const auto dHigh = dHighs[w], dLow = dLows[w], sineOverPi = sinesOverPi[w];
+        const auto c1 = c1s[w], s1 = s1s[w], c2 = c2s[w], s2 = s2s[w];
+        alignas (16) float windows[writeKernelPadded];
+        auto* weights = kernels[w].products;
+
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
+        {
+            const auto t = (table.offset[tap] + dHigh) + dLow;
+            windows[tap] = 0.42f + 0.5f * (table.cos1[tap] * c1 - table.sin1[tap] * s1) +
+                           0.08f * (table.cos2[tap] * c2 - table.sin2[tap] * s2);
+            weights[tap] = windows[tap] * ((table.sign[tap] * sineOverPi) / t);
+        }
+
+        // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the
+        // centre can be there.
+        for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
+        {
+            if (std::abs ((double)(tap - writeKernelHalfWidth) + fractions[w]) <= 1.0e-4)
+                weights[tap] = windows[tap];
+        }
+
+        for (int tap = 0; tap < writeKernelPadded; ++tap)
+            weights[tap] *= amounts[w];
+
+        kernels[w].first = wholes[w] - writeKernelHalfWidth;
+    }
+}
+
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+// The same steps compiled for AVX registers, on processors that have them: eight taps at a time,
+// with the same operations lane by lane and no fused ones, so the same kernels.
+__attribute__ ((target ("avx"))) void computeWriteKernelsWide (const double* writePoints, const float* values,
+                                                               const double* speeds, int count,
+                                                               WriteKernel* kernels) noexcept
+{
+    computeWriteKernelsIn (writePoints, values, speeds, count, kernels);
+}
+
+const bool writeKernelsWide = []
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports ("avx") != 0;
+}();
+#endif
+
+void computeWriteKernels (const double* writePoints, const float* values, const double* speeds, int count,
+                          WriteKernel* kernels) noexcept
+{
+#if JUCE_USE_SSE_INTRINSICS && defined(__GNUC__)
+    if (writeKernelsWide)
+    {
+        computeWriteKernelsWide (writePoints, values, speeds, count, kernels);
+        return;
+    }
+#endif
+
+    computeWriteKernelsIn (writePoints, values, speeds, count, kernels);
+}
+
+/** A write whose kernel was worked out onto the tape: the erase ahead of the head (unless the
+    take goes on top of what is there), then the taps. */
+template <typename Stretch>
+void applyElasticWrite (float* tape, int length, double writePoint, float gate, double speed, bool soundOnSound,
+                        Stretch* erased, const WriteKernel& kernel) noexcept
+{
+    const auto whole = (int)writePoint;
+
+    if (! soundOnSound)
+    {
+        // Erase ahead of the write, where the tape is about to arrive under the head: 10 to
+        // 29 samples on in the direction the tape runs, as far as they lie on the tape.
+        const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
+        const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
+        const auto keep = 1.0f - gate;
+        const auto eraseRange = [tape, keep] (int begin, int end)
+        {
+            for (int index = begin; index < end; ++index)
+                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
+        };
+
+        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
+        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
+        // erase head needs the work (19 of its 20 samples were there one sample earlier).
+        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
+        {
+            const auto skipFrom = juce::jmax (from, erased->from);
+            const auto skipTo = juce::jmin (to, erased->to);
+
+            if (skipFrom < skipTo)
+            {
+                eraseRange (from, skipFrom);
+                eraseRange (skipTo, to);
+            }
+            else
+            {
+                eraseRange (from, to);
+            }
+        }
+        else
+        {
+            eraseRange (from, to);
+        }
+
+        if (erased != nullptr)
+        {
+            if (keep != 0.0f || from >= to)
+                *erased = {};
+            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
+                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
+            else
+                *erased = {from, to};
+        }
+    }
+
+    const auto first = kernel.first;
+    const auto* weights = kernel.products;
+
+    if (first >= 0 && first + writeKernelTaps <= length)
+    {
+        addKernel (tape + first, weights);
+
+        // The kernel's samples are no longer known to be erased: keep the larger part of
+        // the erased stretch beside them.
+        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
+        {
+            const auto below = first - erased->from;
+            const auto above = erased->to - (first + writeKernelTaps);
+
+            if (above >= below)
+                erased->from = first + writeKernelTaps;
+            else
+                erased->to = first;
+
+            if (erased->from >= erased->to)
+                *erased = {};
+        }
+    }
+    else
+    {
+        if (erased != nullptr)
+            *erased = {};
+
+        // Near the ends the kernel wraps around the tape.
+        for (int tap = 0; tap < writeKernelTaps; ++tap)
+        {
+            auto index = (first + tap) % length;
+
+            if (index < 0)
+                index += length;
+
+            SharedTapeSample::add (tape + index, weights[tap]);
+        }
+    }
+
 }
 
 juce::String describeTape (double sampleRate, double tapeSeconds)
@@ -647,30 +913,197 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
 
     if (writes)
     {
-        beginTapeWrite();
-        ErasedStretch erased;
-
-        for (int i = 0, k = 0; i < numSamples; ++i)
+        // Sample i's write goes before sample i's read, as in process(). The reads go through
+        // the head's run, which does the writes of every sample up to each read first.
+        struct Writer
         {
-            const auto gate = recordGates[i];
+            TapeTrack& track;
+            const RunSettings& settings;
+            const RunScratch& scratch;
+            int numSamples;
+            int next = 0;
+            ErasedStretch erased{};
 
-            if (gate > 1.0e-4f)
+            // The kernels of the next few writes, worked out together: each is a long chain of
+            // arithmetic, and side by side they overlap.
+            WriteKernel kernels[writeKernelBatch]{};
+            int kernelsFrom = 0, kernelsTo = 0;
+
+            void writeSample (int i) noexcept
             {
-                if (settings.elasticWrite)
-                    writeElastic (writePoints[i], gate * recorded[i], gate, writeSpeeds[i], settings.soundOnSound,
-                                  &erased);
-                else
-                    writeDirect (writePoints[i], gate * recorded[i], gate, settings.soundOnSound);
+                const auto gate = scratch.recordGates[(size_t)i];
+
+                if (! (gate > 1.0e-4f))
+                    return;
+
+                const auto writePoint = scratch.writePoints[(size_t)i];
+
+                if (! settings.elasticWrite)
+                {
+                    track.writeDirect (writePoint, gate * scratch.recorded[(size_t)i], gate, settings.soundOnSound);
+                    return;
+                }
+
+                if (i >= kernelsTo)
+                {
+                    kernelsFrom = i;
+                    kernelsTo = juce::jmin (i + writeKernelBatch, numSamples);
+
+                    float values[writeKernelBatch];
+
+                    for (int j = kernelsFrom; j < kernelsTo; ++j)
+                        values[j - kernelsFrom] = scratch.recordGates[(size_t)j] * scratch.recorded[(size_t)j];
+
+                    computeWriteKernels (scratch.writePoints.data() + kernelsFrom, values,
+                                         scratch.writeSpeeds.data() + kernelsFrom, kernelsTo - kernelsFrom, kernels);
+                }
+
+                applyElasticWrite (track.audio.getWritePointer (0, 0), track.audio.getNumSamples(), writePoint, gate,
+                                   scratch.writeSpeeds[(size_t)i], settings.soundOnSound, &erased,
+                                   kernels[i - kernelsFrom]);
+                track.raiseRecordedLength ((int)writePoint);
             }
 
-            if (inRange[i])
+            /** True when no read of the run can reach a sample that a later write of the
+                run touches, whatever the defects under the head do to the read position: then
+                every write may go before the first read, with the same result. */
+            bool readsMissLaterWrites (const double* readPoints, const double* readSeconds,
+                                       const double* readSpeeds, int numReads) const noexcept
             {
-                const auto offset = head.advanceDefects (readSeconds[k], readSpeeds[k]);
-                bandSums[k] =
-                    head.filterBands (head.readTape (audio, readPoints[k], offset), wanderNoise[k],
-                                      recordedLength.load (std::memory_order_relaxed));
-                ++k;
+                const auto& head = track.head;
+                const auto length = track.audio.getNumSamples();
+
+                // A track never written before reads nothing until its first write: keep
+                // that order exact.
+                if (track.recordedLength.load (std::memory_order_relaxed) < 1 || head.cellCount < 1)
+                    return false;
+
+                // How far the defects can move a read: the largest offset of any cell under
+                // the reads, the splice shift and the dropout lag at their furthest.
+                double offsetPerSpeed = 0.0, dropoutMost = 0.0, speedMost = 0.1;
+                bool spliced = false;
+                auto lastCell = std::numeric_limits<int>::min();
+
+                for (int k = 0; k < numReads; ++k)
+                {
+                    speedMost = juce::jmax (speedMost, std::abs (readSpeeds[k]));
+                    const auto where = readSeconds[k] * TapeHeadModel::cellsPerSecond;
+
+                    if (! (std::abs (where) < 2.0e9))
+                        return false;
+
+                    // Many reads in a row share a cell: the division only where it changes.
+                    const auto wholeCells = (int)where;
+
+                    if (wholeCells == lastCell)
+                        continue;
+
+                    lastCell = wholeCells;
+                    auto cell = wholeCells % head.cellCount;
+                    cell += cell < 0 ? head.cellCount : 0;
+
+                    if (cell >= (int)head.defects.size())
+                        continue;
+
+                    double drag = 0.0, crinkle = 0.0, flutter = 0.0, dropout = 0.0;
+
+                    for (const auto v : head.defects[(size_t)cell].lanes)
+                    {
+                        if (v >= 30.0f)
+                            drag += v - 30.0f;
+                        else if (v >= 20.0f)
+                            crinkle += v - 20.0f;
+                        else if (v >= 10.0f)
+                            flutter += v - 10.0f;
+                        else if (v < -0.5f)
+                            spliced = true;
+                        else if (v > 0.0f)
+                            dropout += v;
+                    }
+
+                    offsetPerSpeed = juce::jmax (offsetPerSpeed, 10.0 * flutter, 2.5 * crinkle, 1.5 * drag);
+                    dropoutMost = juce::jmax (dropoutMost, dropout);
+                }
+
+                const auto reach = offsetPerSpeed * speedMost + juce::jmax (std::abs (head.spliceOffset), spliced ? 4.0 : 0.0) +
+                                   20.0 * juce::jmax (std::abs (head.dropoutLag), 2.0 * dropoutMost) + 2.0;
+
+                // The writes touch their kernel and the erase, whole - 29 to whole + 29. On a run
+                // whose writes all move one way, the writes after a sample lie beyond the next
+                // one's: a read behind that (or ahead of it, backwards) by more than its reach
+                // meets none of them. Anything else (a loop's wrap, a turn, a write near an end
+                // of the tape, where the kernel wraps round) reads sample by sample.
+                const auto* points = scratch.writePoints.data();
+                const bool forwards = points[numSamples - 1] >= points[0];
+
+                if (! (juce::jmin (points[0], points[numSamples - 1]) >= 30.0 &&
+                       juce::jmax (points[0], points[numSamples - 1]) + 31.0 < (double)length))
+                    return false;
+
+                for (int i = 0, k = 0; i < numSamples; ++i)
+                {
+                    const bool nextIsLater = i + 1 < numSamples;
+
+                    if (nextIsLater && (forwards ? points[i + 1] < points[i] : points[i + 1] > points[i]))
+                        return false;
+
+                    if (! scratch.inRange[(size_t)i])
+                        continue;
+
+                    const auto from = readPoints[k] - reach, to = readPoints[k] + reach;
+                    ++k;
+
+                    if (! (from >= 0.0 && to + 2.0 < (double)length))
+                        return false;
+
+                    // floor (x) lies within (x - 1, x].
+                    if (nextIsLater && ! (forwards ? to + 31.0 < points[i + 1] : from - 32.0 > points[i + 1]))
+                        return false;
+                }
+
+                return true;
             }
+
+            static int beforeRead (void* context, int) noexcept
+            {
+                auto& writer = *static_cast<Writer*> (context);
+
+                // Up to and including the sample of this read (samples off the tape read nothing).
+                for (;;)
+                {
+                    const auto i = writer.next++;
+                    writer.writeSample (i);
+
+                    if (writer.scratch.inRange[(size_t)i] || writer.next >= writer.numSamples)
+                        break;
+                }
+
+                return writer.track.recordedLength.load (std::memory_order_relaxed);
+            }
+        };
+
+        beginTapeWrite();
+        Writer writer{*this, settings, scratch, numSamples};
+
+        if (numInRange > 0 &&
+            writer.readsMissLaterWrites (readPoints.data(), readSeconds.data(), readSpeeds.data(), numInRange))
+        {
+            // The usual case, a play head well clear of the record head: writes, then reads.
+            while (writer.next < numSamples)
+                writer.writeSample (writer.next++);
+
+            head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                          recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange);
+        }
+        else
+        {
+            if (numInRange > 0)
+                head.readRun (audio, readPoints.data(), readSeconds.data(), readSpeeds.data(), wanderNoise.data(),
+                              recordedLength.load (std::memory_order_relaxed), bandSums.data(), numInRange,
+                              {&Writer::beforeRead, &writer});
+
+            while (writer.next < numSamples)
+                writer.writeSample (writer.next++);
         }
 
         endTapeWrite();
@@ -894,133 +1327,11 @@ void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, Run
 void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,
                               ErasedStretch* erased) noexcept
 {
-    const auto length = audio.getNumSamples();
-    auto* tape = audio.getWritePointer (0, 0);
-    const auto whole = (int)writePoint;
-
-    if (! soundOnSound)
-    {
-        // Erase ahead of the write, where the tape is about to arrive under the head: 10 to
-        // 29 samples on in the direction the tape runs, as far as they lie on the tape.
-        const auto from = juce::jmax (0, speed < 0.0 ? whole - 29 : whole + 10);
-        const auto to = juce::jmin (length, speed < 0.0 ? whole - 9 : whole + 30);
-        const auto keep = 1.0f - gate;
-        const auto eraseRange = [tape, keep] (int begin, int end)
-        {
-            for (int index = begin; index < end; ++index)
-                SharedTapeSample::store (tape + index, SharedTapeSample::load (tape + index) * keep);
-        };
-
-        // With the gate fully open the erase multiplies by +0: a sample it already met is +-0
-        // (or NaN) and stays bit for bit what it is, so only the stretch newly under the
-        // erase head needs the work (19 of its 20 samples were there one sample earlier).
-        if (erased != nullptr && keep == 0.0f && erased->from < erased->to)
-        {
-            const auto skipFrom = juce::jmax (from, erased->from);
-            const auto skipTo = juce::jmin (to, erased->to);
-
-            if (skipFrom < skipTo)
-            {
-                eraseRange (from, skipFrom);
-                eraseRange (skipTo, to);
-            }
-            else
-            {
-                eraseRange (from, to);
-            }
-        }
-        else
-        {
-            eraseRange (from, to);
-        }
-
-        if (erased != nullptr)
-        {
-            if (keep != 0.0f || from >= to)
-                *erased = {};
-            else if (from <= erased->to && to >= erased->from && erased->from < erased->to)
-                *erased = {juce::jmin (from, erased->from), juce::jmax (to, erased->to)};
-            else
-                *erased = {from, to};
-        }
-    }
-
-    // A 17-tap Blackman-windowed sinc spreads the sample over the tape at its fractional
-    // position, so that writing follows a tape that moves at any speed. Every tap sits a whole
-    // number of samples from the others, so one sine and cosine of the window's angle give all
-    // of it: sin (pi (j + d)) = (-1)^j sin (pi d), and sin (pi d) = sin (8 a) follows from the
-    // angle a by doubling three times.
-    const auto d = (double)whole - writePoint;
-    const auto angle = juce::MathConstants<double>::twoPi * d / 16.0;
-    const auto [sinA, cosA] = sinCosOfSmallAngle (angle);
-    const auto sin2A = 2.0 * sinA * cosA, cos2A = cosA * cosA - sinA * sinA;
-    const auto sin4A = 2.0 * sin2A * cos2A, cos4A = cos2A * cos2A - sin2A * sin2A;
-    const auto sinPiD = 2.0 * sin4A * cos4A;
-    const auto& table = writeKernelTable;
-    double weights[writeKernelTaps];
-
-    const auto sineOverPi = sinPiD * (1.0 / juce::MathConstants<double>::pi);
-
-    for (int tap = 0; tap < writeKernelTaps; ++tap)
-    {
-        const auto window = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
-                            0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
-        weights[tap] = window * (table.sign[tap] * sineOverPi) / ((double)(tap - writeKernelHalfWidth) + d);
-    }
-
-    // At (or within 1e-4 of) a whole sample the sinc is 1: only the taps next to the centre
-    // can be there.
-    for (int tap = writeKernelHalfWidth - 1; tap <= writeKernelHalfWidth + 1; ++tap)
-    {
-        if (std::abs ((double)(tap - writeKernelHalfWidth) + d) <= 1.0e-4)
-            weights[tap] = 0.42 + 0.5 * (table.cos1[tap] * cosA - table.sin1[tap] * sinA) +
-                           0.08 * (table.cos2[tap] * cos2A - table.sin2[tap] * sin2A);
-    }
-
-    const auto amount = value * (float)juce::jmin (std::abs (speed), 1.0);
-    const auto first = whole - writeKernelHalfWidth;
-
-    if (first >= 0 && first + writeKernelTaps <= length)
-    {
-        auto* at = tape + first;
-
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
-            SharedTapeSample::add (at + tap, (float)weights[tap] * amount);
-
-        // The kernel's samples are no longer known to be erased: keep the larger part of
-        // the erased stretch beside them.
-        if (erased != nullptr && first < erased->to && first + writeKernelTaps > erased->from)
-        {
-            const auto below = first - erased->from;
-            const auto above = erased->to - (first + writeKernelTaps);
-
-            if (above >= below)
-                erased->from = first + writeKernelTaps;
-            else
-                erased->to = first;
-
-            if (erased->from >= erased->to)
-                *erased = {};
-        }
-    }
-    else
-    {
-        if (erased != nullptr)
-            *erased = {};
-
-        // Near the ends the kernel wraps around the tape.
-        for (int tap = 0; tap < writeKernelTaps; ++tap)
-        {
-            auto index = (first + tap) % length;
-
-            if (index < 0)
-                index += length;
-
-            SharedTapeSample::add (tape + index, (float)weights[tap] * amount);
-        }
-    }
-
-    raiseRecordedLength (whole);
+    WriteKernel kernel;
+    computeWriteKernels (&writePoint, &value, &speed, 1, &kernel);
+    applyElasticWrite (audio.getWritePointer (0, 0), audio.getNumSamples(), writePoint, gate, speed, soundOnSound, erased,
+                       kernel);
+    raiseRecordedLength ((int)writePoint);
 }
 
 void TapeTrack::writeDirect (double writePoint, float value, float gate, bool soundOnSound) noexcept

@@ -615,6 +615,105 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
     TapeHeadModel::setWideRegistersAllowed (true);
 }
 
+TEST (TapeTrackBlock, ARecordingRunReadsWhatTheWritesBeforeEachSampleLeft)
+{
+    // A run may do its writes before its reads only where no read can reach a sample a later
+    // write touches. Play heads close behind the record head and far behind it, with defects
+    // that pull the read position back and forth (flutter, drag, dropouts all over the lanes),
+    // in both directions: every run must give what sample-by-sample processing gives.
+    struct Case
+    {
+        const char* name;
+        float gapMs;
+        int defects; // 0 none, 1 flutter and drag, 2 dropouts in every lane
+        double direction;
+        int recordOffset;
+    };
+
+    const Case cases[] = {
+        {"play head 2.5 ms behind, clean tape", 2.5f, 0, 1.0, 0},
+        {"play head 2.5 ms behind, flutter and drag", 2.5f, 1, 1.0, 0},
+        {"play head 2.5 ms behind, dropouts", 2.5f, 2, 1.0, 0},
+        {"play head 0.8 ms behind, flutter and drag", 0.8f, 1, 1.0, 0},
+        {"play head 0.25 ms behind, flutter and drag", 0.25f, 1, 1.0, 0},
+        {"play head at the record head", 0.0f, 0, 1.0, 0},
+        {"backwards, 2.5 ms, flutter and drag", 2.5f, 1, -1.0, 0},
+        {"backwards, 0.5 ms, clean", 0.5f, 0, -1.0, 0},
+        {"backwards, 0.8 ms, dropouts", 0.8f, 2, -1.0, 0},
+        {"write 100 samples behind the record head", 1.0f, 1, 1.0, 100},
+    };
+
+    for (const bool wide : {true, false})
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.name) + (wide ? ", wide registers" : ", narrow registers"));
+        TapeHeadModel::setWideRegistersAllowed (wide);
+        auto reference = makeTrack (1.0);
+        applyBlockSettings (reference, 2, 2.0f, 1.0f);
+        reference.setArmed (true);
+        auto& head = reference.getHead();
+
+        for (double at = 0.05; at < 0.95; at += 0.1)
+        {
+            if (c.defects == 1)
+            {
+                // Four lanes of flutter swing the read up to 40 samples either way.
+                for (const int lane : {1, 3, 4, 5})
+                    head.paintSpot (at * rate, lane, TapeDefectKind::flutter, 0.03f, 1.0f);
+
+                head.paintSpot ((at + 0.05) * rate, 6, TapeDefectKind::drag, 0.02f, 1.0f);
+            }
+            else if (c.defects == 2)
+            {
+                for (int lane = 0; lane < TapeDefectCell::numLanes; ++lane)
+                    head.paintSpot (at * rate, lane, TapeDefectKind::dropout, 0.04f, 1.0f);
+            }
+        }
+
+        reference.setPositionSeconds (c.direction > 0.0 ? 0.1 : 0.9);
+        auto blockwise = reference;
+
+        const auto n = (int)(0.6 * rate);
+        const auto input = makeNoise (1, n, 0.3f, 21);
+        std::vector<double> speeds ((size_t)n);
+
+        for (int i = 0; i < n; ++i)
+            speeds[(size_t)i] = c.direction * (1.0 + 0.3 * std::sin (i * 0.0005) + 0.02 * std::sin (i * 0.3));
+
+        std::vector<float> expected ((size_t)n), actual ((size_t)n);
+        TapeTrack::RunSettings settings;
+        settings.headGapMs = c.gapMs;
+        settings.recording = true;
+        settings.monitorMode = 1;
+        settings.recordOffsetSamples = c.recordOffset;
+
+        for (int start = 0; start < n; start += 512)
+        {
+            const auto length = std::min (512, n - start);
+
+            for (int i = start; i < start + length; ++i)
+                expected[(size_t)i] = reference.process (input.getSample (0, i), speeds[(size_t)i], c.gapMs, true, 1,
+                                                         c.recordOffset, false, true, false, false);
+
+            blockwise.processBlock (input.getReadPointer (0, start), speeds.data() + start, actual.data() + start,
+                                    length, settings);
+        }
+
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ (expected[(size_t)i], actual[(size_t)i]) << "sample " << i;
+
+        const auto* expectedTape = reference.getAudio().getReadPointer (0);
+        const auto* actualTape = blockwise.getAudio().getReadPointer (0);
+
+        for (int i = 0; i < reference.getAudio().getNumSamples(); ++i)
+            ASSERT_EQ (expectedTape[i], actualTape[i]) << "tape sample " << i;
+
+        EXPECT_GT (rms (actual.data(), n), 0.01);
+    }
+
+    TapeHeadModel::setWideRegistersAllowed (true);
+}
+
 TEST (TapeTrackBlock, AGroupGivesEveryTrackExactlyWhatItsOwnRunGives)
 {
     // Tracks of one group in every state the shared filter chains meet: the usual case side
