@@ -5,6 +5,7 @@
 
 #include "engine/tape/TapeReelSize.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <utility>
@@ -51,6 +52,19 @@ std::pair<double, double> sinCosOfSmallAngle (double a) noexcept
         1.0 + a2 * (-0.5 + a2 * (1.0 / 24.0 + a2 * (-1.0 / 720.0 + a2 * (1.0 / 40320.0 +
                                                                         a2 * (-1.0 / 3628800.0 + a2 * (1.0 / 479001600.0))))));
     return {sine, cosine};
+}
+
+/** The next numSamples values of a linear smoother, as that many getNextValue calls give
+    them: a smoother at rest gives its target every time. */
+template <typename Smoother>
+void fillFromSmoother (Smoother& smoother, float* values, int numSamples) noexcept
+{
+    int i = 0;
+
+    for (; i < numSamples && smoother.isSmoothing(); ++i)
+        values[i] = smoother.getNextValue();
+
+    std::fill (values + i, values + numSamples, smoother.getTargetValue());
 }
 
 juce::String describeTape (double sampleRate, double tapeSeconds)
@@ -553,12 +567,9 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
     scratch.numSamples = numSamples;
 
     const auto length = audio.getNumSamples();
-    static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
-
     const bool records = settings.recording && armed;
     const bool printsNoise = records && head.noisePrintEnabled;
     auto writes = false;
-    auto wanderNow = head.wander;
 
     if (records && ! dirty.load (std::memory_order_relaxed))
         dirty.store (true);
@@ -570,68 +581,167 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
     // A gate shut and staying shut writes nothing: its steps change nothing either.
     const bool gateMoves = recordGate.isSmoothing() || recordGate.getCurrentValue() != 0.0f;
 
-    // 1. Controls, input, noise draws, record gate, tape motion and the play head's position.
-    for (int i = 0; i < numSamples; ++i)
+    // 1. Controls, input, record gate, tape motion, the play head's position and the noise
+    // draws, each in a pass of its own so that the passes without a carried state run as
+    // vector loops. Everything gives what process() gives sample by sample.
+    float gaps[maxChunk];
+    fillFromSmoother (headGapMs, gaps, numSamples);
+    fillFromSmoother (outputGain, gains.data(), numSamples);
+    fillFromSmoother (drive, drives.data(), numSamples);
+
+    if (settings.eqBeforeTape)
     {
-        auto speed = speeds[i];
-        const auto gapMs = headGapMs.getNextValue();
-        gains[i] = outputGain.getNextValue();
-        drives[i] = drive.getNextValue();
+        for (int i = 0; i < numSamples; ++i)
+            inputs[(size_t)i] = applyConsoleEq (input[i] * trim);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            inputs[(size_t)i] = input[i] * trim;
+    }
 
-        auto in = input[i] * trim;
+    // The tape's motion: the speed each sample moves it by (held in readSpeeds until the
+    // play points are gathered) and the position after it (held in playPoints).
+    auto* motion = readSpeeds.data();
+    auto* positions = playPoints.data();
+    const bool loops = loopEnabled && loopStart < loopEnd;
 
-        if (settings.eqBeforeTape)
-            in = applyConsoleEq (in);
-
-        inputs[i] = in;
-
-        // The record chain's hiss step and noise draws (the chain itself runs in pass 2).
-        const auto hiss = head.hissLevel.getNextValue();
-
-        if (printsNoise)
-        {
-            inputNoise[i] = TapeHeadModel::getPrintedInputNoise (hiss, head.random.nextFloat(), 1.0f);
-            outputNoise[i] = TapeHeadModel::getPrintedOutputNoise (head.random.nextFloat(), wanderNow, 1.0f);
-        }
-
+    if (records && ! settings.elasticWrite)
+    {
         // Without the elastic write the recording track runs at exactly one sample per
         // sample, whatever varispeed, wow and flutter do to the others.
-        if (records && ! settings.elasticWrite)
-            speed = speed >= 0.0 ? 1.0 : -1.0;
+        for (int i = 0; i < numSamples; ++i)
+            motion[i] = speeds[i] >= 0.0 ? 1.0 : -1.0;
+    }
+    else
+    {
+        std::copy (speeds, speeds + numSamples, motion);
+    }
 
-        if (gateMoves)
+    if (! gateMoves && ! loops)
+    {
+        auto at = position;
+
+        for (int i = 0; i < numSamples; ++i)
         {
-            recordGates[i] = recordGate.getNextValue();
-            writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
-            writeSpeeds[i] = speed;
-            writes = writes || recordGates[i] > 1.0e-4f;
+            at += motion[i];
+            positions[i] = at;
         }
 
-        position += speed;
-        wrapped[i] = wrapLoopPosition();
-
-        if (speed != lastSpeed)
+        position = at;
+        std::fill (wrapped.begin(), wrapped.begin() + numSamples, false);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
         {
-            lastSpeed = speed;
-            lastInverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
-        }
+            const auto speed = motion[i];
 
+            if (gateMoves)
+            {
+                recordGates[(size_t)i] = recordGate.getNextValue();
+                writePoints[(size_t)i] = position - (double)settings.recordOffsetSamples * speed;
+                writeSpeeds[(size_t)i] = speed;
+                writes = writes || recordGates[(size_t)i] > 1.0e-4f;
+            }
+
+            position += speed;
+            wrapped[(size_t)i] = wrapLoopPosition();
+            positions[i] = position;
+        }
+    }
+
+    // The play head trails the record head by the gap, in samples of the tape's speed.
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto speed = motion[i];
+        const auto inverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
         const auto direction = speed >= 0.0 ? 1.0 : -1.0;
-        const auto playPoint = position - (gapMs * 0.001) * sampleRate * lastInverseSpeed * direction;
-        playPoints[i] = playPoint;
-        inRange[i] = playPoint >= 0.0 && playPoint < (double)length;
+        positions[i] -= ((double)gaps[i] * 0.001) * sampleRate * inverseSpeed * direction;
+    }
 
-        if (inRange[i])
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto playPoint = playPoints[(size_t)i];
+        inRange[(size_t)i] = playPoint >= 0.0 && playPoint < (double)length;
+        numInRange += inRange[(size_t)i] ? 1 : 0;
+    }
+
+    // What the head reads: the play points on the tape, gathered (in place for the speeds).
+    if (numInRange == numSamples)
+    {
+        std::copy (playPoints.begin(), playPoints.begin() + numSamples, readPoints.begin());
+
+        for (int i = 0; i < numSamples; ++i)
+            readSeconds[(size_t)i] = playPoints[(size_t)i] * inverseSampleRate;
+    }
+    else
+    {
+        for (int i = 0, k = 0; i < numSamples; ++i)
         {
-            readPoints[numInRange] = playPoint;
-            readSeconds[numInRange] = playPoint * inverseSampleRate;
-            readSpeeds[numInRange] = speed;
-            wanderNoise[numInRange] = head.random.nextFloat();
-            wanderNow = TapeHeadModel::stepWander (wanderNow, wanderNoise[numInRange]);
-            ++numInRange;
+            if (! inRange[(size_t)i])
+                continue;
+
+            readPoints[(size_t)k] = playPoints[(size_t)i];
+            readSeconds[(size_t)k] = playPoints[(size_t)i] * inverseSampleRate;
+            readSpeeds[(size_t)k] = motion[i];
+            ++k;
+        }
+    }
+
+    // The hiss steps and noise draws of the record chain and the play head, in process()'s
+    // order: per sample the printed noise's two draws, then the wander's and the hiss's.
+    if (! printsNoise && ! head.hissLevel.isSmoothing())
+    {
+        // The usual case: a steady hiss level, and two draws per sample on the tape.
+        float noise[2 * maxChunk];
+        head.random.fill (noise, 2 * numInRange);
+        const auto hiss = head.hissLevel.getNextValue();
+
+        if (numInRange == numSamples)
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                wanderNoise[(size_t)i] = noise[2 * i];
+                hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)i], hiss, noise[2 * i + 1]);
+            }
+        }
+        else
+        {
+            for (int i = 0, k = 0; i < numSamples; ++i)
+            {
+                if (! inRange[(size_t)i])
+                    continue;
+
+                wanderNoise[(size_t)k] = noise[2 * k];
+                hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)k], hiss, noise[2 * k + 1]);
+                ++k;
+            }
+        }
+    }
+    else
+    {
+        auto wanderNow = head.wander;
+
+        for (int i = 0, k = 0; i < numSamples; ++i)
+        {
+            const auto hiss = head.hissLevel.getNextValue();
+
+            if (printsNoise)
+            {
+                inputNoise[(size_t)i] = TapeHeadModel::getPrintedInputNoise (hiss, head.random.nextFloat(), 1.0f);
+                outputNoise[(size_t)i] = TapeHeadModel::getPrintedOutputNoise (head.random.nextFloat(), wanderNow, 1.0f);
+            }
+
+            if (! inRange[(size_t)i])
+                continue;
+
+            wanderNoise[(size_t)k] = head.random.nextFloat();
+            wanderNow = TapeHeadModel::stepWander (wanderNow, wanderNoise[(size_t)k]);
             const auto playHiss =
                 head.noisePrintEnabled ? head.hissLevel.getCurrentValue() : head.hissLevel.getNextValue();
-            hissTerms[i] = TapeHeadModel::getHissTerm (speed, playHiss, head.random.nextFloat());
+            hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)k], playHiss, head.random.nextFloat());
+            ++k;
         }
     }
 

@@ -569,10 +569,25 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
 
         std::vector<float> expected ((size_t)n), actual ((size_t)n);
 
-        // Runs of uneven length, with the head gap and the recording changing between runs.
+        // Runs of uneven length, with the head gap and the recording changing between runs, the
+        // controls ramping from one run into the next, and later a hiss ramp without the noise
+        // print (which steps the hiss twice per sample).
         for (int start = 0, run = 0; start < n; ++run)
         {
             const auto length = std::min (n - start, 300 + 137 * (run % 5));
+
+            for (auto* track : {&reference, &blockwise})
+            {
+                if (run == 8)
+                {
+                    track->setOutputGain (0.6f);
+                    track->setDrive (1.7f);
+                    track->setTrim (1.3f);
+                }
+
+                if (run == 30)
+                    track->getHead().setNoiseAndAge (0.4f, c.age, 14000.0f, false);
+            }
             TapeTrack::RunSettings settings;
             settings.headGapMs = run % 2 == 0 ? 40.0f : 120.0f;
             settings.recording = c.recordInMiddle && run >= 20 && run < 25;
