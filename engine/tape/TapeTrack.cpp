@@ -513,6 +513,9 @@ void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const*
         if (numEqTogether > 1)
             runConsoleEqTogether (eqTracks.data(), eqScratch.data(), numEqTogether, length);
 
+        std::array<float, maxGroup> meters{};
+        std::array<const float*, maxGroup> metered{};
+
         for (int m = 0; m < numMembers; ++m)
         {
             auto& track = *members[(size_t)m];
@@ -521,7 +524,19 @@ void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const*
             if (! (numEqTogether > 1 && eqTogether[(size_t)m]))
                 track.runConsoleEq (settings[t], scratch[m]);
 
-            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m]);
+            meters[(size_t)m] = track.meterLevel;
+            metered[(size_t)m] = scratch[m].playing.data();
+        }
+
+        // The meters' recurrences side by side, so that each does not wait on itself alone.
+        followMetersTogether (meters.data(), metered.data(), numMembers, length);
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
+            const auto t = memberIndex[(size_t)m];
+            track.meterLevel = meters[(size_t)m];
+            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m], false);
         }
     }
 }
@@ -848,31 +863,38 @@ void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch)
     auto& playing = scratch.playing;
     const auto fadeSamples = 0.05 * sampleRate;
 
-    // Fade at both ends of the tape.
+    // Fade at both ends of the tape; most runs lie wholly between the fades.
+    auto nearAnEnd = false;
+
     for (int i = 0; i < numSamples; ++i)
+        nearAnEnd = nearAnEnd || (inRange[(size_t)i] && (playPoints[(size_t)i] < fadeSamples ||
+                                                         (double)length - playPoints[(size_t)i] < fadeSamples));
+
+    if (nearAnEnd)
     {
-        const auto playPoint = playPoints[(size_t)i];
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto playPoint = playPoints[(size_t)i];
 
-        if (! inRange[(size_t)i])
-            continue;
+            if (! inRange[(size_t)i])
+                continue;
 
-        if (playPoint < fadeSamples)
-            playing[(size_t)i] *= (float)(playPoint / fadeSamples);
+            if (playPoint < fadeSamples)
+                playing[(size_t)i] *= (float)(playPoint / fadeSamples);
 
-        if ((double)length - playPoint < fadeSamples)
-            playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
+            if ((double)length - playPoint < fadeSamples)
+                playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
+        }
     }
 
     // 5. Monitoring: the input or the tape, as monitored, into the console (in place).
     monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
+    auto* tapeShares = scratch.tapeShares.data();
+    fillFromSmoother (monitorTape, tapeShares, numSamples);
 
     for (int i = 0; i < numSamples; ++i)
-    {
-        const auto tapeShare = monitorTape.getNextValue();
-        scratch.tapeShares[(size_t)i] = tapeShare;
         playing[(size_t)i] =
-            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShare) + tapeShare * playing[(size_t)i];
-    }
+            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShares[i]) + tapeShares[i] * playing[(size_t)i];
 }
 
 bool TapeTrack::canRunConsoleEqTogether (const RunSettings& settings) const noexcept
@@ -962,43 +984,109 @@ void TapeTrack::runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* cons
 #endif
 }
 
-void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch,
+                                 bool meters) noexcept
 {
     // Meter, gain and the splice crossfade.
     const auto numSamples = scratch.numSamples;
-    const auto& wrapped = scratch.wrapped;
-    const auto& gains = scratch.gains;
+    const auto* playing = scratch.playing.data();
+    const auto* wrapped = scratch.wrapped.data();
+    const auto* gains = scratch.gains.data();
+    const auto* tapeShares = scratch.tapeShares.data();
+
+    if (meters)
+        meterLevel = followMeter (meterLevel, playing, numSamples);
+
+    if (settings.muteInputMonitor)
+    {
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = playing[i] * tapeShares[i] * gains[i];
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = playing[i] * gains[i];
+    }
+
+    // The crossfade from the held output after a splice; without one sounding or starting,
+    // the output is what it is.
+    if (spliceFadeActive || std::find (wrapped, wrapped + numSamples, true) != wrapped + numSamples)
+    {
+        auto held = lastOutput;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            auto out = output[i];
+
+            if (wrapped[i])
+            {
+                spliceFadeFrom = held;
+                spliceFadeActive = true;
+                spliceFadeCount = 0;
+            }
+
+            if (spliceFadeActive)
+            {
+                const auto n = spliceFadeCount++;
+                const auto ratio = (float)n / (float)spliceFadeLength;
+                out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
+
+                if (spliceFadeCount >= spliceFadeLength)
+                    spliceFadeActive = false;
+            }
+
+            held = out;
+            output[i] = out;
+        }
+    }
+
+    if (numSamples > 0)
+        lastOutput = output[numSamples - 1];
+}
+
+void TapeTrack::followMetersTogether (float* levels, const float* const* samples, int numTracks,
+                                      int numSamples) noexcept
+{
+    if (numTracks != maxGroup)
+    {
+        for (int t = 0; t < numTracks; ++t)
+            levels[t] = followMeter (levels[t], samples[t], numSamples);
+
+        return;
+    }
+
+    const auto follow = [] (float level, float sample)
+    {
+        const auto magnitude = std::abs (sample);
+        return magnitude > level ? magnitude : level * 0.995f;
+    };
+
+    auto a = levels[0], b = levels[1], c = levels[2], d = levels[3];
+    const auto *x0 = samples[0], *x1 = samples[1], *x2 = samples[2], *x3 = samples[3];
 
     for (int i = 0; i < numSamples; ++i)
     {
-        auto out = scratch.playing[(size_t)i];
-        meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
-
-        if (settings.muteInputMonitor)
-            out *= scratch.tapeShares[(size_t)i];
-
-        out *= gains[(size_t)i];
-
-        if (wrapped[(size_t)i])
-        {
-            spliceFadeFrom = lastOutput;
-            spliceFadeActive = true;
-            spliceFadeCount = 0;
-        }
-
-        if (spliceFadeActive)
-        {
-            const auto n = spliceFadeCount++;
-            const auto ratio = (float)n / (float)spliceFadeLength;
-            out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
-
-            if (spliceFadeCount >= spliceFadeLength)
-                spliceFadeActive = false;
-        }
-
-        lastOutput = out;
-        output[i] = out;
+        a = follow (a, x0[i]);
+        b = follow (b, x1[i]);
+        c = follow (c, x2[i]);
+        d = follow (d, x3[i]);
     }
+
+    levels[0] = a;
+    levels[1] = b;
+    levels[2] = c;
+    levels[3] = d;
+}
+
+float TapeTrack::followMeter (float level, const float* samples, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto magnitude = std::abs (samples[i]);
+        level = magnitude > level ? magnitude : level * 0.995f;
+    }
+
+    return level;
 }
 
 void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,

@@ -747,6 +747,7 @@ TEST (TapeTrackBlock, AGroupGivesEveryTrackExactlyWhatItsOwnRunGives)
             const auto& b = together[(size_t)t];
             EXPECT_EQ (a.position, b.position);
             EXPECT_EQ (a.lastOutput, b.lastOutput);
+            EXPECT_EQ (a.meterLevel, b.meterLevel);
             EXPECT_EQ (a.getHead().bandwidthState, b.getHead().bandwidthState);
             EXPECT_EQ (a.getHead().formatHighShelf.v1, b.getHead().formatHighShelf.v1);
             EXPECT_EQ (a.getHead().deEmphasisFilter.v2, b.getHead().deEmphasisFilter.v2);
