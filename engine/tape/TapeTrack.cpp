@@ -633,38 +633,36 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
         std::copy (speeds, speeds + numSamples, motion);
     }
 
-    if (! gateMoves && ! loops)
-    {
-        auto at = position;
+    // The position stays in a register; the loop's wrap, rare, takes it through the member.
+    auto at = position;
 
-        for (int i = 0; i < numSamples; ++i)
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto speed = motion[i];
+
+        if (gateMoves)
         {
-            at += motion[i];
-            positions[i] = at;
+            recordGates[(size_t)i] = recordGate.getNextValue();
+            writePoints[(size_t)i] = at - (double)settings.recordOffsetSamples * speed;
+            writeSpeeds[(size_t)i] = speed;
+            writes = writes || recordGates[(size_t)i] > 1.0e-4f;
         }
 
-        position = at;
-        std::fill (wrapped.begin(), wrapped.begin() + numSamples, false);
-    }
-    else
-    {
-        for (int i = 0; i < numSamples; ++i)
+        at += speed;
+        auto wraps = false;
+
+        if (loops && (at >= loopEnd || at < loopStart))
         {
-            const auto speed = motion[i];
-
-            if (gateMoves)
-            {
-                recordGates[(size_t)i] = recordGate.getNextValue();
-                writePoints[(size_t)i] = position - (double)settings.recordOffsetSamples * speed;
-                writeSpeeds[(size_t)i] = speed;
-                writes = writes || recordGates[(size_t)i] > 1.0e-4f;
-            }
-
-            position += speed;
-            wrapped[(size_t)i] = wrapLoopPosition();
-            positions[i] = position;
+            position = at;
+            wraps = wrapLoopPosition();
+            at = position;
         }
+
+        wrapped[(size_t)i] = wraps;
+        positions[i] = at;
     }
+
+    position = at;
 
     // The play head trails the record head by the gap, in samples of the tape's speed.
     for (int i = 0; i < numSamples; ++i)
