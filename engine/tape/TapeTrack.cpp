@@ -665,19 +665,27 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
     position = at;
 
     // The play head trails the record head by the gap, in samples of the tape's speed.
-    for (int i = 0; i < numSamples; ++i)
     {
-        const auto speed = motion[i];
-        const auto inverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
-        const auto direction = speed >= 0.0 ? 1.0 : -1.0;
-        positions[i] -= ((double)gaps[i] * 0.001) * sampleRate * inverseSpeed * direction;
-    }
+        const auto rate = sampleRate;
+        const auto end = (double)length;
+        auto* __restrict points = positions;
+        const auto* __restrict moved = motion;
+        const auto* __restrict gapsMs = gaps;
 
-    for (int i = 0; i < numSamples; ++i)
-    {
-        const auto playPoint = playPoints[(size_t)i];
-        inRange[(size_t)i] = playPoint >= 0.0 && playPoint < (double)length;
-        numInRange += inRange[(size_t)i] ? 1 : 0;
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto speed = moved[i];
+            const auto inverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
+            const auto direction = speed >= 0.0 ? 1.0 : -1.0;
+            points[i] -= ((double)gapsMs[i] * 0.001) * rate * inverseSpeed * direction;
+        }
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto onTape = (int)(points[i] >= 0.0) & (int)(points[i] < end);
+            inRange[(size_t)i] = onTape != 0;
+            numInRange += onTape;
+        }
     }
 
     // What the head reads: the play points on the tape, gathered (in place for the speeds).
@@ -862,11 +870,12 @@ void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch)
     const auto fadeSamples = 0.05 * sampleRate;
 
     // Fade at both ends of the tape; most runs lie wholly between the fades.
-    auto nearAnEnd = false;
+    // (Bitwise rather than short-circuit, so that the check runs as a vector loop.)
+    auto nearAnEnd = 0;
 
     for (int i = 0; i < numSamples; ++i)
-        nearAnEnd = nearAnEnd || (inRange[(size_t)i] && (playPoints[(size_t)i] < fadeSamples ||
-                                                         (double)length - playPoints[(size_t)i] < fadeSamples));
+        nearAnEnd |= (int)inRange[(size_t)i] & ((int)(playPoints[(size_t)i] < fadeSamples) |
+                                               (int)((double)length - playPoints[(size_t)i] < fadeSamples));
 
     if (nearAnEnd)
     {
