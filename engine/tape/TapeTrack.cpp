@@ -5,6 +5,10 @@
 
 #include "engine/tape/TapeReelSize.h"
 
+#if JUCE_USE_SSE_INTRINSICS
+ #include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -871,13 +875,38 @@ void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch)
 
     // Fade at both ends of the tape; most runs lie wholly between the fades.
     // (Bitwise rather than short-circuit, so that the check runs as a vector loop.)
-    auto nearAnEnd = 0;
+    juce::int64 nearAnEnd = 0;
+    const auto end = (double)length;
+    const auto* points = playPoints.data();
 
-    for (int i = 0; i < numSamples; ++i)
-        nearAnEnd |= (int)inRange[(size_t)i] & ((int)(playPoints[(size_t)i] < fadeSamples) |
-                                               (int)((double)length - playPoints[(size_t)i] < fadeSamples));
+    if (scratch.numInRange == numSamples)
+    {
+        int i = 0;
+#if JUCE_USE_SSE_INTRINSICS
+        // Two play points at a time (the compiler keeps this loop scalar).
+        const auto fade = _mm_set1_pd (fadeSamples), last = _mm_set1_pd (end);
+        auto near = _mm_setzero_pd();
 
-    if (nearAnEnd)
+        for (; i + 2 <= numSamples; i += 2)
+        {
+            const auto p = _mm_loadu_pd (points + i);
+            near = _mm_or_pd (near, _mm_or_pd (_mm_cmplt_pd (p, fade), _mm_cmplt_pd (_mm_sub_pd (last, p), fade)));
+        }
+
+        nearAnEnd = _mm_movemask_pd (near);
+#endif
+
+        for (; i < numSamples; ++i)
+            nearAnEnd |= (juce::int64)(points[i] < fadeSamples) | (juce::int64)(end - points[i] < fadeSamples);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            nearAnEnd |= (juce::int64)inRange[(size_t)i] &
+                         ((juce::int64)(points[i] < fadeSamples) | (juce::int64)(end - points[i] < fadeSamples));
+    }
+
+    if (nearAnEnd != 0)
     {
         for (int i = 0; i < numSamples; ++i)
         {
