@@ -639,6 +639,7 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
 
     // The position stays in a register; the loop's wrap, rare, takes it through the member.
     auto at = position;
+    const auto loopFrom = loopStart, loopTo = loopEnd;
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -655,7 +656,7 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
         at += speed;
         auto wraps = false;
 
-        if (loops && (at >= loopEnd || at < loopStart))
+        if (loops && (at >= loopTo || at < loopFrom))
         {
             position = at;
             wraps = wrapLoopPosition();
@@ -676,16 +677,41 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
         const auto* __restrict moved = motion;
         const auto* __restrict gapsMs = gaps;
 
-        for (int i = 0; i < numSamples; ++i)
+        int i = 0;
+#if JUCE_USE_SSE_INTRINSICS
+        // Two samples at a time, the same operations in the same order (the compiler keeps
+        // these loops scalar).
+        const auto signBit = _mm_set1_pd (-0.0), slowest = _mm_set1_pd (0.05), one = _mm_set1_pd (1.0),
+                   minusOne = _mm_set1_pd (-1.0), zero = _mm_setzero_pd(), milli = _mm_set1_pd (0.001),
+                   rates = _mm_set1_pd (rate), ends = _mm_set1_pd (end);
+
+        for (; i + 2 <= numSamples; i += 2)
+        {
+            const auto speed = _mm_loadu_pd (moved + i);
+            // jmax (|speed|, 0.05): a NaN stays NaN, as max_pd gives its second operand then.
+            const auto inverseSpeed = _mm_div_pd (one, _mm_max_pd (slowest, _mm_andnot_pd (signBit, speed)));
+            const auto forwards = _mm_cmpge_pd (speed, zero);
+            const auto direction = _mm_or_pd (_mm_and_pd (forwards, one), _mm_andnot_pd (forwards, minusOne));
+            const auto gap = _mm_cvtps_pd (_mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (gapsMs + i))));
+            const auto trail = _mm_mul_pd (_mm_mul_pd (_mm_mul_pd (_mm_mul_pd (gap, milli), rates), inverseSpeed),
+                                           direction);
+            const auto point = _mm_sub_pd (_mm_loadu_pd (points + i), trail);
+            _mm_storeu_pd (points + i, point);
+
+            const auto onTape = _mm_movemask_pd (_mm_and_pd (_mm_cmpge_pd (point, zero), _mm_cmplt_pd (point, ends)));
+            inRange[(size_t)i] = (onTape & 1) != 0;
+            inRange[(size_t)i + 1] = (onTape & 2) != 0;
+            numInRange += (onTape & 1) + (onTape >> 1);
+        }
+#endif
+
+        for (; i < numSamples; ++i)
         {
             const auto speed = moved[i];
             const auto inverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
             const auto direction = speed >= 0.0 ? 1.0 : -1.0;
             points[i] -= ((double)gapsMs[i] * 0.001) * rate * inverseSpeed * direction;
-        }
 
-        for (int i = 0; i < numSamples; ++i)
-        {
             const auto onTape = (int)(points[i] >= 0.0) & (int)(points[i] < end);
             inRange[(size_t)i] = onTape != 0;
             numInRange += onTape;

@@ -529,6 +529,8 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         {"recording backwards, sound on sound", 0.2f, true, false, false, false, true, true, 1, true, true, 40, -1.0},
         {"direct write under varispeed", 0.0f, false, false, false, false, true, true, 1, false, false, 0, 1.0},
         {"direct write backwards, sound on sound", 0.5f, true, false, true, false, true, true, 0, false, true, 0, -1.0},
+        {"creeping backwards, across the slowest speed the head gap follows", 0.3f, false, false, false, false, false,
+         false, 1, true, false, 0, -0.05},
     };
 
     // Both paths of the band bank: the eight bands in one wide register where the processor
