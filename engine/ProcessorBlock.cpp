@@ -82,7 +82,10 @@ void TavrelDelayAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, 
                       BlockParameters::read (blockParameters.aux2Pan, 0.0f), midiMessages, buffer);
 
     // The fixed output trim that leaves the mix headroom before the master section.
-    buffer.applyGain (0.35f);
+    // Only the output bus: the buffer's other channels carried the device inputs, and nothing
+    // reads them after the block.
+    for (int ch = 0; ch < juce::jlimit (1, buffer.getNumChannels(), getTotalNumOutputChannels()); ++ch)
+        buffer.applyGain (ch, 0, buffer.getNumSamples(), 0.35f);
 
     runMasterInserts (buffer);
     finishOutput (buffer);

@@ -341,8 +341,9 @@ void TavrelDelayAudioProcessor::finishOutput (juce::AudioBuffer<float>& buffer) 
     if (loungeRoom != nullptr)
         loungeRoom->mixIntoOutput (buffer);
 
-    // Nothing that is not a number, and nothing past full scale, reaches the device.
-    for (int ch = 0; ch < channels; ++ch)
+    // Nothing that is not a number, and nothing past full scale, reaches the device (whose
+    // outputs are the output bus; the other channels held its inputs).
+    for (int ch = 0; ch < juce::jlimit (1, channels, getTotalNumOutputChannels()); ++ch)
     {
         auto* samples = buffer.getWritePointer (ch);
 

@@ -5,6 +5,11 @@
 
 #include "engine/tape/TapeReelSize.h"
 
+#if JUCE_USE_SSE_INTRINSICS
+ #include <emmintrin.h>
+#endif
+
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -317,6 +322,19 @@ void applyElasticWrite (float* tape, int length, double writePoint, float gate, 
         }
     }
 
+}
+
+/** The next numSamples values of a linear smoother, as that many getNextValue calls give
+    them: a smoother at rest gives its target every time. */
+template <typename Smoother>
+void fillFromSmoother (Smoother& smoother, float* values, int numSamples) noexcept
+{
+    int i = 0;
+
+    for (; i < numSamples && smoother.isSmoothing(); ++i)
+        values[i] = smoother.getNextValue();
+
+    std::fill (values + i, values + numSamples, smoother.getTargetValue());
 }
 
 juce::String describeTape (double sampleRate, double tapeSeconds)
@@ -765,6 +783,9 @@ void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const*
         if (numEqTogether > 1)
             runConsoleEqTogether (eqTracks.data(), eqScratch.data(), numEqTogether, length);
 
+        std::array<float, maxGroup> meters{};
+        std::array<const float*, maxGroup> metered{};
+
         for (int m = 0; m < numMembers; ++m)
         {
             auto& track = *members[(size_t)m];
@@ -773,7 +794,19 @@ void TapeTrack::processBlockGroup (TapeTrack* const* tracks, const float* const*
             if (! (numEqTogether > 1 && eqTogether[(size_t)m]))
                 track.runConsoleEq (settings[t], scratch[m]);
 
-            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m]);
+            meters[(size_t)m] = track.meterLevel;
+            metered[(size_t)m] = scratch[m].playing.data();
+        }
+
+        // The meters' recurrences side by side, so that each does not wait on itself alone.
+        followMetersTogether (meters.data(), metered.data(), numMembers, length);
+
+        for (int m = 0; m < numMembers; ++m)
+        {
+            auto& track = *members[(size_t)m];
+            const auto t = memberIndex[(size_t)m];
+            track.meterLevel = meters[(size_t)m];
+            track.runOutputFinish (outputs[t] + start, settings[t], scratch[m], false);
         }
     }
 }
@@ -819,12 +852,9 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
     scratch.numSamples = numSamples;
 
     const auto length = audio.getNumSamples();
-    static thread_local double lastSpeed = 0.0, lastInverseSpeed = 1.0 / 0.05;
-
     const bool records = settings.recording && armed;
     const bool printsNoise = records && head.noisePrintEnabled;
     auto writes = false;
-    auto wanderNow = head.wander;
 
     if (records && ! dirty.load (std::memory_order_relaxed))
         dirty.store (true);
@@ -836,68 +866,199 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
     // A gate shut and staying shut writes nothing: its steps change nothing either.
     const bool gateMoves = recordGate.isSmoothing() || recordGate.getCurrentValue() != 0.0f;
 
-    // 1. Controls, input, noise draws, record gate, tape motion and the play head's position.
-    for (int i = 0; i < numSamples; ++i)
+    // 1. Controls, input, record gate, tape motion, the play head's position and the noise
+    // draws, each in a pass of its own so that the passes without a carried state run as
+    // vector loops. Everything gives what process() gives sample by sample.
+    float gaps[maxChunk];
+    fillFromSmoother (headGapMs, gaps, numSamples);
+    fillFromSmoother (outputGain, gains.data(), numSamples);
+    fillFromSmoother (drive, drives.data(), numSamples);
+
+    if (settings.eqBeforeTape)
     {
-        auto speed = speeds[i];
-        const auto gapMs = headGapMs.getNextValue();
-        gains[i] = outputGain.getNextValue();
-        drives[i] = drive.getNextValue();
+        for (int i = 0; i < numSamples; ++i)
+            inputs[(size_t)i] = applyConsoleEq (input[i] * trim);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            inputs[(size_t)i] = input[i] * trim;
+    }
 
-        auto in = input[i] * trim;
+    // The tape's motion: the speed each sample moves it by (held in readSpeeds until the
+    // play points are gathered) and the position after it (held in playPoints).
+    auto* motion = readSpeeds.data();
+    auto* positions = playPoints.data();
+    const bool loops = loopEnabled && loopStart < loopEnd;
 
-        if (settings.eqBeforeTape)
-            in = applyConsoleEq (in);
-
-        inputs[i] = in;
-
-        // The record chain's hiss step and noise draws (the chain itself runs in pass 2).
-        const auto hiss = head.hissLevel.getNextValue();
-
-        if (printsNoise)
-        {
-            inputNoise[i] = TapeHeadModel::getPrintedInputNoise (hiss, head.random.nextFloat(), 1.0f);
-            outputNoise[i] = TapeHeadModel::getPrintedOutputNoise (head.random.nextFloat(), wanderNow, 1.0f);
-        }
-
+    if (records && ! settings.elasticWrite)
+    {
         // Without the elastic write the recording track runs at exactly one sample per
         // sample, whatever varispeed, wow and flutter do to the others.
-        if (records && ! settings.elasticWrite)
-            speed = speed >= 0.0 ? 1.0 : -1.0;
+        for (int i = 0; i < numSamples; ++i)
+            motion[i] = speeds[i] >= 0.0 ? 1.0 : -1.0;
+    }
+    else
+    {
+        std::copy (speeds, speeds + numSamples, motion);
+    }
+
+    // The position stays in a register; the loop's wrap, rare, takes it through the member.
+    auto at = position;
+    const auto loopFrom = loopStart, loopTo = loopEnd;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto speed = motion[i];
 
         if (gateMoves)
         {
-            recordGates[i] = recordGate.getNextValue();
-            writePoints[i] = position - (double)settings.recordOffsetSamples * speed;
-            writeSpeeds[i] = speed;
-            writes = writes || recordGates[i] > 1.0e-4f;
+            recordGates[(size_t)i] = recordGate.getNextValue();
+            writePoints[(size_t)i] = at - (double)settings.recordOffsetSamples * speed;
+            writeSpeeds[(size_t)i] = speed;
+            writes = writes || recordGates[(size_t)i] > 1.0e-4f;
         }
 
-        position += speed;
-        wrapped[i] = wrapLoopPosition();
+        at += speed;
+        auto wraps = false;
 
-        if (speed != lastSpeed)
+        if (loops && (at >= loopTo || at < loopFrom))
         {
-            lastSpeed = speed;
-            lastInverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
+            position = at;
+            wraps = wrapLoopPosition();
+            at = position;
         }
 
-        const auto direction = speed >= 0.0 ? 1.0 : -1.0;
-        const auto playPoint = position - (gapMs * 0.001) * sampleRate * lastInverseSpeed * direction;
-        playPoints[i] = playPoint;
-        inRange[i] = playPoint >= 0.0 && playPoint < (double)length;
+        wrapped[(size_t)i] = wraps;
+        positions[i] = at;
+    }
 
-        if (inRange[i])
+    position = at;
+
+    // The play head trails the record head by the gap, in samples of the tape's speed.
+    {
+        const auto rate = sampleRate;
+        const auto end = (double)length;
+        auto* __restrict points = positions;
+        const auto* __restrict moved = motion;
+        const auto* __restrict gapsMs = gaps;
+
+        int i = 0;
+#if JUCE_USE_SSE_INTRINSICS
+        // Two samples at a time, the same operations in the same order (the compiler keeps
+        // these loops scalar).
+        const auto signBit = _mm_set1_pd (-0.0), slowest = _mm_set1_pd (0.05), one = _mm_set1_pd (1.0),
+                   minusOne = _mm_set1_pd (-1.0), zero = _mm_setzero_pd(), milli = _mm_set1_pd (0.001),
+                   rates = _mm_set1_pd (rate), ends = _mm_set1_pd (end);
+
+        for (; i + 2 <= numSamples; i += 2)
         {
-            readPoints[numInRange] = playPoint;
-            readSeconds[numInRange] = playPoint * inverseSampleRate;
-            readSpeeds[numInRange] = speed;
-            wanderNoise[numInRange] = head.random.nextFloat();
-            wanderNow = TapeHeadModel::stepWander (wanderNow, wanderNoise[numInRange]);
-            ++numInRange;
+            const auto speed = _mm_loadu_pd (moved + i);
+            // jmax (|speed|, 0.05): a NaN stays NaN, as max_pd gives its second operand then.
+            const auto inverseSpeed = _mm_div_pd (one, _mm_max_pd (slowest, _mm_andnot_pd (signBit, speed)));
+            const auto forwards = _mm_cmpge_pd (speed, zero);
+            const auto direction = _mm_or_pd (_mm_and_pd (forwards, one), _mm_andnot_pd (forwards, minusOne));
+            const auto gap = _mm_cvtps_pd (_mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (gapsMs + i))));
+            const auto trail = _mm_mul_pd (_mm_mul_pd (_mm_mul_pd (_mm_mul_pd (gap, milli), rates), inverseSpeed),
+                                           direction);
+            const auto point = _mm_sub_pd (_mm_loadu_pd (points + i), trail);
+            _mm_storeu_pd (points + i, point);
+
+            const auto onTape = _mm_movemask_pd (_mm_and_pd (_mm_cmpge_pd (point, zero), _mm_cmplt_pd (point, ends)));
+            inRange[(size_t)i] = (onTape & 1) != 0;
+            inRange[(size_t)i + 1] = (onTape & 2) != 0;
+            numInRange += (onTape & 1) + (onTape >> 1);
+        }
+#endif
+
+        for (; i < numSamples; ++i)
+        {
+            const auto speed = moved[i];
+            const auto inverseSpeed = 1.0 / juce::jmax (std::abs (speed), 0.05);
+            const auto direction = speed >= 0.0 ? 1.0 : -1.0;
+            points[i] -= ((double)gapsMs[i] * 0.001) * rate * inverseSpeed * direction;
+
+            const auto onTape = (int)(points[i] >= 0.0) & (int)(points[i] < end);
+            inRange[(size_t)i] = onTape != 0;
+            numInRange += onTape;
+        }
+    }
+
+    // What the head reads: the play points on the tape, gathered (in place for the speeds).
+    if (numInRange == numSamples)
+    {
+        std::copy (playPoints.begin(), playPoints.begin() + numSamples, readPoints.begin());
+
+        for (int i = 0; i < numSamples; ++i)
+            readSeconds[(size_t)i] = playPoints[(size_t)i] * inverseSampleRate;
+    }
+    else
+    {
+        for (int i = 0, k = 0; i < numSamples; ++i)
+        {
+            if (! inRange[(size_t)i])
+                continue;
+
+            readPoints[(size_t)k] = playPoints[(size_t)i];
+            readSeconds[(size_t)k] = playPoints[(size_t)i] * inverseSampleRate;
+            readSpeeds[(size_t)k] = motion[i];
+            ++k;
+        }
+    }
+
+    // The hiss steps and noise draws of the record chain and the play head, in process()'s
+    // order: per sample the printed noise's two draws, then the wander's and the hiss's.
+    if (! printsNoise && ! head.hissLevel.isSmoothing())
+    {
+        // The usual case: a steady hiss level, and two draws per sample on the tape.
+        float noise[2 * maxChunk];
+        head.random.fill (noise, 2 * numInRange);
+        const auto hiss = head.hissLevel.getNextValue();
+
+        if (numInRange == numSamples)
+        {
+            for (int i = 0; i < numSamples; ++i)
+            {
+                wanderNoise[(size_t)i] = noise[2 * i];
+                hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)i], hiss, noise[2 * i + 1]);
+            }
+        }
+        else
+        {
+            for (int i = 0, k = 0; i < numSamples; ++i)
+            {
+                if (! inRange[(size_t)i])
+                    continue;
+
+                wanderNoise[(size_t)k] = noise[2 * k];
+                hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)k], hiss, noise[2 * k + 1]);
+                ++k;
+            }
+        }
+    }
+    else
+    {
+        auto wanderNow = head.wander;
+
+        for (int i = 0, k = 0; i < numSamples; ++i)
+        {
+            const auto hiss = head.hissLevel.getNextValue();
+
+            if (printsNoise)
+            {
+                inputNoise[(size_t)i] = TapeHeadModel::getPrintedInputNoise (hiss, head.random.nextFloat(), 1.0f);
+                outputNoise[(size_t)i] = TapeHeadModel::getPrintedOutputNoise (head.random.nextFloat(), wanderNow, 1.0f);
+            }
+
+            if (! inRange[(size_t)i])
+                continue;
+
+            wanderNoise[(size_t)k] = head.random.nextFloat();
+            wanderNow = TapeHeadModel::stepWander (wanderNow, wanderNoise[(size_t)k]);
             const auto playHiss =
                 head.noisePrintEnabled ? head.hissLevel.getCurrentValue() : head.hissLevel.getNextValue();
-            hissTerms[i] = TapeHeadModel::getHissTerm (speed, playHiss, head.random.nextFloat());
+            hissTerms[(size_t)i] = TapeHeadModel::getHissTerm (readSpeeds[(size_t)k], playHiss, head.random.nextFloat());
+            ++k;
         }
     }
 
@@ -1171,31 +1332,64 @@ void TapeTrack::runMonitorMix (const RunSettings& settings, RunScratch& scratch)
     auto& playing = scratch.playing;
     const auto fadeSamples = 0.05 * sampleRate;
 
-    // Fade at both ends of the tape.
-    for (int i = 0; i < numSamples; ++i)
+    // Fade at both ends of the tape; most runs lie wholly between the fades.
+    // (Bitwise rather than short-circuit, so that the check runs as a vector loop.)
+    juce::int64 nearAnEnd = 0;
+    const auto end = (double)length;
+    const auto* points = playPoints.data();
+
+    if (scratch.numInRange == numSamples)
     {
-        const auto playPoint = playPoints[(size_t)i];
+        int i = 0;
+#if JUCE_USE_SSE_INTRINSICS
+        // Two play points at a time (the compiler keeps this loop scalar).
+        const auto fade = _mm_set1_pd (fadeSamples), last = _mm_set1_pd (end);
+        auto near = _mm_setzero_pd();
 
-        if (! inRange[(size_t)i])
-            continue;
+        for (; i + 2 <= numSamples; i += 2)
+        {
+            const auto p = _mm_loadu_pd (points + i);
+            near = _mm_or_pd (near, _mm_or_pd (_mm_cmplt_pd (p, fade), _mm_cmplt_pd (_mm_sub_pd (last, p), fade)));
+        }
 
-        if (playPoint < fadeSamples)
-            playing[(size_t)i] *= (float)(playPoint / fadeSamples);
+        nearAnEnd = _mm_movemask_pd (near);
+#endif
 
-        if ((double)length - playPoint < fadeSamples)
-            playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
+        for (; i < numSamples; ++i)
+            nearAnEnd |= (juce::int64)(points[i] < fadeSamples) | (juce::int64)(end - points[i] < fadeSamples);
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            nearAnEnd |= (juce::int64)inRange[(size_t)i] &
+                         ((juce::int64)(points[i] < fadeSamples) | (juce::int64)(end - points[i] < fadeSamples));
+    }
+
+    if (nearAnEnd != 0)
+    {
+        for (int i = 0; i < numSamples; ++i)
+        {
+            const auto playPoint = playPoints[(size_t)i];
+
+            if (! inRange[(size_t)i])
+                continue;
+
+            if (playPoint < fadeSamples)
+                playing[(size_t)i] *= (float)(playPoint / fadeSamples);
+
+            if ((double)length - playPoint < fadeSamples)
+                playing[(size_t)i] *= (float)(((double)length - playPoint) / fadeSamples);
+        }
     }
 
     // 5. Monitoring: the input or the tape, as monitored, into the console (in place).
     monitorTape.setTargetValue (settings.monitorMode == 1 ? 1.0f : 0.0f);
+    auto* tapeShares = scratch.tapeShares.data();
+    fillFromSmoother (monitorTape, tapeShares, numSamples);
 
     for (int i = 0; i < numSamples; ++i)
-    {
-        const auto tapeShare = monitorTape.getNextValue();
-        scratch.tapeShares[(size_t)i] = tapeShare;
         playing[(size_t)i] =
-            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShare) + tapeShare * playing[(size_t)i];
-    }
+            drives[(size_t)i] * inputs[(size_t)i] * (1.0f - tapeShares[i]) + tapeShares[i] * playing[(size_t)i];
 }
 
 bool TapeTrack::canRunConsoleEqTogether (const RunSettings& settings) const noexcept
@@ -1285,43 +1479,109 @@ void TapeTrack::runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* cons
 #endif
 }
 
-void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept
+void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch,
+                                 bool meters) noexcept
 {
     // Meter, gain and the splice crossfade.
     const auto numSamples = scratch.numSamples;
-    const auto& wrapped = scratch.wrapped;
-    const auto& gains = scratch.gains;
+    const auto* playing = scratch.playing.data();
+    const auto* wrapped = scratch.wrapped.data();
+    const auto* gains = scratch.gains.data();
+    const auto* tapeShares = scratch.tapeShares.data();
+
+    if (meters)
+        meterLevel = followMeter (meterLevel, playing, numSamples);
+
+    if (settings.muteInputMonitor)
+    {
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = playing[i] * tapeShares[i] * gains[i];
+    }
+    else
+    {
+        for (int i = 0; i < numSamples; ++i)
+            output[i] = playing[i] * gains[i];
+    }
+
+    // The crossfade from the held output after a splice; without one sounding or starting,
+    // the output is what it is.
+    if (spliceFadeActive || std::find (wrapped, wrapped + numSamples, true) != wrapped + numSamples)
+    {
+        auto held = lastOutput;
+
+        for (int i = 0; i < numSamples; ++i)
+        {
+            auto out = output[i];
+
+            if (wrapped[i])
+            {
+                spliceFadeFrom = held;
+                spliceFadeActive = true;
+                spliceFadeCount = 0;
+            }
+
+            if (spliceFadeActive)
+            {
+                const auto n = spliceFadeCount++;
+                const auto ratio = (float)n / (float)spliceFadeLength;
+                out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
+
+                if (spliceFadeCount >= spliceFadeLength)
+                    spliceFadeActive = false;
+            }
+
+            held = out;
+            output[i] = out;
+        }
+    }
+
+    if (numSamples > 0)
+        lastOutput = output[numSamples - 1];
+}
+
+void TapeTrack::followMetersTogether (float* levels, const float* const* samples, int numTracks,
+                                      int numSamples) noexcept
+{
+    if (numTracks != maxGroup)
+    {
+        for (int t = 0; t < numTracks; ++t)
+            levels[t] = followMeter (levels[t], samples[t], numSamples);
+
+        return;
+    }
+
+    const auto follow = [] (float level, float sample)
+    {
+        const auto magnitude = std::abs (sample);
+        return magnitude > level ? magnitude : level * 0.995f;
+    };
+
+    auto a = levels[0], b = levels[1], c = levels[2], d = levels[3];
+    const auto *x0 = samples[0], *x1 = samples[1], *x2 = samples[2], *x3 = samples[3];
 
     for (int i = 0; i < numSamples; ++i)
     {
-        auto out = scratch.playing[(size_t)i];
-        meterLevel = std::abs (out) > meterLevel ? std::abs (out) : meterLevel * 0.995f;
-
-        if (settings.muteInputMonitor)
-            out *= scratch.tapeShares[(size_t)i];
-
-        out *= gains[(size_t)i];
-
-        if (wrapped[(size_t)i])
-        {
-            spliceFadeFrom = lastOutput;
-            spliceFadeActive = true;
-            spliceFadeCount = 0;
-        }
-
-        if (spliceFadeActive)
-        {
-            const auto n = spliceFadeCount++;
-            const auto ratio = (float)n / (float)spliceFadeLength;
-            out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
-
-            if (spliceFadeCount >= spliceFadeLength)
-                spliceFadeActive = false;
-        }
-
-        lastOutput = out;
-        output[i] = out;
+        a = follow (a, x0[i]);
+        b = follow (b, x1[i]);
+        c = follow (c, x2[i]);
+        d = follow (d, x3[i]);
     }
+
+    levels[0] = a;
+    levels[1] = b;
+    levels[2] = c;
+    levels[3] = d;
+}
+
+float TapeTrack::followMeter (float level, const float* samples, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const auto magnitude = std::abs (samples[i]);
+        level = magnitude > level ? magnitude : level * 0.995f;
+    }
+
+    return level;
 }
 
 void TapeTrack::writeElastic (double writePoint, float value, float gate, double speed, bool soundOnSound,

@@ -181,7 +181,14 @@ private:
     void runConsoleEq (const RunSettings& settings, RunScratch& scratch) noexcept;
     static void runConsoleEqTogether (TapeTrack* const* tracks, RunScratch* const* scratch, int numTracks,
                                       int numSamples) noexcept;
-    void runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch) noexcept;
+    /** Without meters the caller has moved the meter over the run already. */
+    void runOutputFinish (float* output, const RunSettings& settings, RunScratch& scratch,
+                          bool meters = true) noexcept;
+    /** The peak meter's level after a run of samples: it jumps up to a louder sample and
+        falls by 0.5 % a sample. */
+    static float followMeter (float level, const float* samples, int numSamples) noexcept;
+    static void followMetersTogether (float* levels, const float* const* samples, int numTracks,
+                                      int numSamples) noexcept;
     /** Tape samples [from, to) that an erase with the gate fully open left at +-0 and that no
         write has touched since, within one run of writes (nothing else writes the tape then). */
     struct ErasedStretch

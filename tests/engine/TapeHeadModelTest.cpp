@@ -395,3 +395,30 @@ TEST (TapeHeadPlayback, LowRatesStayStableAcrossTheWholeBank)
         EXPECT_GT (rms (out, 0), 0.01);
     }
 }
+
+TEST (TapeHeadNoise, AFilledRunIsExactlyTheDrawsOneByOneAndLeavesTheSameSeed)
+{
+    // Runs shorter and longer than the interleaved generators' stride, and seeds of every
+    // sign and width the constructor can give.
+    for (const juce::int64 seed : {(juce::int64)0, (juce::int64)1, (juce::int64)-7,
+                                   (juce::int64)0x7fffffffffffffffLL, (juce::int64)0xabcdef123456LL})
+    {
+        for (const int length : {0, 1, 7, 8, 9, 13, 512})
+        {
+            SCOPED_TRACE ("seed " + juce::String (seed) + ", " + juce::String (length) + " draws");
+            TapeNoise oneByOne (seed), filled (seed);
+            std::vector<float> expected ((size_t)length), actual ((size_t)length);
+
+            for (auto& value : expected)
+                value = oneByOne.nextFloat();
+
+            filled.fill (actual.data(), length);
+
+            for (int i = 0; i < length; ++i)
+                ASSERT_EQ (expected[(size_t)i], actual[(size_t)i]) << "draw " << i;
+
+            EXPECT_EQ (oneByOne.getSeed(), filled.getSeed());
+            EXPECT_EQ (oneByOne.nextFloat(), filled.nextFloat());
+        }
+    }
+}

@@ -529,6 +529,8 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
         {"recording backwards, sound on sound", 0.2f, true, false, false, false, true, true, 1, true, true, 40, -1.0},
         {"direct write under varispeed", 0.0f, false, false, false, false, true, true, 1, false, false, 0, 1.0},
         {"direct write backwards, sound on sound", 0.5f, true, false, true, false, true, true, 0, false, true, 0, -1.0},
+        {"creeping backwards, across the slowest speed the head gap follows", 0.3f, false, false, false, false, false,
+         false, 1, true, false, 0, -0.05},
     };
 
     // Both paths of the band bank: the eight bands in one wide register where the processor
@@ -569,10 +571,25 @@ TEST (TapeTrackBlock, ARunGivesExactlyWhatSampleBySampleProcessingGives)
 
         std::vector<float> expected ((size_t)n), actual ((size_t)n);
 
-        // Runs of uneven length, with the head gap and the recording changing between runs.
+        // Runs of uneven length, with the head gap and the recording changing between runs, the
+        // controls ramping from one run into the next, and later a hiss ramp without the noise
+        // print (which steps the hiss twice per sample).
         for (int start = 0, run = 0; start < n; ++run)
         {
             const auto length = std::min (n - start, 300 + 137 * (run % 5));
+
+            for (auto* track : {&reference, &blockwise})
+            {
+                if (run == 8)
+                {
+                    track->setOutputGain (0.6f);
+                    track->setDrive (1.7f);
+                    track->setTrim (1.3f);
+                }
+
+                if (run == 30)
+                    track->getHead().setNoiseAndAge (0.4f, c.age, 14000.0f, false);
+            }
             TapeTrack::RunSettings settings;
             settings.headGapMs = run % 2 == 0 ? 40.0f : 120.0f;
             settings.recording = c.recordInMiddle && run >= 20 && run < 25;
@@ -831,6 +848,7 @@ TEST (TapeTrackBlock, AGroupGivesEveryTrackExactlyWhatItsOwnRunGives)
             const auto& b = together[(size_t)t];
             EXPECT_EQ (a.position, b.position);
             EXPECT_EQ (a.lastOutput, b.lastOutput);
+            EXPECT_EQ (a.meterLevel, b.meterLevel);
             EXPECT_EQ (a.getHead().bandwidthState, b.getHead().bandwidthState);
             EXPECT_EQ (a.getHead().formatHighShelf.v1, b.getHead().formatHighShelf.v1);
             EXPECT_EQ (a.getHead().deEmphasisFilter.v2, b.getHead().deEmphasisFilter.v2);
