@@ -659,14 +659,7 @@ float TapeTrack::process (float input, double speed, float newHeadGapMs, bool re
     out *= gain;
 
     if (spliceFadeActive)
-    {
-        const auto n = spliceFadeCount++;
-        const auto ratio = (float)n / (float)spliceFadeLength;
-        out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
-
-        if (spliceFadeCount >= spliceFadeLength)
-            spliceFadeActive = false;
-    }
+        out = stepSpliceFade (out);
 
     lastOutput = out;
     return out;
@@ -1521,14 +1514,7 @@ void TapeTrack::runOutputFinish (float* output, const RunSettings& settings, Run
             }
 
             if (spliceFadeActive)
-            {
-                const auto n = spliceFadeCount++;
-                const auto ratio = (float)n / (float)spliceFadeLength;
-                out = (1.0f - ratio) * spliceFadeFrom + ratio * out;
-
-                if (spliceFadeCount >= spliceFadeLength)
-                    spliceFadeActive = false;
-            }
+                out = stepSpliceFade (out);
 
             held = out;
             output[i] = out;

@@ -207,4 +207,16 @@ private:
             recordedLength.store (reach, std::memory_order_relaxed);
     }
     bool wrapLoopPosition() noexcept;
+
+    /** One step of the crossfade from the output before a loop's splice. */
+    float stepSpliceFade (float out) noexcept
+    {
+        const auto n = spliceFadeCount++;
+        const auto ratio = (float)n / (float)spliceFadeLength;
+
+        if (spliceFadeCount >= spliceFadeLength)
+            spliceFadeActive = false;
+
+        return (1.0f - ratio) * spliceFadeFrom + ratio * out;
+    }
 };
