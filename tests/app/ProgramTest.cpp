@@ -234,7 +234,8 @@ TEST_F (ProgramTest, OpensTheCommandLineReelAndTakesOverASecondStart)
     auto secondStart = start ({second.getFullPathName()});
     EXPECT_EQ (secondStart->waitForExit (60000), 0) << log();
     EXPECT_TRUE (opened ("Second Take")) << log();
-    EXPECT_EQ (countWindows (program->getPid()), 1);
+    // The title follows the newly opened reel a moment later: look again until it settles.
+    EXPECT_TRUE (waitUntil ([&] { return countWindows (program->getPid()) == 1; }, 10000)) << log();
     EXPECT_EQ (countWindows (secondStart->getPid()), 0);
 
     EXPECT_EQ (program->interruptAndWait (60000), 0) << log();
