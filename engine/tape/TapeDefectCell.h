@@ -16,6 +16,34 @@ struct alignas (16) TapeDefectCell
     float lanes[numLanes] = {};
 };
 
+/** What the lanes of one cell add up to per kind: these move the read position. */
+struct TapeDefectSums
+{
+    float drag = 0.0f, crinkle = 0.0f, flutter = 0.0f, splice = 0.0f, dropout = 0.0f;
+
+    /** Each lane counted by the kind its value codes, lane 0 first. */
+    static TapeDefectSums of (const TapeDefectCell& cell) noexcept
+    {
+        TapeDefectSums sums;
+
+        for (const auto v : cell.lanes)
+        {
+            if (v >= 30.0f)
+                sums.drag += v - 30.0f;
+            else if (v >= 20.0f)
+                sums.crinkle += v - 20.0f;
+            else if (v >= 10.0f)
+                sums.flutter += v - 10.0f;
+            else if (v < -0.5f)
+                sums.splice += v;
+            else if (v > 0.0f)
+                sums.dropout += v;
+        }
+
+        return sums;
+    }
+};
+
 /** The defect kinds, numbered as the deck's brushes. */
 namespace TapeDefectKind
 {

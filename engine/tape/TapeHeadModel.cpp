@@ -376,23 +376,17 @@ int TapeHeadModel::cellIndexFor (double positionSeconds) const noexcept
 
 void TapeHeadModel::decodeCell (const TapeDefectCell& cell) noexcept
 {
-    dragSum = crinkleSum = flutterSum = spliceSum = dropoutSum = 0.0f;
+    // The kind sums drive the read offset...
+    const auto sums = TapeDefectSums::of (cell);
+    dragSum = sums.drag;
+    crinkleSum = sums.crinkle;
+    flutterSum = sums.flutter;
+    spliceSum = sums.splice;
+    dropoutSum = sums.dropout;
 
     for (size_t k = 0; k < numBands; ++k)
     {
         const auto v = cell.lanes[k];
-
-        // The kind sums drive the read offset...
-        if (v >= 30.0f)
-            dragSum += v - 30.0f;
-        else if (v >= 20.0f)
-            crinkleSum += v - 20.0f;
-        else if (v >= 10.0f)
-            flutterSum += v - 10.0f;
-        else if (v < -0.5f)
-            spliceSum += v;
-        else if (v > 0.0f)
-            dropoutSum += v;
 
         // ...and the lane amounts the band attenuation.
         laneAmounts[k] = v >= 30.0f   ? 0.0f

@@ -1159,24 +1159,12 @@ void TapeTrack::runHeadSteps (const float* input, const double* speeds, int numS
                     if (cell >= (int)head.defects.size())
                         continue;
 
-                    double drag = 0.0, crinkle = 0.0, flutter = 0.0, dropout = 0.0;
-
-                    for (const auto v : head.defects[(size_t)cell].lanes)
-                    {
-                        if (v >= 30.0f)
-                            drag += v - 30.0f;
-                        else if (v >= 20.0f)
-                            crinkle += v - 20.0f;
-                        else if (v >= 10.0f)
-                            flutter += v - 10.0f;
-                        else if (v < -0.5f)
-                            spliced = true;
-                        else if (v > 0.0f)
-                            dropout += v;
-                    }
-
-                    offsetPerSpeed = juce::jmax (offsetPerSpeed, 10.0 * flutter, 2.5 * crinkle, 1.5 * drag);
-                    dropoutMost = juce::jmax (dropoutMost, dropout);
+                    // The same sums the head's read takes its offset from.
+                    const auto sums = TapeDefectSums::of (head.defects[(size_t)cell]);
+                    spliced = spliced || sums.splice < -0.5f;
+                    offsetPerSpeed = juce::jmax (offsetPerSpeed, 10.0 * (double)sums.flutter, 2.5 * (double)sums.crinkle,
+                                                 1.5 * (double)sums.drag);
+                    dropoutMost = juce::jmax (dropoutMost, (double)sums.dropout);
                 }
 
                 const auto reach = offsetPerSpeed * speedMost + juce::jmax (std::abs (head.spliceOffset), spliced ? 4.0 : 0.0) +
